@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Builds Stanzary and runs all tests. Extra arguments go to CMake's configure
+# step; BUILD_DIR chooses the build folder (default: build).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+./scripts/install-deps.sh
+build="${BUILD_DIR:-build}"
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}" "$@"
+cmake --build "$build"
+ctest --test-dir "$build" --output-on-failure -j2

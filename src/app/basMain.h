@@ -1,0 +1,94 @@
+#pragma once
+
+#include "platform/CodePage.h"
+#include "store/NodeCollection.h"
+
+#include <QList>
+#include <QString>
+
+namespace stanzary {
+
+// One node of the tree as the last scan left it; the search rebuilds the
+// full tree from these.
+struct TreeNodeRecord
+{
+    QString NodeText;
+    QString NodeKey;
+    int NodeImage = 0;
+    bool IsSong = false;
+    QString ParentKey; // songs: the parent's key in lower case; artists: empty
+};
+
+// Image indexes of the main image list (1-based), as the tree, the count
+// panel, the tagger and the legend use them.
+namespace Icon {
+inline constexpr int UnfilteredLyricsOnly = 2;
+inline constexpr int CountPanelTotal = 4;
+inline constexpr int KaraokeAvailable = 6;
+inline constexpr int HasTimestamps = 7;
+inline constexpr int CountPanelDownloaded = 8;
+inline constexpr int Artist = 9;
+inline constexpr int LyricsOnly = 10; // also: lyrics with the filter mark
+inline constexpr int LyricsUnfiltered = 11;
+inline constexpr int Help = 13;
+inline constexpr int UnfilteredHasTimestamps = 15;
+inline constexpr int UnfilteredKaraokeAvailable = 16;
+inline constexpr int Mp3OneCandidate = 17;
+inline constexpr int Mp3SeveralCandidates = 18;
+} // namespace Icon
+
+// The shared application state. One instance per run (and one per test),
+// handed to windows and procedures by reference; only the UI thread uses it.
+class basMain
+{
+public:
+    // Host installation and lyrics store. Both folders end with "/" when set.
+    QString strHostPath;
+    QString strLyricsPath;
+    bool blnSingleDir = false;
+    int bytFontCharset = 0;        // 0..255, 0 = none given
+    CodePage codePage;             // follows bytFontCharset
+
+    // The plug-in's own folder (where the program runs), ending with "/".
+    QString strProgramPath;
+
+    // Options.
+    bool blnEnableSearch = true;
+    bool blnRealTimeSearch = true;
+    bool blnLoadKasEditor = true;
+    bool blnCheckUnfilteredSongs = true;
+    bool blnCheckForAvaliableTimestamps = true;
+    bool blnCheckTimestampsAtStart = true; // the availability option as it stood at start
+
+    // Counts of the last scan (wider than the host's 16 bits on purpose).
+    int intLyricsCount = 0;
+    int intTimestampsDownloaded = 0;
+    int intTimestampsAvaliable = 0;
+
+    // The full tree after the last scan.
+    QList<TreeNodeRecord> NodeSnapshot;
+
+    // The tree's node collection (the tree view shows it).
+    NodeCollection nodes;
+
+    // The chosen song.
+    QString strCurrentFile;
+    QString strCurrentArtist;
+    QString strCurrentSong;
+    QString strCurrentKey;
+    int intCurrentIndex = 0;
+    int intCurrentParentIndex = 0;
+    bool blnHasTimestamps = false;
+    bool blnTimestampsAvaliable = false;
+
+    // What the chosen song's file tells about its source and filter.
+    QString strPage;
+    QString strWebsite;
+    bool blnHasPageInfo = false;
+    bool blnFilterUsed = false;
+
+    // The lists window shows the redownload list (true) or the deleted list.
+    bool blnShowRedownloadList = true;
+};
+
+} // namespace stanzary
