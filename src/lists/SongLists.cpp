@@ -1,0 +1,173 @@
+#include "lists/SongLists.h"
+
+#include "platform/DirListing.h"
+#include "platform/SafeWrite.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace stanzary {
+
+SongList::SongList(QObject *parent) : QObject(parent) {}
+
+void SongList::append(const QString &entry)
+{
+    m_entries.append(entry);
+    emit changed();
+}
+
+int SongList::removeAll(const QString &entry)
+{
+    const int removed = static_cast<int>(m_entries.removeAll(entry));
+    if (removed > 0)
+        emit changed();
+    return removed;
+}
+
+void SongList::removeAt(int i)
+{
+    if (i < 0 || i >= m_entries.size())
+        return;
+    m_entries.removeAt(i);
+    emit changed();
+}
+
+void SongList::clear()
+{
+    if (m_entries.isEmpty())
+        return;
+    m_entries.clear();
+    emit changed();
+}
+
+void SongList::assign(const QStringList &entries)
+{
+    m_entries = entries;
+    emit changed();
+}
+
+QStringList parseListText(const QString &text)
+{
+    qsizetype first = 0;
+    while (first < text.size() && text.at(first) == u' ')
+        ++first;
+    if (first == text.size())
+        return {};
+    QStringList pieces = text.split(QStringLiteral("\r\n"));
+    pieces.removeLast(); // text after the last CR LF is not an entry
+    return pieces;
+}
+
+SongLists::SongLists()
+    : m_files{{&redownload, QStringLiteral("redownload.txt")}, {&deleted, QStringLiteral("deleted.txt")}}
+{
+    for (const ListFile &file : m_files) {
+        const ListFile *f = &file;
+        QObject::connect(file.list, &SongList::changed, file.list, [this, f] {
+            if (!m_loading && !m_folder.isEmpty())
+                writeList(*f);
+        });
+    }
+}
+
+QString SongLists::listsFolderFor(const QString &programDir)
+{
+    if (!programDir.isEmpty()) {
+        const QFileInfo info(programDir);
+        // The owner-write bit is tested too, so that a folder marked
+        // read-only is respected even by a process that could write it.
+        if (info.isDir() && info.isWritable() && info.permission(QFileDevice::WriteOwner))
+            return withTrailingSeparator(QDir::cleanPath(info.absoluteFilePath()));
+    }
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QDir().mkpath(data);
+    return withTrailingSeparator(data);
+}
+
+void SongLists::LoadLists(const QString &programDir, const CodePage &codePage)
+{
+    m_codePage = codePage;
+    m_folder = listsFolderFor(programDir);
+    m_loading = true;
+    for (ListFile &file : m_files)
+        loadList(file);
+    m_loading = false;
+}
+
+void SongLists::loadList(ListFile &file)
+{
+    const QString path = m_folder + file.fileName;
+    file.readable = true;
+    if (!QFileInfo::exists(path)) {
+        const WriteResult made = writeFileSafely(path, QByteArray());
+        if (!made.ok())
+            reportFailure(path, made.error);
+        file.list->assign({});
+        return;
+    }
+    QFile in(path);
+    if (!in.open(QIODevice::ReadOnly)) {
+        file.readable = false; // keep the file as it is for the whole run
+        file.list->assign({});
+        return;
+    }
+    file.list->assign(parseListText(m_codePage.decode(in.readAll())));
+}
+
+void SongLists::SaveLists()
+{
+    if (m_folder.isEmpty())
+        return;
+    for (const ListFile &file : m_files)
+        writeList(file);
+}
+
+void SongLists::writeList(const ListFile &file)
+{
+    if (!file.readable)
+        return;
+    const QString path = m_folder + file.fileName;
+    const SongList &list = *file.list;
+    if (list.isEmpty()) {
+        if (isReadOnlyFile(path)) {
+            reportFailure(path, QStringLiteral("the file is read-only"));
+            return;
+        }
+        if (QFileInfo::exists(path) && !QFile::remove(path)) {
+            reportFailure(path, QStringLiteral("the file could not be deleted"));
+            return;
+        }
+        m_lastWriteError.clear();
+        return;
+    }
+    QString text;
+    for (const QString &entry : list.entries())
+        text += entry + QStringLiteral("\r\n");
+    const std::optional<QByteArray> bytes = m_codePage.encode(text);
+    if (!bytes) {
+        reportFailure(path, QStringLiteral("the character \"") + m_codePage.firstUnencodable(text)
+                                + QStringLiteral("\" cannot be written in code page ") + m_codePage.name());
+        return;
+    }
+    const WriteResult written = writeFileSafely(path, *bytes);
+    if (written.status == WriteStatus::ReadOnly) {
+        reportFailure(path, QStringLiteral("the file is read-only"));
+        return;
+    }
+    if (!written.ok()) {
+        reportFailure(path, written.error);
+        return;
+    }
+    m_lastWriteError.clear();
+}
+
+void SongLists::reportFailure(const QString &path, const QString &reason)
+{
+    m_lastWriteError = QFileInfo(path).fileName() + QStringLiteral(": ") + reason;
+    if (onWriteFailed)
+        onWriteFailed(path, reason);
+}
+
+} // namespace stanzary

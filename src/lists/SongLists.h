@@ -1,0 +1,107 @@
+#pragma once
+
+#include "platform/CodePage.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+namespace stanzary {
+
+// One list of song entries ("Artist - Song"), in insertion order; duplicates
+// and empty entries are allowed, comparisons are exact (case-sensitive).
+// Every change that really changes the list is announced by changed().
+class SongList : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit SongList(QObject *parent = nullptr);
+
+    QStringList entries() const { return m_entries; }
+    int size() const { return static_cast<int>(m_entries.size()); }
+    bool isEmpty() const { return m_entries.isEmpty(); }
+    // The entry at i, or an empty string outside 0..size()-1.
+    QString at(int i) const { return m_entries.value(i); }
+    bool contains(const QString &entry) const { return m_entries.contains(entry); }
+
+    void append(const QString &entry);
+    // Removes every entry equal to entry; returns how many went.
+    int removeAll(const QString &entry);
+    // Removes the entry at i; an index outside the list does nothing.
+    void removeAt(int i);
+    void clear();
+    // Replaces the whole content (one changed()).
+    void assign(const QStringList &entries);
+
+signals:
+    void changed(); // after every change (the list's file is rewritten then)
+
+private:
+    QStringList m_entries;
+};
+
+// The redownload and deleted lists and their files ("redownload.txt",
+// "deleted.txt", entries each followed by CR LF, in the host's code page).
+//
+// After LoadLists every change of a list rewrites its file at once (through
+// a safe write), so a crash loses nothing; an empty list deletes its file.
+// A list file that exists but cannot be read is never written or deleted
+// during the run, so its content is not lost. Not copyable (the lists'
+// signals are connected to this object).
+class SongLists
+{
+public:
+    SongLists();
+    SongLists(const SongLists &) = delete;
+    SongLists &operator=(const SongLists &) = delete;
+
+    SongList redownload; // "redownload.txt"
+    SongList deleted;    // "deleted.txt"
+
+    // programDir: the running program's folder. The lists live there when it
+    // is writable, else in the per-user data folder
+    // (QStandardPaths::AppDataLocation, made when missing). A missing list
+    // file is created empty.
+    void LoadLists(const QString &programDir, const CodePage &codePage);
+    // Writes both lists (an empty list deletes its file). Does nothing before
+    // LoadLists.
+    void SaveLists();
+    // The folder the list files are in, ending with "/"; empty before LoadLists.
+    QString folder() const { return m_folder; }
+
+    // The folder LoadLists chooses for programDir.
+    static QString listsFolderFor(const QString &programDir);
+
+    // Why the last write of a list failed ("deleted.txt: ..."), or empty when
+    // it succeeded. A failed write leaves the file as it was.
+    QString lastWriteError() const { return m_lastWriteError; }
+    // Called on every failed write with the file's path and the reason.
+    std::function<void(const QString &path, const QString &reason)> onWriteFailed;
+
+private:
+    struct ListFile
+    {
+        SongList *list;
+        QString fileName;
+        bool readable = true;
+    };
+
+    void loadList(ListFile &file);
+    void writeList(const ListFile &file);
+    void reportFailure(const QString &path, const QString &reason);
+
+    ListFile m_files[2];
+    QString m_folder;
+    CodePage m_codePage;
+    bool m_loading = false;
+    QString m_lastWriteError;
+};
+
+// The entries a list file's text holds: nothing when it is empty apart from
+// spaces, else every piece before the last CR LF (empty pieces included).
+QStringList parseListText(const QString &text);
+
+} // namespace stanzary

@@ -1,0 +1,276 @@
+#include "store/CollectionScan.h"
+
+#include "karaoke/KaraokeIndex.h"
+#include "karaoke/KasFile.h"
+#include "platform/DirListing.h"
+#include "store/SongNames.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLocale>
+#include <QSet>
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+
+namespace stanzary {
+
+namespace {
+
+const QString kArtistKeyPrefix = QStringLiteral("key");
+
+// One folder's listing, read once: the lyrics files in scan order and the
+// lower-cased names of the timestamp files that exist.
+struct FolderListing
+{
+    QStringList lyricsFiles;
+    QSet<QString> timestampFiles;
+};
+
+FolderListing listFolder(const QString &folder)
+{
+    FolderListing out;
+    const QStringList names = listFiles(folder);
+    out.lyricsFiles.reserve(names.size());
+    for (const QString &name : names) {
+        if (name.endsWith(QLatin1StringView(".txt"), Qt::CaseInsensitive))
+            out.lyricsFiles.append(name);
+        else if (name.endsWith(QLatin1StringView(".kas"), Qt::CaseInsensitive))
+            out.timestampFiles.insert(name.toLower());
+    }
+    std::sort(out.lyricsFiles.begin(), out.lyricsFiles.end(), lessIgnoringCase);
+    return out;
+}
+
+
+// The folders to scan, each ending with "/". Switches the state to
+// single-folder mode when the lyrics folder has no subfolders.
+QStringList foldersToScan(basMain &state)
+{
+    const QString root = withTrailingSeparator(state.strLyricsPath);
+    if (root.isEmpty() || !QFileInfo(root).isDir())
+        return {};
+    const QStringList subfolders = listSubfolders(root);
+    if (subfolders.isEmpty())
+        state.blnSingleDir = true;
+    if (state.blnSingleDir)
+        return {root};
+    QStringList out;
+    out.reserve(subfolders.size());
+    for (const QString &sub : subfolders)
+        out.append(root + sub + u'/');
+    return out;
+}
+
+// The walk over the listed files, in the order the tree is built.
+class TreeBuilder
+{
+public:
+    TreeBuilder(basMain &state, const KaraokeIndex *index) : m_state(state), m_index(index) {}
+
+    void scanFolder(const QString &folder)
+    {
+        QStringView withoutSlash(folder);
+        withoutSlash.chop(1);
+        const QString keyPrefix = m_state.blnSingleDir ? QString()
+                                                       : LastPathPart(withoutSlash.toString()) + u'/';
+        const FolderListing listing = listFolder(folder);
+        for (const QString &name : listing.lyricsFiles)
+            addSong(keyPrefix, name, hasKasIn(listing.timestampFiles, name));
+    }
+
+private:
+    void addSong(const QString &keyPrefix, const QString &name, bool hasTimestamps)
+    {
+        if (!name.contains(u'-'))
+            return;
+        const QString artist = GetArtist(name);
+        const QString artistKey = kArtistKeyPrefix + artist.toLower();
+        const QString artistUpper = artist.toUpper();
+        if (artistUpper != m_previousArtistUpper) {
+            m_previousArtistUpper = artistUpper;
+            // Fails when the artist was met before (after another artist, or
+            // in an earlier folder): the existing node takes the song.
+            m_state.nodes.add(artistKey, artist, Icon::Artist);
+        } else if (!m_state.nodes.contains(artistKey)) {
+            // Two spellings that agree in upper case but not in lower case
+            // ("STRASSE" and "Straße"): give the song an artist of its own
+            // rather than losing it.
+            m_state.nodes.add(artistKey, artist, Icon::Artist);
+        }
+
+        int image = Icon::LyricsOnly;
+        if (hasTimestamps) {
+            image = Icon::HasTimestamps;
+        } else if (m_index && m_index->IsKaraokeAvailable(name)) {
+            image = Icon::KaraokeAvailable;
+        }
+
+        QString songKey = keyPrefix + name;
+        if (m_state.nodes.add(songKey, GetSong(name.chopped(4)), image, artistKey) == 0)
+            return;
+        ++m_state.intLyricsCount;
+        if (image == Icon::HasTimestamps)
+            ++m_state.intTimestampsDownloaded;
+        else if (image == Icon::KaraokeAvailable)
+            ++m_state.intTimestampsAvaliable;
+    }
+
+    basMain &m_state;
+    const KaraokeIndex *m_index;
+    QString m_previousArtistUpper;
+};
+
+} // namespace
+
+QString PercentText(double value)
+{
+    QString text;
+    if (value == 0.0 || !std::isfinite(value)) {
+        text = QStringLiteral("0");
+    } else {
+        // Fifteen significant digits in fixed notation, trailing zeros dropped.
+        const int magnitude = static_cast<int>(std::floor(std::log10(std::fabs(value))));
+        const int decimals = std::clamp(14 - magnitude, 0, 340);
+        text = QString::number(value, 'f', decimals);
+        if (text.contains(u'.')) {
+            while (text.endsWith(u'0'))
+                text.chop(1);
+            if (text.endsWith(u'.'))
+                text.chop(1);
+        }
+        text.replace(u'.', QLocale().decimalPoint());
+    }
+    if (text.size() > 4)
+        text.truncate(4);
+    return text;
+}
+
+CountPanelTexts countPanelTexts(const basMain &state)
+{
+    CountPanelTexts texts;
+    if (state.intLyricsCount > 0) {
+        texts.collectionEmpty = false;
+        texts.lblLyricsCount = QStringLiteral("Lyrics: ") + QString::number(state.intLyricsCount);
+        if (state.blnCheckTimestampsAtStart) {
+            texts.lblTimestampsSmall = QString::number(state.intTimestampsDownloaded) + QStringLiteral(" downloaded");
+            texts.lblAvaliableCount = QStringLiteral("+ ") + QString::number(state.intTimestampsAvaliable)
+                                      + QStringLiteral(" avaliable for download");
+            const double percent = (static_cast<double>(state.intTimestampsDownloaded) + state.intTimestampsAvaliable)
+                                   / state.intLyricsCount * 100.0;
+            texts.lblPercent = QStringLiteral("= ") + PercentText(percent) + QStringLiteral("% of your lyrics");
+        } else {
+            texts.lblTimestampsBig = QStringLiteral("Timestamps: ") + QString::number(state.intTimestampsDownloaded);
+        }
+    } else {
+        texts.collectionEmpty = true;
+        texts.lblLyricsCount = QStringLiteral("Lyrics: Not found");
+        texts.lblTimestampsBig = QStringLiteral("Timestamps: -");
+        texts.lblTimestampsSmall = QStringLiteral("-");
+        texts.lblAvaliableCount = QStringLiteral("-");
+        texts.lblPercent = QStringLiteral("-");
+    }
+    return texts;
+}
+
+CountPanelTexts countDeletedSong(basMain &state, bool hadTimestampFile, int songImage)
+{
+    state.intLyricsCount = std::max(0, state.intLyricsCount - 1);
+    if (hadTimestampFile)
+        state.intTimestampsDownloaded = std::max(0, state.intTimestampsDownloaded - 1);
+    if (songImage == Icon::KaraokeAvailable || songImage == Icon::UnfilteredKaraokeAvailable)
+        state.intTimestampsAvaliable = std::max(0, state.intTimestampsAvaliable - 1);
+
+    CountPanelTexts texts;
+    texts.collectionEmpty = state.intLyricsCount == 0;
+    texts.lblLyricsCount = QStringLiteral("Lyrics: ") + QString::number(state.intLyricsCount);
+    if (state.blnCheckTimestampsAtStart) {
+        texts.lblTimestampsSmall = QString::number(state.intTimestampsDownloaded) + QStringLiteral(" downloaded");
+        texts.lblAvaliableCount = QStringLiteral("+ ") + QString::number(state.intTimestampsAvaliable)
+                                  + QStringLiteral(" avaliable for download");
+        if (state.intLyricsCount > 0) {
+            const double percent = (static_cast<double>(state.intTimestampsDownloaded) + state.intTimestampsAvaliable)
+                                   / state.intLyricsCount * 100.0;
+            texts.lblPercent = QStringLiteral("= ") + PercentText(percent) + QStringLiteral("% of your lyrics");
+        } else {
+            texts.lblPercent = QStringLiteral("-");
+        }
+    } else {
+        texts.lblTimestampsBig = QStringLiteral("Timestamps: ") + QString::number(state.intTimestampsDownloaded);
+    }
+    return texts;
+}
+
+void SnapshotTree(basMain &state)
+{
+    const NodeCollection &nodes = state.nodes;
+    QList<TreeNodeRecord> snapshot;
+    snapshot.reserve(nodes.count());
+    for (int p = 1; p <= nodes.count(); ++p) {
+        const TreeNode &node = nodes.at(p);
+        TreeNodeRecord rec;
+        rec.NodeText = node.text;
+        rec.NodeKey = node.key;
+        rec.NodeImage = node.image;
+        rec.IsSong = nodes.childCount(p) == 0;
+        if (rec.IsSong) {
+            const int parent = nodes.parentOf(p);
+            if (parent > 0)
+                rec.ParentKey = nodes.at(parent).key.toLower();
+        }
+        snapshot.append(std::move(rec));
+    }
+    state.NodeSnapshot = std::move(snapshot);
+}
+
+CountPanelTexts BuildTree(basMain &state, const std::function<void(const CountPanelTexts &)> &showCounts)
+{
+    state.intLyricsCount = 0;
+    state.intTimestampsDownloaded = 0;
+    state.intTimestampsAvaliable = 0;
+
+    // The index lives only for this scan.
+    std::optional<KaraokeIndex> index;
+    if (state.blnCheckTimestampsAtStart) {
+        index.emplace();
+        index->load(karaokeIndexPath(state.strHostPath));
+    }
+
+    {
+        NodeCollection::BulkScope bulk(state.nodes);
+        TreeBuilder builder(state, index ? &*index : nullptr);
+        const QStringList folders = foldersToScan(state);
+        for (const QString &folder : folders)
+            builder.scanFolder(folder);
+    }
+
+    CountPanelTexts texts = countPanelTexts(state);
+    if (index)
+        texts.indexRecordCount = index->recordCountText();
+    if (showCounts)
+        showCounts(texts);
+    if (QCoreApplication::instance())
+        QCoreApplication::processEvents();
+
+    index.reset();
+
+    // The snapshot is taken whenever there are songs, so that a search turned
+    // on later in the run never restores an outdated tree; an empty
+    // collection leaves an empty snapshot.
+    if (state.intLyricsCount > 0)
+        SnapshotTree(state);
+    else
+        state.NodeSnapshot.clear();
+    return texts;
+}
+
+CountPanelTexts RescanTree(basMain &state, const std::function<void(const CountPanelTexts &)> &showCounts)
+{
+    NodeCollection::BulkScope bulk(state.nodes);
+    state.nodes.clear();
+    return BuildTree(state, showCounts);
+}
+
+} // namespace stanzary

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "app/basMain.h"
+
+#include <QString>
+
+#include <functional>
+
+namespace stanzary {
+
+// What the count panel shows after a scan (or after a delete). A null text
+// (QString::isNull()) means "leave that label as it is": the scan writes only
+// the labels that belong to the mode of this run, as the window expects.
+struct CountPanelTexts
+{
+    QString lblLyricsCount;
+    QString lblTimestampsBig;
+    QString lblTimestampsSmall;
+    QString lblAvaliableCount;
+    QString lblPercent;
+    // No songs: the window disables SearchKaraoke and txtSearch.
+    bool collectionEmpty = true;
+    // The karaoke index's record count ("10", "10.4") for the tag of
+    // lblAvaliableCount; null when no index was loaded by this scan.
+    QString indexRecordCount;
+};
+
+// Scans state.strLyricsPath into state.nodes: one root node per artist (key
+// "key" + artist in lower case, image 9) and one child per song (key = the
+// song key, text = the song title, image 10, 7 or 6). Sets the three
+// counters, may switch state.blnSingleDir on (a lyrics folder without
+// subfolders), and fills state.NodeSnapshot.
+//
+// The caller clears state.nodes first (RescanTree does both). showCounts is
+// called once with the count-panel texts, then pending events run once. A
+// missing lyrics folder gives no nodes and the empty-collection texts.
+CountPanelTexts BuildTree(basMain &state, const std::function<void(const CountPanelTexts &)> &showCounts = {});
+
+// Clears the tree and scans again inside one bulk scope (the F5 key and the
+// options window's manual update).
+CountPanelTexts RescanTree(basMain &state, const std::function<void(const CountPanelTexts &)> &showCounts = {});
+
+// Copies every node of state.nodes into state.NodeSnapshot, by position.
+void SnapshotTree(basMain &state);
+
+// The percentage as the count panel writes it: the shortest decimal text (at
+// most 15 significant digits, no exponent, no trailing zeros, the locale's
+// decimal separator), cut - not rounded - to four characters.
+// 33.333.. -> "33.3", 6.25 -> "6.25", 100 -> "100", 7.000000000000001 -> "7".
+QString PercentText(double value);
+
+// The count-panel texts that the scan writes for the current counters.
+CountPanelTexts countPanelTexts(const basMain &state);
+
+// The delete command's bookkeeping for one song that is being deleted:
+// lowers intLyricsCount, intTimestampsDownloaded when hadTimestampFile, and
+// intTimestampsAvaliable when the song's image says it was available (6 or
+// 16), then returns the texts the delete command writes ("Lyrics: 0" rather
+// than "Not found"; lblPercent "-" once no lyrics are left).
+CountPanelTexts countDeletedSong(basMain &state, bool hadTimestampFile, int songImage);
+
+} // namespace stanzary
