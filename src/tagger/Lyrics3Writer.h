@@ -1,0 +1,67 @@
+#pragma once
+
+#include "platform/CodePage.h"
+#include "tagger/Mp3Tail.h"
+#include "tagger/TaggerRow.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+class QFileDevice;
+
+namespace stanzary {
+
+// Writing lyrics into MP3 files as Lyrics3 v2.00 tags in front of the ID3v1
+// record. Only the tail of a file is ever rewritten: bytes in front of the
+// write offset (audio, an APEv2 tag in front of the Lyrics3 tag) are never
+// touched, and a failed write puts the old tail back.
+
+// Log line prefixes; each is followed by the MP3 file's full path and CR LF.
+inline QString taggedPrefix() { return QStringLiteral("File tagged..: "); }
+inline QString errorPrefix() { return QStringLiteral("Error tagging: "); }
+
+// The LYR text for a lyrics file's bytes: a source trailer ("----------------",
+// CR LF, "* Downloaded from:" ...) is replaced by an empty line and the dash
+// line, the lyrics in front of it trimmed; then CR LF and the credit line
+// "Lyrics by Tunewright (<maker site>)" follow in every case.
+QByteArray PrepareTagText(const QByteArray &lyricsText);
+
+// text without tabs, spaces and CR LF pairs at both ends (a lone CR or LF stays).
+QByteArray TrimBlank(const QByteArray &text);
+
+// A new ID3v1 record; every text goes through FitText with its width.
+Id3v1Record MakeId3v1(const QByteArray &artist, const QByteArray &title, const QByteArray &album,
+                      const QByteArray &year, int genre, int track, const QByteArray &comment);
+
+// Swaps the first "IND" field to the front when it is not there already.
+void MoveIndFirst(Lyrics3Fields &fields);
+
+// "LYRICSBEGIN", the fields, the six-digit size and the end marker; nothing
+// when a field's ID is not three bytes, its data is over 99999 bytes, the end
+// marker is not nine bytes, or the size would not fit six digits.
+std::optional<QByteArray> Lyrics3v2TagBytes(const Lyrics3Fields &fields, const QByteArray &endMarker);
+
+// MoveIndFirst, then writes the tag and the record at writeOffset of a file
+// opened for reading and writing, and cuts the file right after the record.
+// The old bytes from writeOffset to the end are kept until the new tail is
+// written, flushed and synced; on any failure they are written back, the old
+// length restored, and false returned. Refuses (false, nothing written) an
+// offset outside the file or a tag Lyrics3v2TagBytes cannot build.
+bool WriteLyrics3v2(Lyrics3Fields &fields, const Id3v1Record &record, QFileDevice &file,
+                    qint64 writeOffset, const QByteArray &endMarker);
+
+// Tags one MP3 file with the lyrics file at lyricsPath; lyricsName ("Artist -
+// Song") gives the ID3v1 record a file without one receives, through
+// codePage. False when the MP3 file is missing or read-only, the lyrics cannot
+// be read, or the write fails; the file is then as it was.
+bool TagMp3File(const QString &mp3Path, const QString &lyricsPath, const QString &lyricsName,
+                const CodePage &codePage);
+
+// Tags every checked row in order and returns the log, one line per checked
+// row: "File tagged..: " or "Error tagging: ", the MP3 path and CR LF. Empty
+// when rows is empty.
+QString TagCheckedFiles(const QList<TaggerRow> &rows, const CodePage &codePage);
+
+} // namespace stanzary
