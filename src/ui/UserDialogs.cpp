@@ -1,0 +1,231 @@
+#include "ui/UserDialogs.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace stanzary {
+
+namespace {
+
+QString effectiveTitle(const QString &title)
+{
+    return title.isEmpty() ? applicationTitle() : title;
+}
+
+QMessageBox::Icon boxIcon(MessageIcon icon)
+{
+    switch (icon) {
+    case MessageIcon::Critical:
+        return QMessageBox::Critical;
+    case MessageIcon::Question:
+        return QMessageBox::Question;
+    case MessageIcon::Information:
+        break;
+    }
+    return QMessageBox::Information;
+}
+
+} // namespace
+
+// ---- UserDialogs ------------------------------------------------------------
+
+void UserDialogs::message(MessageIcon icon, const QString &title, const QString &text)
+{
+    showMessage(icon, effectiveTitle(title), text);
+}
+
+Answer UserDialogs::askYesNo(const QString &title, const QString &text, MessageIcon icon)
+{
+    const Answer a = showQuestion(false, icon, effectiveTitle(title), text);
+    return a == Answer::Yes ? Answer::Yes : Answer::No;
+}
+
+Answer UserDialogs::askYesNoCancel(const QString &title, const QString &text, MessageIcon icon)
+{
+    return showQuestion(true, icon, effectiveTitle(title), text);
+}
+
+std::optional<QString> UserDialogs::inputText(const QString &title, const QString &prompt, const QString &defaultText)
+{
+    return showInput(effectiveTitle(title), prompt, defaultText);
+}
+
+QString UserDialogs::chooseFolder(const QString &title, const QString &startFolder)
+{
+    return showFolderChooser(effectiveTitle(title), startFolder);
+}
+
+// ---- WidgetUserDialogs ------------------------------------------------------
+
+WidgetUserDialogs::WidgetUserDialogs(QWidget *parent) : m_parent(parent) {}
+
+void WidgetUserDialogs::setParentWidget(QWidget *parent)
+{
+    m_parent = parent;
+}
+
+QWidget *WidgetUserDialogs::owner() const
+{
+    if (QWidget *active = QApplication::activeWindow())
+        return active;
+    return m_parent.data();
+}
+
+void WidgetUserDialogs::showMessage(MessageIcon icon, const QString &title, const QString &text)
+{
+    QMessageBox box(boxIcon(icon), title, text, QMessageBox::Ok, owner());
+    box.exec();
+}
+
+Answer WidgetUserDialogs::showQuestion(bool withCancel, MessageIcon icon, const QString &title, const QString &text)
+{
+    QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No;
+    if (withCancel)
+        buttons |= QMessageBox::Cancel;
+    QMessageBox box(boxIcon(icon), title, text, buttons, owner());
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(withCancel ? QMessageBox::Cancel : QMessageBox::No);
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        return Answer::Yes;
+    case QMessageBox::No:
+        return Answer::No;
+    default:
+        return withCancel ? Answer::Cancel : Answer::No;
+    }
+}
+
+std::optional<QString> WidgetUserDialogs::showInput(const QString &title, const QString &prompt,
+                                                    const QString &defaultText)
+{
+    bool ok = false;
+    const QString text = QInputDialog::getText(owner(), title, prompt, QLineEdit::Normal, defaultText, &ok);
+    if (!ok)
+        return std::nullopt;
+    return text;
+}
+
+QString WidgetUserDialogs::showFolderChooser(const QString &title, const QString &startFolder)
+{
+    return QFileDialog::getExistingDirectory(owner(), title, startFolder, QFileDialog::ShowDirsOnly);
+}
+
+void WidgetUserDialogs::beep()
+{
+    QApplication::beep();
+}
+
+bool WidgetUserDialogs::openInShell(const QUrl &target)
+{
+    if (!target.isValid() || target.isEmpty())
+        return false;
+    return QDesktopServices::openUrl(target);
+}
+
+// ---- ScriptedUserDialogs ----------------------------------------------------
+
+void ScriptedUserDialogs::queueAnswer(Answer answer)
+{
+    m_answers.push_back(answer);
+}
+
+void ScriptedUserDialogs::queueInput(const std::optional<QString> &text)
+{
+    m_inputs.push_back(text);
+}
+
+void ScriptedUserDialogs::queueFolder(const QString &folder)
+{
+    m_folders.push_back(folder);
+}
+
+void ScriptedUserDialogs::queueShellResult(bool opened)
+{
+    m_shellResults.push_back(opened);
+}
+
+QList<ScriptedUserDialogs::Shown> ScriptedUserDialogs::messages() const
+{
+    QList<Shown> out;
+    for (const Shown &s : m_shown) {
+        if (s.kind == Kind::Message)
+            out.append(s);
+    }
+    return out;
+}
+
+int ScriptedUserDialogs::pendingAnswers() const
+{
+    return static_cast<int>(m_answers.size() + m_inputs.size() + m_folders.size() + m_shellResults.size());
+}
+
+void ScriptedUserDialogs::clearRecord()
+{
+    m_shown.clear();
+    m_opened.clear();
+    m_errors.clear();
+    m_beeps = 0;
+}
+
+void ScriptedUserDialogs::showMessage(MessageIcon icon, const QString &title, const QString &text)
+{
+    m_shown.append({Kind::Message, icon, title, text, {}});
+}
+
+Answer ScriptedUserDialogs::showQuestion(bool withCancel, MessageIcon icon, const QString &title, const QString &text)
+{
+    m_shown.append({withCancel ? Kind::YesNoCancel : Kind::YesNo, icon, title, text, {}});
+    const Answer cautious = withCancel ? Answer::Cancel : Answer::No;
+    if (m_answers.empty()) {
+        m_errors.append(QStringLiteral("no answer queued for: ") + text);
+        return cautious;
+    }
+    const Answer a = m_answers.front();
+    m_answers.pop_front();
+    if (a == Answer::Cancel && !withCancel) {
+        m_errors.append(QStringLiteral("Cancel queued for a Yes/No question: ") + text);
+        return cautious;
+    }
+    return a;
+}
+
+std::optional<QString> ScriptedUserDialogs::showInput(const QString &title, const QString &prompt,
+                                                      const QString &defaultText)
+{
+    m_shown.append({Kind::Input, MessageIcon::Question, title, prompt, defaultText});
+    if (m_inputs.empty()) {
+        m_errors.append(QStringLiteral("no input queued for: ") + prompt);
+        return std::nullopt;
+    }
+    const std::optional<QString> text = m_inputs.front();
+    m_inputs.pop_front();
+    return text;
+}
+
+QString ScriptedUserDialogs::showFolderChooser(const QString &title, const QString &startFolder)
+{
+    m_shown.append({Kind::Folder, MessageIcon::Question, title, QString(), startFolder});
+    if (m_folders.empty()) {
+        m_errors.append(QStringLiteral("no folder queued for: ") + title);
+        return QString();
+    }
+    const QString folder = m_folders.front();
+    m_folders.pop_front();
+    return folder;
+}
+
+bool ScriptedUserDialogs::openInShell(const QUrl &target)
+{
+    m_opened.append(target);
+    if (m_shellResults.empty())
+        return true;
+    const bool result = m_shellResults.front();
+    m_shellResults.pop_front();
+    return result;
+}
+
+} // namespace stanzary

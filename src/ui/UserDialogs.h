@@ -1,0 +1,140 @@
+#pragma once
+
+#include <QList>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+
+#include <deque>
+#include <optional>
+
+class QWidget;
+
+namespace stanzary {
+
+// The application title, used by every box that has no title of its own.
+inline QString applicationTitle()
+{
+    return QStringLiteral("Tunewright Stanzary");
+}
+
+enum class MessageIcon { Critical, Question, Information };
+enum class Answer { Yes, No, Cancel };
+
+// Every message box, question, text input box, folder chooser, beep and shell
+// "open" of the program goes through this one interface, so that tests can
+// answer in advance and see what was shown. Boxes are modal. An empty title
+// becomes the application title before an implementation sees it.
+class UserDialogs
+{
+public:
+    virtual ~UserDialogs() = default;
+
+    // A notice with an OK button.
+    void message(MessageIcon icon, const QString &title, const QString &text);
+    void critical(const QString &title, const QString &text) { message(MessageIcon::Critical, title, text); }
+    void information(const QString &title, const QString &text) { message(MessageIcon::Information, title, text); }
+
+    // Yes and No buttons; Yes or No (closing the box counts as No).
+    Answer askYesNo(const QString &title, const QString &text, MessageIcon icon = MessageIcon::Question);
+    // Yes, No and Cancel buttons; closing the box counts as Cancel.
+    Answer askYesNoCancel(const QString &title, const QString &text, MessageIcon icon = MessageIcon::Question);
+
+    // A one-line text input box; nullopt when cancelled.
+    std::optional<QString> inputText(const QString &title, const QString &prompt, const QString &defaultText = {});
+
+    // A folder chooser (folders only); the chosen folder, or empty when cancelled.
+    QString chooseFolder(const QString &title, const QString &startFolder = {});
+
+    virtual void beep() = 0;
+
+    // The desktop's "open" action on a web address or a file. False when the
+    // desktop could not do it (the caller tells the user).
+    virtual bool openInShell(const QUrl &target) = 0;
+
+protected:
+    virtual void showMessage(MessageIcon icon, const QString &title, const QString &text) = 0;
+    virtual Answer showQuestion(bool withCancel, MessageIcon icon, const QString &title, const QString &text) = 0;
+    virtual std::optional<QString> showInput(const QString &title, const QString &prompt, const QString &defaultText) = 0;
+    virtual QString showFolderChooser(const QString &title, const QString &startFolder) = 0;
+};
+
+// The real boxes: QMessageBox, QInputDialog, QFileDialog, QApplication::beep
+// and QDesktopServices. Boxes belong to the active window, else to the
+// window given here (which may be null; it is not owned).
+class WidgetUserDialogs : public UserDialogs
+{
+public:
+    explicit WidgetUserDialogs(QWidget *parent = nullptr);
+    void setParentWidget(QWidget *parent);
+
+    void beep() override;
+    bool openInShell(const QUrl &target) override;
+
+protected:
+    void showMessage(MessageIcon icon, const QString &title, const QString &text) override;
+    Answer showQuestion(bool withCancel, MessageIcon icon, const QString &title, const QString &text) override;
+    std::optional<QString> showInput(const QString &title, const QString &prompt, const QString &defaultText) override;
+    QString showFolderChooser(const QString &title, const QString &startFolder) override;
+
+private:
+    QWidget *owner() const;
+    QPointer<QWidget> m_parent;
+};
+
+// For tests: nothing is shown. Answers are queued in advance and used in
+// order; every box is recorded with its kind, icon, title and text; beeps
+// are counted and shell requests recorded. A box that finds no fitting
+// answer queued gets the cautious one (No, Cancel, cancelled input, no
+// folder) and is noted in scriptErrors(), so a test can tell.
+class ScriptedUserDialogs : public UserDialogs
+{
+public:
+    enum class Kind { Message, YesNo, YesNoCancel, Input, Folder };
+    struct Shown
+    {
+        Kind kind;
+        MessageIcon icon;
+        QString title;
+        QString text;        // the message, question or prompt
+        QString defaultText; // input box: its default text; folder chooser: the start folder
+    };
+
+    void queueAnswer(Answer answer);                 // for askYesNo and askYesNoCancel
+    void queueInput(const std::optional<QString> &text);
+    void queueFolder(const QString &folder);         // empty = cancelled
+    void queueShellResult(bool opened);              // default when none queued: true
+
+    const QList<Shown> &shown() const { return m_shown; }
+    // Only the notices (Kind::Message).
+    QList<Shown> messages() const;
+    const Shown &last() const { return m_shown.constLast(); }
+    int beeps() const { return m_beeps; }
+    const QList<QUrl> &openedInShell() const { return m_opened; }
+    const QStringList &scriptErrors() const { return m_errors; }
+    // Queued answers nobody asked for yet.
+    int pendingAnswers() const;
+    void clearRecord();
+
+    void beep() override { ++m_beeps; }
+    bool openInShell(const QUrl &target) override;
+
+protected:
+    void showMessage(MessageIcon icon, const QString &title, const QString &text) override;
+    Answer showQuestion(bool withCancel, MessageIcon icon, const QString &title, const QString &text) override;
+    std::optional<QString> showInput(const QString &title, const QString &prompt, const QString &defaultText) override;
+    QString showFolderChooser(const QString &title, const QString &startFolder) override;
+
+private:
+    std::deque<Answer> m_answers;
+    std::deque<std::optional<QString>> m_inputs;
+    std::deque<QString> m_folders;
+    std::deque<bool> m_shellResults;
+    QList<Shown> m_shown;
+    QList<QUrl> m_opened;
+    QStringList m_errors;
+    int m_beeps = 0;
+};
+
+} // namespace stanzary
