@@ -1,0 +1,162 @@
+#include "tagger/Mp3FolderScan.h"
+
+#include "platform/DirListing.h"
+#include "store/CollectionScan.h"
+#include "store/SongNames.h"
+#include "tagger/Mp3Matcher.h"
+#include "tagger/Mp3Tail.h"
+
+#include <QFile>
+
+namespace stanzary {
+
+namespace {
+
+constexpr qint64 HeadBytes = 500;
+constexpr qint64 TailBytes = Id3v1Record::Size + 9; // the record and the marker in front of it
+
+} // namespace
+
+QStringList Mp3FilesToScan(const QString &folder)
+{
+    const QString root = withTrailingSeparator(folder);
+    if (root.isEmpty())
+        return {};
+    QStringList folders{root};
+    const QStringList subfolders = listSubfolders(root);
+    for (const QString &sub : subfolders)
+        folders << withTrailingSeparator(root + sub);
+    QStringList paths;
+    for (const QString &dir : folders) {
+        const QStringList names = listFilesWithSuffix(dir, QStringLiteral(".mp3"));
+        for (const QString &name : names)
+            paths << dir + name;
+    }
+    return paths;
+}
+
+Mp3Probe ProbeMp3(const QString &mp3Path, const CodePage &codePage)
+{
+    Mp3Probe probe;
+    probe.version = QByteArray(LyricsVersion::None);
+    const QString name = LastPathPart(mp3Path);
+    probe.matchText = name.left(name.size() - 4);
+
+    QFile file(mp3Path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return probe;
+    probe.opened = true;
+    const qint64 size = file.size();
+    const QByteArray head = file.read(HeadBytes);
+    probe.matchText += codePage.decode(head);
+
+    // The last bytes, read once, hold what ReadId3v1, TailPos and
+    // GetLyricsVersion look at: tail covers [size - tail.size(), size).
+    const qint64 tailLength = std::min(size, TailBytes);
+    QByteArray tail;
+    if (head.size() == size)
+        tail = head.right(tailLength);
+    else if (file.seek(size - tailLength))
+        tail = file.read(tailLength);
+    if (tail.size() != tailLength)
+        return probe;
+
+    const Id3v1Record id3v1 = tail.size() >= Id3v1Record::Size ? Id3v1Record::fromBytes(tail.right(Id3v1Record::Size))
+                                                                : Id3v1Record();
+    probe.hasId3v1 = id3v1.isPresent();
+    const qint64 tailPos = probe.hasId3v1 ? size - Id3v1Record::Size : size;
+    const qint64 markerAt = tailPos - 9 - (size - tail.size());
+    if (markerAt >= 0)
+        probe.version = ClassifyLyricsMarker(tail.mid(markerAt, 9));
+    if (probe.hasId3v1) {
+        probe.matchText += codePage.decode(id3v1.Artist) + codePage.decode(id3v1.Title)
+                           + QString::number(id3v1.Track) + codePage.decode(id3v1.Year)
+                           + codePage.decode(id3v1.Comment);
+    }
+    return probe;
+}
+
+TaggerRow FirstPassRow(const QString &mp3Path, const Mp3Probe &probe, const QList<int> &candidates)
+{
+    TaggerRow row;
+    row.mp3Path = mp3Path;
+    row.mp3Name = LastPathPart(mp3Path);
+    row.candidates = candidates;
+    row.withoutId3v1 = !probe.hasId3v1;
+    row.hasLyrics3 = probe.version != LyricsVersion::None;
+    return row;
+}
+
+int FinishRows(QList<TaggerRow> &rows, QList<TagEntry> &entries, const QString &lyricsFolder,
+               const std::function<void(const QString &)> &status)
+{
+    int checked = 0;
+    const qsizetype n = rows.size();
+    for (qsizetype k = 0; k < n; ++k) {
+        TaggerRow &row = rows[k];
+        int chosen = row.candidates.value(0, -1);
+        if (row.candidates.size() > 1) {
+            for (const int c : std::as_const(row.candidates))
+                entries[c].Score = EntryScore(entries, c, row.mp3Name, Qt::CaseInsensitive) - 2 * entries.at(c).MatchCount;
+            chosen = BestEntry(entries, row.candidates);
+        }
+        if (chosen < 0 || chosen >= entries.size())
+            continue;
+        ChooseEntry(row, chosen, entries, lyricsFolder);
+        row.checked = entries.at(chosen).MatchCount == 1 && !row.hasLyrics3 && row.filtered;
+        if (row.checked)
+            ++checked;
+        if (status)
+            status(QStringLiteral("Parsing: ") + QString::number(k + 1) + u'/' + QString::number(n));
+    }
+    return checked;
+}
+
+QString MatchesStatus(int rows, int filesParsed)
+{
+    return QStringLiteral("Matches: ") + QString::number(rows) + QStringLiteral(" / ") + QString::number(filesParsed);
+}
+
+QString FinalMatchesStatus(int rows, int filesParsed)
+{
+    if (filesParsed <= 0)
+        return MatchesStatus(rows, filesParsed);
+    const double percent = static_cast<double>(rows) / filesParsed * 100.0;
+    return MatchesStatus(rows, filesParsed) + QStringLiteral(" (") + PercentText(percent) + QStringLiteral("%)");
+}
+
+ScanResult ScanFolder(const QString &folder, QList<TagEntry> &entries, const EntryWordIndex &index,
+                      const QString &lyricsFolder, const CodePage &codePage, const ScanCallbacks &callbacks)
+{
+    for (TagEntry &e : entries) {
+        e.MatchCount = 0;
+        e.Score = 0;
+    }
+    ScanResult result;
+    const QStringList paths = Mp3FilesToScan(folder);
+    for (const QString &path : paths) {
+        const Mp3Probe probe = ProbeMp3(path, codePage);
+        // A file that cannot be opened could not be tagged either: no row.
+        if (probe.opened) {
+            const QList<int> candidates = FindEntries(entries, index, probe.matchText);
+            if (!candidates.isEmpty())
+                result.rows.append(FirstPassRow(path, probe, candidates));
+        }
+        ++result.filesParsed;
+        if (callbacks.status)
+            callbacks.status(MatchesStatus(static_cast<int>(result.rows.size()), result.filesParsed));
+        if (callbacks.processEvents)
+            callbacks.processEvents();
+        if (callbacks.stopRequested && callbacks.stopRequested()) {
+            result.stopped = true;
+            break;
+        }
+    }
+    result.checkedCount = FinishRows(result.rows, entries, lyricsFolder, callbacks.status);
+    result.status = FinalMatchesStatus(static_cast<int>(result.rows.size()), result.filesParsed);
+    if (callbacks.status)
+        callbacks.status(result.status);
+    return result;
+}
+
+} // namespace stanzary
