@@ -1,0 +1,135 @@
+#include "store/HostStore.h"
+
+#include "app/basMain.h"
+#include "platform/CodePage.h"
+#include "platform/DirListing.h"
+#include "platform/HostRegistry.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QStringList>
+
+namespace stanzary {
+
+namespace {
+
+// The lines of a text; a line ends with CR LF, LF or a lone CR.
+QStringList splitLines(const QString &text)
+{
+    QStringList lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c != u'\r' && c != u'\n')
+            continue;
+        lines.append(text.mid(start, i - start));
+        if (c == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < text.size())
+        lines.append(text.mid(start));
+    return lines;
+}
+
+// The settings file's bytes, or nothing when the host folder is unknown or
+// the file is missing or unreadable. The name is matched ignoring case.
+std::optional<QByteArray> readSettingsFile(const QString &hostPath)
+{
+    if (hostPath.isEmpty())
+        return std::nullopt;
+    const QString name = findFileIgnoringCase(hostPath, hostSettingsFileName());
+    if (name.isEmpty())
+        return std::nullopt;
+    QFile file(withTrailingSeparator(hostPath) + name);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return file.readAll();
+}
+
+// "[Key]" plus one separator character of any kind, then the value.
+constexpr qsizetype CachePathValueAt = 12;
+constexpr qsizetype SingleDirValueAt = 12;
+constexpr qsizetype FontCharsetValueAt = 14;
+constexpr int RecognisedLinesToRead = 3;
+
+// Applies one settings line; false when the line is not one of the three keys.
+bool applySettingsLine(basMain &state, const QString &line, const HostRegistry &registry)
+{
+    if (line.startsWith(QLatin1StringView("[CachePath]"))) {
+        const QString value = line.mid(CachePathValueAt);
+        // An empty value would make every lyrics path relative to wherever the
+        // program was started; the folder found with the host stays instead.
+        if (!value.isEmpty())
+            state.strLyricsPath = withTrailingSeparator(isWindowsPath(value) ? registry.localPath(value) : value);
+        return true;
+    }
+    if (line.startsWith(QLatin1StringView("[SingleDir]"))) {
+        state.blnSingleDir = line.mid(SingleDirValueAt) == QLatin1StringView("1");
+        return true;
+    }
+    if (line.startsWith(QLatin1StringView("[FontCharset]"))) {
+        bool ok = false;
+        const int value = line.mid(FontCharsetValueAt).trimmed().toInt(&ok);
+        if (ok && value >= 0 && value <= 255)
+            state.bytFontCharset = value;
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
+QString lyricsFolderOf(const QString &installationDir)
+{
+    const QString dir = withTrailingSeparator(installationDir);
+    const QString name = QStringLiteral("lyrics");
+    if (!dir.isEmpty() && !QFileInfo(dir + name).isDir()) {
+        const QStringList folders = listSubfolders(dir);
+        for (const QString &folder : folders) {
+            if (folder.compare(name, Qt::CaseInsensitive) == 0)
+                return dir + folder + u'/';
+        }
+    }
+    return dir + name + u'/';
+}
+
+void FindHostPath(basMain &state, const QString &programDir)
+{
+    FindHostPath(state, programDir, *makeSystemRegistry());
+}
+
+void FindHostPath(basMain &state, const QString &programDir, const HostRegistry &registry)
+{
+    const QString program = withTrailingSeparator(programDir);
+    state.strHostPath.clear();
+    // The host's platform finds the file ignoring case but reports its real
+    // name; only the exact name counts.
+    if (!program.isEmpty() && findFileIgnoringCase(program, hostExecutableName()) == hostExecutableName())
+        state.strHostPath = program;
+    else if (const auto data = registry.firstValue(hostRegistryKey()))
+        state.strHostPath = withTrailingSeparator(registry.localPath(*data));
+    state.strLyricsPath = lyricsFolderOf(state.strHostPath.isEmpty() ? program : state.strHostPath);
+}
+
+void ReadHostSettings(basMain &state)
+{
+    ReadHostSettings(state, *makeSystemRegistry());
+}
+
+void ReadHostSettings(basMain &state, const HostRegistry &registry)
+{
+    if (const auto bytes = readSettingsFile(state.strHostPath)) {
+        // The character set is one of the settings, so the file itself is
+        // read in the default code page.
+        const QStringList lines = splitLines(CodePage().decode(*bytes));
+        int recognised = 0;
+        for (const QString &line : lines) {
+            if (applySettingsLine(state, line, registry) && ++recognised == RecognisedLinesToRead)
+                break;
+        }
+    }
+    state.codePage = CodePage::forFontCharset(state.bytFontCharset);
+}
+
+} // namespace stanzary
