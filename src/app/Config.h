@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+class QSettings;
+
+namespace stanzary {
+
+class basMain;
+class HostRegistry;
+
+// The main window's stored position, size and splitter, in twips. Applying
+// them to the window (and reading them back at exit) is the window's part.
+struct StoredGeometry
+{
+    double FrmTop = 1000, FrmLeft = 1000, FrmWidth = 12500, FrmHeight = 8500, SplitPos = 3500;
+    bool FrmMaximized = false;
+
+    // Where the splitter starts: SplitPos, or a third of FrmWidth when the
+    // stored position is not left of the window's right edge.
+    double splitterStart() const { return SplitPos < FrmWidth ? SplitPos : FrmWidth / 3; }
+};
+
+// The program's own settings store: application "Zeph" (native format, so
+// ~/.config/Zeph/Zeph.conf on Linux); the keys live in group "Config".
+std::unique_ptr<QSettings> openConfigStore();
+
+// Reads the eleven keys (application "Zeph", section "Config"), copies blnCheckTimestampsAtStart,
+// reads the host's settings file and sets state.codePage from bytFontCharset.
+// A stored number that does not convert reads as 0; a stored flag that does
+// not convert leaves the state's flag as it was. Nothing is reported.
+StoredGeometry LoadConfig(basMain &state);
+void SaveConfig(const basMain &state, const StoredGeometry &geometry);
+
+// The same on a given store and registry (tests, and callers that already
+// hold them).
+StoredGeometry LoadConfig(basMain &state, QSettings &store, const HostRegistry &registry);
+void SaveConfig(const basMain &state, const StoredGeometry &geometry, QSettings &store);
+
+// How values are stored: "True" / "False", and numbers as the shortest
+// decimal text of a single-precision value ("1000", "3333.3333").
+QString configBoolText(bool value);
+QString configNumberText(double value);
+// Readers of stored text; nothing when the text does not convert. Booleans
+// accept "True" / "False" in any case and numbers (non-zero is True).
+std::optional<bool> configBool(const QString &text);
+std::optional<float> configNumber(const QString &text);
+
+} // namespace stanzary
