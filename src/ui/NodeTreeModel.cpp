@@ -1,0 +1,235 @@
+#include "ui/NodeTreeModel.h"
+
+#include "ui/IconSet.h"
+
+#include <QFont>
+#include <QTreeView>
+
+namespace stanzary {
+
+NodeTreeModel::NodeTreeModel(NodeCollection &nodes, QObject *parent) : QAbstractItemModel(parent), m_nodes(nodes)
+{
+    connect(&m_nodes, &NodeCollection::aboutToAdd, this, &NodeTreeModel::onAboutToAdd);
+    connect(&m_nodes, &NodeCollection::added, this, &NodeTreeModel::onAdded);
+    connect(&m_nodes, &NodeCollection::aboutToRemove, this, &NodeTreeModel::onAboutToRemove);
+    connect(&m_nodes, &NodeCollection::removed, this, &NodeTreeModel::onRemoved);
+    connect(&m_nodes, &NodeCollection::nodeChanged, this, &NodeTreeModel::onNodeChanged);
+    connect(&m_nodes, &NodeCollection::aboutToReset, this, &NodeTreeModel::onAboutToReset);
+    connect(&m_nodes, &NodeCollection::reset, this, &NodeTreeModel::onReset);
+    rebuildPlaces();
+}
+
+void NodeTreeModel::setCheckBoxesShown(bool shown)
+{
+    if (m_checkBoxes == shown)
+        return;
+    // Every row gains or loses its box: a layout change, which keeps the
+    // view's expanded rows, selection and scroll position.
+    emit layoutAboutToBeChanged();
+    m_checkBoxes = shown;
+    emit layoutChanged();
+}
+
+QModelIndex NodeTreeModel::indexOfId(int id) const
+{
+    if (!m_nodes.isAlive(id))
+        return QModelIndex();
+    return createIndex(m_nodes.rowOfId(id), 0, quintptr(id));
+}
+
+QModelIndex NodeTreeModel::indexOfPosition(int position) const
+{
+    if (position < 1 || position > m_nodes.count())
+        return QModelIndex();
+    return indexOfId(m_nodes.idAt(position));
+}
+
+int NodeTreeModel::positionOfIndex(const QModelIndex &index) const
+{
+    if (!index.isValid() || index.model() != this)
+        return 0;
+    return m_nodes.positionOfId(idOf(index));
+}
+
+QModelIndex NodeTreeModel::index(int row, int column, const QModelIndex &parent) const
+{
+    if (column != 0 || row < 0 || (parent.isValid() && parent.column() != 0))
+        return QModelIndex();
+    const int parentId = parent.isValid() ? idOf(parent) : -1;
+    const int id = m_nodes.childIdAt(parentId, row);
+    return id < 0 ? QModelIndex() : createIndex(row, 0, quintptr(id));
+}
+
+QModelIndex NodeTreeModel::parent(const QModelIndex &child) const
+{
+    if (!child.isValid())
+        return QModelIndex();
+    const int id = idOf(child);
+    if (m_nodes.isAlive(id)) {
+        const int parentId = m_nodes.parentId(id);
+        return parentId < 0 ? QModelIndex() : createIndex(m_nodes.rowOfId(parentId), 0, quintptr(parentId));
+    }
+    // A node being removed: answer from the places remembered before.
+    if (id < 0 || static_cast<size_t>(id) >= m_parentOfId.size())
+        return QModelIndex();
+    const int parentId = m_parentOfId[static_cast<size_t>(id)];
+    if (parentId < 0)
+        return QModelIndex();
+    const int row = m_nodes.isAlive(parentId) ? m_nodes.rowOfId(parentId) : m_rowOfId[static_cast<size_t>(parentId)];
+    return createIndex(row, 0, quintptr(parentId));
+}
+
+int NodeTreeModel::rowCount(const QModelIndex &parent) const
+{
+    if (parent.isValid() && parent.column() != 0)
+        return 0;
+    return m_nodes.childCountOfId(parent.isValid() ? idOf(parent) : -1);
+}
+
+int NodeTreeModel::columnCount(const QModelIndex &) const
+{
+    return 1;
+}
+
+bool NodeTreeModel::hasChildren(const QModelIndex &parent) const
+{
+    return rowCount(parent) > 0;
+}
+
+QVariant NodeTreeModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || !m_nodes.isAlive(idOf(index)))
+        return QVariant();
+    const TreeNode &node = m_nodes.node(idOf(index));
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::AccessibleTextRole:
+        return node.text;
+    case Qt::DecorationRole: {
+        const QIcon icon = IconSet::icon(node.image);
+        return icon.isNull() ? QVariant() : QVariant(icon);
+    }
+    case Qt::FontRole:
+        if (node.bold) {
+            // Only the weight is set, so the view's own font (family, size,
+            // the host's script) still applies.
+            QFont font;
+            font.setBold(true);
+            return font;
+        }
+        return QVariant();
+    case Qt::CheckStateRole:
+        if (!m_checkBoxes)
+            return QVariant();
+        return node.checked ? Qt::Checked : Qt::Unchecked;
+    case KeyRole:
+        return node.key;
+    case ImageRole:
+        return node.image;
+    case PositionRole:
+        return m_nodes.positionOfId(idOf(index));
+    default:
+        return QVariant();
+    }
+}
+
+bool NodeTreeModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (role != Qt::CheckStateRole || !m_checkBoxes)
+        return false;
+    const int position = positionOfIndex(index);
+    if (position == 0)
+        return false;
+    m_nodes.setChecked(position, static_cast<Qt::CheckState>(value.toInt()) == Qt::Checked);
+    emit nodeCheckedByUser(position);
+    return true;
+}
+
+Qt::ItemFlags NodeTreeModel::flags(const QModelIndex &index) const
+{
+    if (!index.isValid() || !m_nodes.isAlive(idOf(index)))
+        return Qt::NoItemFlags;
+    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (m_checkBoxes)
+        f |= Qt::ItemIsUserCheckable;
+    return f;
+}
+
+void NodeTreeModel::rememberPlace(int id)
+{
+    const size_t i = static_cast<size_t>(id);
+    if (i >= m_parentOfId.size()) {
+        m_parentOfId.resize(i + 1, -1);
+        m_rowOfId.resize(i + 1, -1);
+    }
+    m_parentOfId[i] = m_nodes.parentId(id);
+    m_rowOfId[i] = m_nodes.rowOfId(id);
+}
+
+void NodeTreeModel::rebuildPlaces()
+{
+    m_parentOfId.clear();
+    m_rowOfId.clear();
+    for (int position = 1; position <= m_nodes.count(); ++position)
+        rememberPlace(m_nodes.idAt(position));
+}
+
+void NodeTreeModel::onAboutToAdd(int parentId, int row)
+{
+    beginInsertRows(indexOfId(parentId), row, row);
+}
+
+void NodeTreeModel::onAdded()
+{
+    // A new node always takes the last position.
+    rememberPlace(m_nodes.idAt(m_nodes.count()));
+    endInsertRows();
+}
+
+void NodeTreeModel::onAboutToRemove(int parentId, int row)
+{
+    m_removingParent = parentId;
+    m_removingRow = row;
+    beginRemoveRows(indexOfId(parentId), row, row);
+}
+
+void NodeTreeModel::onRemoved()
+{
+    // The later siblings moved up by one row.
+    const int siblings = m_nodes.childCountOfId(m_removingParent);
+    for (int row = m_removingRow; row < siblings; ++row)
+        rememberPlace(m_nodes.childIdAt(m_removingParent, row));
+    m_removingParent = -1;
+    m_removingRow = -1;
+    endRemoveRows();
+}
+
+void NodeTreeModel::onNodeChanged(int id)
+{
+    const QModelIndex i = indexOfId(id);
+    if (i.isValid())
+        emit dataChanged(i, i);
+}
+
+void NodeTreeModel::onAboutToReset()
+{
+    beginResetModel();
+}
+
+void NodeTreeModel::onReset()
+{
+    rebuildPlaces();
+    endResetModel();
+}
+
+void setUpNodeTreeView(QTreeView &view, NodeTreeModel &model)
+{
+    view.setModel(&model);
+    view.setHeaderHidden(true);
+    view.setUniformRowHeights(true);
+    view.setSelectionMode(QAbstractItemView::SingleSelection);
+    view.setSelectionBehavior(QAbstractItemView::SelectRows);
+    view.setEditTriggers(QAbstractItemView::NoEditTriggers);
+}
+
+} // namespace stanzary
