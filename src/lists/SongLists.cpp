@@ -66,8 +66,8 @@ SongLists::SongLists()
     for (const ListFile &file : m_files) {
         const ListFile *f = &file;
         QObject::connect(file.list, &SongList::changed, file.list, [this, f] {
-            if (!m_loading && !m_folder.isEmpty())
-                writeList(*f);
+            if (!m_loading && !m_folder.isEmpty() && writeList(*f))
+                m_lastWriteError.clear();
         });
     }
 }
@@ -120,47 +120,50 @@ void SongLists::SaveLists()
 {
     if (m_folder.isEmpty())
         return;
+    m_lastWriteError.clear();
     for (const ListFile &file : m_files)
         writeList(file);
 }
 
-void SongLists::writeList(const ListFile &file)
+bool SongLists::writeList(const ListFile &file)
 {
-    if (!file.readable)
-        return;
     const QString path = m_folder + file.fileName;
+    if (!file.readable) {
+        reportFailure(path, QStringLiteral("the file could not be read at start and is kept as it was"));
+        return false;
+    }
     const SongList &list = *file.list;
     if (list.isEmpty()) {
         if (isReadOnlyFile(path)) {
             reportFailure(path, QStringLiteral("the file is read-only"));
-            return;
+            return false;
         }
         if (QFileInfo::exists(path) && !QFile::remove(path)) {
             reportFailure(path, QStringLiteral("the file could not be deleted"));
-            return;
+            return false;
         }
-        m_lastWriteError.clear();
-        return;
+        return true;
     }
     QString text;
-    for (const QString &entry : list.entries())
+    const QStringList all = list.entries();
+    for (const QString &entry : all)
         text += entry + QStringLiteral("\r\n");
     const std::optional<QByteArray> bytes = m_codePage.encode(text);
     if (!bytes) {
         reportFailure(path, QStringLiteral("the character \"") + m_codePage.firstUnencodable(text)
                                 + QStringLiteral("\" cannot be written in code page ") + m_codePage.name());
-        return;
+        return false;
     }
     const WriteResult written = writeFileSafely(path, *bytes);
     if (written.status == WriteStatus::ReadOnly) {
         reportFailure(path, QStringLiteral("the file is read-only"));
-        return;
+        return false;
     }
     if (!written.ok()) {
         reportFailure(path, written.error);
-        return;
+        return false;
     }
-    m_lastWriteError.clear();
+    return true;
 }
 
 void SongLists::reportFailure(const QString &path, const QString &reason)

@@ -75,8 +75,9 @@ public:
     // The folder LoadLists chooses for programDir.
     static QString listsFolderFor(const QString &programDir);
 
-    // Why the last write of a list failed ("deleted.txt: ..."), or empty when
-    // it succeeded. A failed write leaves the file as it was.
+    // Why the last write failed ("deleted.txt: ..."): of the last change, or
+    // of any list in the last SaveLists; empty when it succeeded. A failed
+    // write leaves the file as it was.
     QString lastWriteError() const { return m_lastWriteError; }
     // Called on every failed write with the file's path and the reason.
     std::function<void(const QString &path, const QString &reason)> onWriteFailed;
@@ -90,7 +91,7 @@ private:
     };
 
     void loadList(ListFile &file);
-    void writeList(const ListFile &file);
+    bool writeList(const ListFile &file); // false when it failed (reported)
     void reportFailure(const QString &path, const QString &reason);
 
     ListFile m_files[2];
