@@ -138,7 +138,9 @@ bool WriteLyrics3v2(Lyrics3Fields &fields, const Id3v1Record &record, QFileDevic
 {
     MoveIndFirst(fields);
     const std::optional<QByteArray> tag = Lyrics3v2TagBytes(fields, endMarker);
-    if (!tag || !file.isReadable() || !file.isWritable())
+    // A buffered device could hold back bytes of a failed write and replay
+    // them later; only an unbuffered one can be rolled back reliably.
+    if (!tag || !file.isReadable() || !file.isWritable() || !file.openMode().testFlag(QIODevice::Unbuffered))
         return false;
     const qint64 oldSize = file.size();
     if (writeOffset < 0 || writeOffset > oldSize)
@@ -183,7 +185,7 @@ bool TagMp3File(const QString &mp3Path, const QString &lyricsPath, const QString
     const QByteArray text = PrepareTagText(lyrics);
 
     QFile mp3(mp3Path);
-    if (!mp3.open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
+    if (!mp3.open(QIODevice::ReadWrite | QIODevice::ExistingOnly | QIODevice::Unbuffered))
         return false;
     Mp3Tail tail = ReadMp3Tail(mp3);
     const Id3v1Record record = tail.id3v1.isPresent()

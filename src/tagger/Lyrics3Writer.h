@@ -44,11 +44,12 @@ void MoveIndFirst(Lyrics3Fields &fields);
 std::optional<QByteArray> Lyrics3v2TagBytes(const Lyrics3Fields &fields, const QByteArray &endMarker);
 
 // MoveIndFirst, then writes the tag and the record at writeOffset of a file
-// opened for reading and writing, and cuts the file right after the record.
+// opened ReadWrite | Unbuffered, and cuts the file right after the record.
 // The old bytes from writeOffset to the end are kept until the new tail is
 // written, flushed and synced; on any failure they are written back, the old
-// length restored, and false returned. Refuses (false, nothing written) an
-// offset outside the file or a tag Lyrics3v2TagBytes cannot build.
+// length restored, and false returned. Refuses (false, nothing written) a
+// buffered or read-only device, an offset outside the file, or a tag
+// Lyrics3v2TagBytes cannot build.
 bool WriteLyrics3v2(Lyrics3Fields &fields, const Id3v1Record &record, QFileDevice &file,
                     qint64 writeOffset, const QByteArray &endMarker);
 

@@ -1,0 +1,467 @@
+#include "tagger/Lyrics3Writer.h"
+
+#include "platform/MakerSite.h"
+
+#include "FakeInstallation.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+#include <sys/resource.h>
+
+using namespace stanzary;
+
+namespace {
+
+QByteArray bytes(const char *s) { return QByteArray(s); }
+QByteArray digits(qint64 n, int width) { return QByteArray::number(n).rightJustified(width, '0'); }
+
+QByteArray v2Tag(const QList<QPair<QByteArray, QByteArray>> &fields, const QByteArray &marker = "LYRICS200")
+{
+    QByteArray body = "LYRICSBEGIN";
+    for (const auto &[id, data] : fields)
+        body += id + digits(data.size(), 5) + data;
+    return body + digits(body.size(), 6) + marker;
+}
+
+QByteArray oldId3v1()
+{
+    QByteArray r = QByteArray(QByteArray("TAGOld Title") + QByteArray(21, '\0')).leftJustified(125, 'c');
+    r += '\0';
+    r += '\x07';
+    r += '\x0c';
+    return r;
+}
+
+// An APEv2 tag with header, one item and footer (the footer ends in 8 zero bytes).
+QByteArray apeTag()
+{
+    const QByteArray item = QByteArray("\x05\0\0\0\0\0\0\0Title\0Hello", 19);
+    QByteArray header = "APETAGEX" + QByteArray("\xd0\x07\0\0", 4) + QByteArray("\x33\0\0\0\x01\0\0\0", 8)
+                        + QByteArray("\0\0\0\xa0", 4) + QByteArray(8, '\0');
+    QByteArray footer = header;
+    footer[23] = '\x80';
+    return header + item + footer;
+}
+
+QByteArray audioBytes(int n)
+{
+    QByteArray a(n, '\0');
+    for (int i = 0; i < n; ++i)
+        a[i] = static_cast<char>((i * 37 + 11) & 0xff);
+    return a;
+}
+
+// The end of a tagged file, parsed without the product's reader: the file must
+// end with a record, in front of it a v2 tag whose size adds up exactly.
+struct ParsedTail
+{
+    bool ok = false;
+    qint64 begin = -1;
+    QByteArray marker;
+    QByteArray id3v1;
+    QList<QPair<QByteArray, QByteArray>> fields;
+};
+
+ParsedTail parseTail(const QByteArray &file)
+{
+    ParsedTail p;
+    if (file.size() < 128 + 26)
+        return p;
+    p.id3v1 = file.right(128);
+    const qint64 tagEnd = file.size() - 128;
+    p.marker = file.mid(tagEnd - 9, 9);
+    const qint64 n = file.mid(tagEnd - 15, 6).toLongLong();
+    p.begin = tagEnd - 15 - n;
+    if (p.begin < 0 || file.mid(p.begin, 11) != "LYRICSBEGIN")
+        return p;
+    qint64 at = p.begin + 11;
+    while (at < tagEnd - 15) {
+        const QByteArray id = file.mid(at, 3);
+        const qint64 len = file.mid(at + 3, 5).toLongLong();
+        p.fields.append({id, file.mid(at + 8, len)});
+        at += 8 + len;
+    }
+    p.ok = at == tagEnd - 15;
+    return p;
+}
+
+QByteArray fieldOf(const ParsedTail &p, const QByteArray &id)
+{
+    for (const auto &[fid, data] : p.fields) {
+        if (fid == id)
+            return data;
+    }
+    return "<none>";
+}
+
+QByteArray stripNulPadding(QByteArray data)
+{
+    while (data.endsWith('\0'))
+        data.chop(1);
+    return data;
+}
+
+// Lowers the file-size limit for as long as it lives; SIGXFSZ is ignored, so
+// a write beyond the limit fails with EFBIG instead of ending the process.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit limit = m_old;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_old); }
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+
+private:
+    rlimit m_old{};
+};
+
+const QString LyricsName = QStringLiteral("Blue Lake - Night Train");
+
+} // namespace
+
+class tst_Lyrics3Writer : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_tmp;
+    CodePage m_cp;
+
+    QString write(const QString &name, const QByteArray &content)
+    {
+        return test::FakeInstallation(m_tmp.path()).writeFile(name, content);
+    }
+    bool tag(const QString &mp3, const QByteArray &lyrics, const QString &name = LyricsName)
+    {
+        const QString lyricsPath = write(QStringLiteral("lyrics.txt"), lyrics);
+        return TagMp3File(mp3, lyricsPath, name, m_cp);
+    }
+
+private slots:
+    void prepareTagText_data()
+    {
+        QTest::addColumn<QByteArray>("lyrics");
+        QTest::addColumn<QByteArray>("prepared");
+        const QByteArray credit = "\r\nLyrics by Tunewright (" + makerSite().toLatin1() + ")";
+        const QByteArray trailer = "----------------\r\n* Downloaded from: http://example.org/p\r\n";
+        QTest::newRow("trailer") << QByteArray("\r\n  la la\r\nsecond \t\r\n\r\n" + trailer)
+                                 << QByteArray("la la\r\nsecond\r\n\r\n----------------" + credit);
+        QTest::newRow("no trailer keeps blanks") << bytes("\r\nla\r\n\r\n") << QByteArray("\r\nla\r\n\r\n" + credit);
+        QTest::newRow("last trailer wins")
+            << QByteArray("a\r\n" + trailer + "b\r\n" + trailer)
+            << QByteArray("a\r\n" + trailer + "b\r\n\r\n----------------" + credit);
+        QTest::newRow("empty") << QByteArray() << credit;
+    }
+    void prepareTagText()
+    {
+        QFETCH(QByteArray, lyrics);
+        QFETCH(QByteArray, prepared);
+        QCOMPARE(PrepareTagText(lyrics), prepared);
+    }
+
+    void trimBlank_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QByteArray>("trimmed");
+        QTest::newRow("both ends") << bytes("\r\n \tab c\t \r\n\r\n") << bytes("ab c");
+        QTest::newRow("lone CR and LF stay") << bytes("\r abc \n") << bytes("\r abc \n");
+        QTest::newRow("LF CR is not a pair") << bytes("\n\rx\n\r") << bytes("\n\rx\n\r");
+        QTest::newRow("all blank") << bytes(" \r\n\t\r\n ") << QByteArray();
+        QTest::newRow("empty") << QByteArray() << QByteArray();
+    }
+    void trimBlank()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(QByteArray, trimmed);
+        QCOMPARE(TrimBlank(text), trimmed);
+    }
+
+    void makeId3v1Layout()
+    {
+        const Id3v1Record r = MakeId3v1("Art\xff", QByteArray(40, 't'), QByteArray(), "    ", 255, 0, QByteArray());
+        const QByteArray b = r.toBytes();
+        QCOMPARE(b.size(), 128);
+        QCOMPARE(b.left(3), bytes("TAG"));
+        QCOMPARE(b.mid(3, 30), QByteArray(30, 't'));
+        QCOMPARE(b.mid(33, 30), bytes("Art ") + QByteArray(26, '\0'));
+        QCOMPARE(b.mid(63, 30), QByteArray(30, '\0'));
+        QCOMPARE(b.mid(93, 4), bytes("    "));
+        QCOMPARE(b.mid(97, 28), QByteArray(28, '\0'));
+        QCOMPARE(b.right(3), QByteArray("\0\0\xff", 3));
+    }
+
+    void moveIndFirst()
+    {
+        Lyrics3Fields f{{"LYR", "00001", "l"}, {"INF", "00001", "i"}, {"IND", "00003", "100"}, {"IND", "00002", "00"}};
+        MoveIndFirst(f);
+        QCOMPARE(f.at(0).ID, bytes("IND"));
+        QCOMPARE(f.at(0).Data, bytes("100"));
+        QCOMPARE(f.at(1).ID, bytes("INF"));
+        QCOMPARE(f.at(2).ID, bytes("LYR"));
+        Lyrics3Fields none{{"LYR", "00001", "l"}, {"INF", "00001", "i"}};
+        const Lyrics3Fields before = none;
+        MoveIndFirst(none);
+        QCOMPARE(none, before);
+    }
+
+    void thousandByteFile()
+    {
+        const QByteArray audio = audioBytes(1000);
+        const QString mp3 = write(QStringLiteral("plain.mp3"), audio);
+        const QByteArray lyrics = "la la\r\n";
+        QVERIFY(tag(mp3, lyrics));
+        const QByteArray text = PrepareTagText(lyrics);
+        const qint64 l = text.size();
+        const QByteArray file = test::readAll(mp3);
+        QCOMPARE(file.size(), 1000 + 45 + l + 128);
+        QCOMPARE(file.left(1000), audio);
+        const QByteArray expected = "LYRICSBEGIN" "IND00003100" "LYR" + digits(l, 5) + text + digits(30 + l, 6) + "LYRICS200"
+                                    + "TAG" + bytes("Night Train").leftJustified(30, '\0')
+                                    + bytes("Blue Lake").leftJustified(30, '\0') + QByteArray(30, '\0') + "    "
+                                    + QByteArray(28, '\0') + QByteArray("\0\0\xff", 3);
+        QCOMPARE(file.mid(1000), expected);
+
+        // Every byte of the file is what the tag says it is, read back.
+        QFile f(mp3);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const Mp3Tail t = ReadMp3Tail(f);
+        QCOMPARE(t.start, qint64(1000));
+        QCOMPARE(FieldData(t.fields, "LYR"), text);
+    }
+
+    // Every end-of-file layout, tagged with lyrics, then shorter, then longer
+    // ones: the bytes in front of the tag and other tags stay, the file ends
+    // exactly with the record, and the sizes add up.
+    void layouts_data()
+    {
+        QTest::addColumn<QByteArray>("kept");     // bytes that must stay as they are
+        QTest::addColumn<QByteArray>("oldTail");  // what follows them before tagging
+        QTest::addColumn<QByteArray>("record");   // the record the file must end with
+        QTest::addColumn<QByteArray>("marker");
+        QTest::addColumn<QByteArray>("otherField"); // ID of a field that must survive, or empty
+        const QByteArray audio = audioBytes(7000);
+        const QByteArray made = MakeId3v1("Blue Lake", "Night Train", {}, "    ", 255, 0, {}).toBytes();
+        const QByteArray v2 = v2Tag({{"LYR", "old words here, quite a few of them"}, {"INF", "kept info"}, {"IND", "110"}});
+        const QByteArray v1 = "LYRICSBEGINold v1 lyrics\r\nline twoLYRICSEND";
+        QTest::newRow("nothing") << audio << QByteArray() << made << bytes("LYRICS200") << QByteArray();
+        QTest::newRow("ID3v1 only") << audio << oldId3v1() << oldId3v1() << bytes("LYRICS200") << QByteArray();
+        QTest::newRow("v1 + ID3v1") << audio << v1 + oldId3v1() << oldId3v1() << bytes("LYRICS200") << QByteArray();
+        QTest::newRow("v2 + ID3v1") << audio << v2 + oldId3v1() << oldId3v1() << bytes("LYRICS200") << bytes("INF");
+        QTest::newRow("v2 without ID3v1") << audio << v2 << made << bytes("LYRICS200") << bytes("INF");
+        QTest::newRow("APE + v2 + ID3v1") << audio + apeTag() << v2 + oldId3v1() << oldId3v1() << bytes("LYRICS200")
+                                          << bytes("INF");
+        QTest::newRow("v2 + APE + ID3v1") << audio + v2 + apeTag() << oldId3v1() << oldId3v1() << bytes("LYRICS200")
+                                          << QByteArray();
+        QTest::newRow("v2.01 + ID3v1") << audio << v2Tag({{"IND", "100"}, {"CRC", "abcd"}}, "LYRICS201") + oldId3v1()
+                                       << oldId3v1() << bytes("LYRICS201") << bytes("CRC");
+        // Empty fields are not read back: the rewritten tag is 24 bytes shorter.
+        QTest::newRow("v2 with empty fields")
+            << audio << v2Tag({{"IND", "100"}, {"EAL", ""}, {"EAR", ""}, {"ETT", ""}, {"LYR", QByteArray(1000, 'x')}}) + oldId3v1()
+                                              << oldId3v1() << bytes("LYRICS200") << QByteArray();
+        QTest::newRow("v3 stays in place") << audio + v2Tag({{"IND", "1"}}, "LYRICS300") << oldId3v1() << oldId3v1()
+                                           << bytes("LYRICS200") << QByteArray();
+        QByteArray broken = v2;
+        broken.replace("LYRICSBEGIN", "LYRICSBEG1N");
+        QTest::newRow("unreadable v2 stays in place") << audio + broken << oldId3v1() << oldId3v1() << bytes("LYRICS200")
+                                                      << QByteArray();
+    }
+    void layouts()
+    {
+        QFETCH(QByteArray, kept);
+        QFETCH(QByteArray, oldTail);
+        QFETCH(QByteArray, record);
+        QFETCH(QByteArray, marker);
+        QFETCH(QByteArray, otherField);
+        const QString mp3 = write(QStringLiteral("layout.mp3"), kept + oldTail);
+        const QByteArray other = otherField.isEmpty() ? QByteArray() : fieldOf(parseTail(kept + oldTail + (oldTail.endsWith(oldId3v1()) ? QByteArray() : record)), otherField);
+
+        int longestLyr = 0;
+        for (const QByteArray &lyrics : {QByteArray(300, 'm'), QByteArray(40, 's'), QByteArray(900, 'L')}) {
+            QVERIFY(tag(mp3, lyrics));
+            const QByteArray file = test::readAll(mp3);
+            QCOMPARE(file.left(kept.size()), kept);
+            const ParsedTail p = parseTail(file);
+            QVERIFY2(p.ok, "the sizes of the tag do not add up");
+            QCOMPARE(p.begin, qint64(kept.size()));
+            QCOMPARE(p.id3v1, record);
+            QCOMPARE(p.marker, marker);
+            QCOMPARE(p.fields.first().first, bytes("IND"));
+            QCOMPARE(p.fields.first().second.left(3), bytes("100"));
+            const QByteArray lyr = fieldOf(p, "LYR");
+            QCOMPARE(stripNulPadding(lyr), PrepareTagText(lyrics));
+            QVERIFY(lyr.size() >= longestLyr); // a replaced field never shrinks
+            longestLyr = int(lyr.size());
+            if (!other.isEmpty())
+                QCOMPARE(fieldOf(p, otherField), other);
+        }
+    }
+
+    void taggingTwiceKeepsTheLength()
+    {
+        const QString mp3 = write(QStringLiteral("twice.mp3"), audioBytes(2000) + oldId3v1());
+        QVERIFY(tag(mp3, "first lyrics, long enough\r\n"));
+        const QByteArray once = test::readAll(mp3);
+        QVERIFY(tag(mp3, "first lyrics, long enough\r\n"));
+        QCOMPARE(test::readAll(mp3), once);
+        QVERIFY(tag(mp3, "short\r\n"));
+        const QByteArray shorter = test::readAll(mp3);
+        QCOMPARE(shorter.size(), once.size());
+        QVERIFY(fieldOf(parseTail(shorter), "LYR").endsWith(QByteArray(20, '\0')));
+    }
+
+    void v1BecomesV2()
+    {
+        const QByteArray oldLyrics = QByteArray(400, 'o');
+        const QByteArray before = audioBytes(6000) + "LYRICSBEGIN" + oldLyrics + "LYRICSEND" + oldId3v1();
+        const QString mp3 = write(QStringLiteral("v1.mp3"), before);
+        QVERIFY(tag(mp3, "new"));
+        const QByteArray after = test::readAll(mp3);
+        QVERIFY(after.size() >= before.size() + 25);
+        const ParsedTail p = parseTail(after);
+        QCOMPARE(p.begin, qint64(6000));
+        QCOMPARE(fieldOf(p, "LYR").size(), oldLyrics.size()); // the old length is the minimum
+        QCOMPARE(p.fields.size(), 2);
+    }
+
+    void blanksInTheLyricsAndTheName()
+    {
+        const QString mp3 = write(QStringLiteral("ff.mp3"), audioBytes(500));
+        QVERIFY(tag(mp3, "a\xff" "b", QStringLiteral("Band - T\u00ffne")));
+        const ParsedTail p = parseTail(test::readAll(mp3));
+        QVERIFY(fieldOf(p, "LYR").startsWith("a b\r\n"));
+        QCOMPARE(p.id3v1.mid(3, 30), bytes("T ne").leftJustified(30, '\0'));
+    }
+
+    void logOfTheCheckedRows()
+    {
+        const QString lyrics = write(QStringLiteral("l.txt"), "words\r\n");
+        const QString good = write(QStringLiteral("good.mp3"), audioBytes(300));
+        const QString readOnly = write(QStringLiteral("ro.mp3"), audioBytes(300));
+        test::setReadOnly(readOnly, true);
+        const QString missing = m_tmp.filePath(QStringLiteral("missing.mp3"));
+        QList<TaggerRow> rows(4);
+        rows[0] = {true, {}, missing, false, false, {}, 0, LyricsName, lyrics};
+        rows[1] = {false, {}, good, false, false, {}, 0, LyricsName, lyrics};
+        rows[2] = {true, {}, good, false, false, {}, 0, LyricsName, lyrics};
+        rows[3] = {true, {}, readOnly, false, false, {}, 0, LyricsName, lyrics};
+        const QString log = TagCheckedFiles(rows, m_cp);
+        QCOMPARE(log, QStringLiteral("Error tagging: ") + missing + QStringLiteral("\r\nFile tagged..: ") + good
+                          + QStringLiteral("\r\nError tagging: ") + readOnly + QStringLiteral("\r\n"));
+        QVERIFY(!QFile::exists(missing));
+        QCOMPARE(test::readAll(readOnly), audioBytes(300));
+        QVERIFY(TagCheckedFiles({}, m_cp).isEmpty());
+
+        rows = {{true, {}, good, false, false, {}, 0, LyricsName, m_tmp.filePath(QStringLiteral("gone.txt"))}};
+        const QByteArray before = test::readAll(good);
+        QVERIFY(TagCheckedFiles(rows, m_cp).startsWith(QStringLiteral("Error tagging: ")));
+        QCOMPARE(test::readAll(good), before);
+        test::setReadOnly(readOnly, false);
+    }
+
+    void tagTooLargeForSixDigitsIsRefused()
+    {
+        // Ten fields of 99990 bytes fill the tag almost to 999999; adding a LYR
+        // field would need a seventh digit.
+        QList<QPair<QByteArray, QByteArray>> fields{{"IND", "100"}};
+        for (int i = 0; i < 10; ++i)
+            fields.append({"INF", QByteArray(99990 - (i == 0 ? 11 : 0), 'i')});
+        const QByteArray before = audioBytes(100) + v2Tag(fields) + oldId3v1();
+        QVERIFY(parseTail(before).ok);
+        const QString mp3 = write(QStringLiteral("big.mp3"), before);
+        QVERIFY(!tag(mp3, "la"));
+        QCOMPARE(test::readAll(mp3), before);
+
+        Lyrics3Fields huge;
+        for (int i = 0; i < 10; ++i)
+            SetField(huge, "X" + QByteArray::number(i).rightJustified(2, '0'), QByteArray(99999, 'h'));
+        QVERIFY(!Lyrics3v2TagBytes(huge, "LYRICS200").has_value());
+        QVERIFY(!Lyrics3v2TagBytes({{"TOOLONG", "00001", "x"}}, "LYRICS200").has_value());
+        QVERIFY(!Lyrics3v2TagBytes({}, "LYRICS2").has_value());
+    }
+
+    // A write that fails halfway (the disk full, a size limit) leaves the file
+    // exactly as it was.
+    void failedWriteRestoresTheFile_data()
+    {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<int>("allowedGrowth");
+        const QByteArray v2 = v2Tag({{"IND", "100"}, {"LYR", "short"}, {"INF", "info"}});
+        QTest::newRow("ID3v1, no growth allowed") << audioBytes(3000) + oldId3v1() << 0;
+        QTest::newRow("ID3v1, halfway") << audioBytes(3000) + oldId3v1() << 1500;
+        QTest::newRow("no tags, halfway") << audioBytes(3000) << 1500;
+        QTest::newRow("v2 + ID3v1, halfway") << audioBytes(3000) + v2 + oldId3v1() << 1500;
+        QTest::newRow("v2, record would not fit") << audioBytes(3000) + v2 << 3000 - 40;
+    }
+    void failedWriteRestoresTheFile()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(int, allowedGrowth);
+        const QString mp3 = write(QStringLiteral("limited.mp3"), before);
+        const QString lyrics = write(QStringLiteral("long.txt"), QByteArray(3000, 'w'));
+        QList<TaggerRow> rows{{true, {}, mp3, false, false, {}, 0, LyricsName, lyrics}};
+        QString log;
+        {
+            FileSizeLimit limit(rlim_t(before.size() + allowedGrowth));
+            log = TagCheckedFiles(rows, m_cp);
+        }
+        QCOMPARE(log, errorPrefix() + mp3 + QStringLiteral("\r\n"));
+        QCOMPARE(test::readAll(mp3), before);
+        // Without the limit the same row is tagged.
+        QCOMPARE(TagCheckedFiles(rows, m_cp), taggedPrefix() + mp3 + QStringLiteral("\r\n"));
+        QVERIFY(test::readAll(mp3).startsWith(before.left(3000)));
+    }
+
+    void writeRefusesWhatItCannotDoSafely()
+    {
+        const QByteArray before = audioBytes(400) + oldId3v1();
+        const QString mp3 = write(QStringLiteral("ro-open.mp3"), before);
+        Lyrics3Fields fields{{"IND", "00003", "100"}};
+        QFile readOnly(mp3);
+        QVERIFY(readOnly.open(QIODevice::ReadOnly));
+        QVERIFY(!WriteLyrics3v2(fields, Id3v1Record::fromBytes(oldId3v1()), readOnly, 400, "LYRICS200"));
+        readOnly.close();
+        QFile buffered(mp3);
+        QVERIFY(buffered.open(QIODevice::ReadWrite));
+        QVERIFY(!WriteLyrics3v2(fields, Id3v1Record::fromBytes(oldId3v1()), buffered, 400, "LYRICS200"));
+        buffered.close();
+        QFile f(mp3);
+        QVERIFY(f.open(QIODevice::ReadWrite | QIODevice::Unbuffered));
+        QVERIFY(!WriteLyrics3v2(fields, Id3v1Record::fromBytes(oldId3v1()), f, before.size() + 1, "LYRICS200"));
+        QVERIFY(!WriteLyrics3v2(fields, Id3v1Record::fromBytes(oldId3v1()), f, -1, "LYRICS200"));
+        f.close();
+        QCOMPARE(test::readAll(mp3), before);
+    }
+
+    void smallFiles_data()
+    {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<qint64>("offset");
+        QTest::newRow("50 bytes") << audioBytes(50) << qint64(50);
+        QTest::newRow("130 bytes with a record") << audioBytes(2) + oldId3v1() << qint64(2);
+        QTest::newRow("record only") << oldId3v1() << qint64(0);
+        QTest::newRow("empty") << QByteArray() << qint64(0);
+    }
+    void smallFiles()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(qint64, offset);
+        const QString mp3 = write(QStringLiteral("small.mp3"), before);
+        QVERIFY(tag(mp3, "tiny"));
+        const ParsedTail p = parseTail(test::readAll(mp3));
+        QVERIFY(p.ok);
+        QCOMPARE(p.begin, offset);
+        QCOMPARE(test::readAll(mp3).left(offset), before.left(offset));
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_Lyrics3Writer)
+#include "tst_lyrics3writer.moc"
