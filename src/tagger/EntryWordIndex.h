@@ -22,6 +22,10 @@ namespace stanzary {
 // one "anchor" word (a long and rarely shared one), so only entries whose
 // anchor occurred are checked for their other words.
 //
+// Texts and words are valid UTF-16 (decoded tag bytes, file names); for a
+// word that is a lone low surrogate QString's one-character search folds
+// differently, which is not reproduced.
+//
 // Built from an entries array and valid for it as long as the entries' Words
 // do not change. Not for use from several threads at once (scratch state).
 class EntryWordIndex

@@ -1,0 +1,402 @@
+#include "store/NodeCollection.h"
+#include "store/SongNames.h"
+#include "tagger/Mp3FolderScan.h"
+#include "tagger/Mp3Matcher.h"
+
+#include "FakeInstallation.h"
+#include "PlainMatcher.h"
+
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace stanzary;
+
+namespace {
+
+QString s(const char *text) { return QString::fromUtf8(text); }
+
+QList<TagEntry> entriesOf(const QStringList &names)
+{
+    QList<TagEntry> out;
+    for (const QString &n : names)
+        out.append({n.split(u' '), n + QStringLiteral(".txt"), 0, 0});
+    return out;
+}
+
+// The tree as the collection scan builds it: one artist node per artist, its
+// songs below it, keys "Artist - Song.txt".
+void addSong(NodeCollection &nodes, const QString &artist, const QString &song)
+{
+    const QString artistKey = QStringLiteral("key") + artist.toLower();
+    if (!nodes.contains(artistKey))
+        nodes.add(artistKey, artist, 9);
+    nodes.add(listEntry(artist, song) + QStringLiteral(".txt"), song, 10, artistKey);
+}
+
+QByteArray id3v1(const QByteArray &title, const QByteArray &artist)
+{
+    return "TAG" + title.leftJustified(30, '\0', true) + artist.leftJustified(30, '\0', true) + QByteArray(30, '\0')
+           + "2001" + QByteArray(28, '\0') + QByteArray("\0\x09\x0c", 3);
+}
+
+QByteArray id3v2(const QByteArray &title)
+{
+    const QByteArray frame = "TIT2" + QByteArray("\0\0\0", 3) + char(title.size() + 1) + QByteArray(3, '\0') + title;
+    return "ID3" + QByteArray("\x03\0\0\0\0\0", 6) + char(frame.size()) + frame;
+}
+
+QByteArray audio(int n) { return QByteArray(n, '\x55'); }
+
+const QByteArray Filtered = "words\r\nmore words\r\n[Tunewright] filter used\r\n";
+const QByteArray Unfiltered = "words\r\nmore words, and no mark at the end of them\r\n";
+
+} // namespace
+
+class tst_Mp3Matcher : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void entriesFromTheNodeCollection()
+    {
+        NodeCollection nodes;
+        addSong(nodes, s("Blue  Lake"), s("Night Train"));
+        addSong(nodes, s("Zed"), s("Go"));
+        nodes.add(QStringLiteral("keylonely"), QStringLiteral("Lonely"), 9); // artist without songs
+        addSong(nodes, s("Blue  Lake"), s("Dawn"));                           // after another artist
+        const QList<TagEntry> e = BuildTagEntries(nodes);
+        QCOMPARE(e.size(), 3);
+        QCOMPARE(e.at(0).Words, (QStringList{s("Blue"), QString(), s("Lake"), s("-"), s("Night"), s("Train")}));
+        QCOMPARE(e.at(0).Key, s("Blue  Lake - Night Train.txt"));
+        QCOMPARE(e.at(1).Words.join(u' '), s("Zed - Go"));
+        QCOMPARE(e.at(2).Words.join(u' '), s("Blue  Lake - Dawn"));
+        QCOMPARE(e.at(2).MatchCount, 0);
+    }
+
+    void findEntries_data()
+    {
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QList<int>>("found");
+        const QStringList lake{s("Blue Lake - Night Train"), s("Blue Lake - Day Train")};
+        QTest::newRow("case and dash ignored") << lake << s("blue lake-night train") << QList<int>{0};
+        QTest::newRow("any order, inside words") << lake << s("TRAINSPOTTING at bluelakes by night") << QList<int>{0};
+        QTest::newRow("a word missing") << lake << s("blue lake train") << QList<int>{};
+        QTest::newRow("both") << lake << s("Blue Lake night day train") << QList<int>{0, 1};
+        const QStringList apostrophe{s("Don_t Stop - Now"), s("Don't Stop - Now")};
+        QTest::newRow("apostrophe becomes underscore") << apostrophe << s("Don't stop now") << QList<int>{0};
+        QTest::newRow("NUL removed") << lake << s("Blue Lake Nig") + QChar(0) + s("ht Train") << QList<int>{0};
+        QTest::newRow("first LAME3 removed") << QStringList{s("Lame3 - X")} << s("LAME3 x") << QList<int>{};
+        QTest::newRow("second LAME3 stays") << QStringList{s("Lame3 - X")} << s("LAME3 x LAME3") << QList<int>{0};
+        QTest::newRow("lower-case lame3 stays") << QStringList{s("Lame3 - X")} << s("lame3 x") << QList<int>{0};
+        QTest::newRow("first ID3 removed") << QStringList{s("ID3 - Song")} << s("ID3song") << QList<int>{};
+        QTest::newRow("accents ignore case") << QStringList{s("\u00c9t\u00e9 - No\u00ebl")} << s("\u00e9T\u00c9 NO\u00cbL")
+                                             << QList<int>{0};
+        QTest::newRow("no words matches all") << QStringList{s("X - Y"), s(" - ")} << s("anything") << QList<int>{1};
+        QTest::newRow("repeated word") << QStringList{s("La La - La")} << s("la") << QList<int>{0};
+        QTest::newRow("overlapping words") << QStringList{s("abc - bcd")} << s("abcd") << QList<int>{0};
+    }
+    void findEntries()
+    {
+        QFETCH(QStringList, names);
+        QFETCH(QString, text);
+        QFETCH(QList<int>, found);
+        QList<TagEntry> entries = entriesOf(names);
+        const EntryWordIndex index(entries);
+        QCOMPARE(FindEntries(entries, index, text), found);
+        QCOMPARE(FindEntries(entries, index, text), found);
+        for (int e = 0; e < entries.size(); ++e)
+            QCOMPARE(entries.at(e).MatchCount, found.contains(e) ? 2 : 0);
+        QCOMPARE(test::PlainCandidates(entries, PrepareMatchText(text)), found);
+    }
+
+    // The word index against the plain search on random texts and words made
+    // of a few letters (so that words occur inside words and overlap), with
+    // accents, case pairs and characters outside the BMP.
+    void indexAgreesWithThePlainSearch_data()
+    {
+        QTest::addColumn<int>("cs");
+        QTest::newRow("ignoring case") << int(Qt::CaseInsensitive);
+        QTest::newRow("case-sensitive") << int(Qt::CaseSensitive);
+    }
+    void indexAgreesWithThePlainSearch()
+    {
+        QFETCH(int, cs);
+        // Symbols, not UTF-16 units: a surrogate pair is never split.
+        QStringList alphabet;
+        for (const QChar c : s("abAB\u00e9\u00c9\u00df\u00ff\u0178-' "))
+            alphabet << QString(c);
+        alphabet << QString::fromUcs4(U"\U00010400") << QString::fromUcs4(U"\U00010428");
+        QRandomGenerator rng(1234);
+        auto randomText = [&](int maxLength) {
+            QString t;
+            const int n = int(rng.bounded(maxLength + 1));
+            for (int i = 0; i < n; ++i)
+                t += alphabet.at(int(rng.bounded(int(alphabet.size()))));
+            return t;
+        };
+        qsizetype found = 0;
+        for (int round = 0; round < 20; ++round) {
+            QStringList names;
+            for (int i = 0; i < 60; ++i)
+                names << randomText(4) + s(" - ") + randomText(round % 2 ? 6 : 12);
+            QList<TagEntry> entries = entriesOf(names);
+            const EntryWordIndex index(entries, Qt::CaseSensitivity(cs));
+            for (int t = 0; t < 50; ++t) {
+                // Long texts too: QString searches those differently.
+                const QString text = randomText(t % 10 == 0 ? 700 : 30);
+                const QList<int> candidates = index.candidates(text);
+                QCOMPARE(candidates, test::PlainCandidates(entries, text, Qt::CaseSensitivity(cs)));
+                found += candidates.size();
+            }
+        }
+        QVERIFY2(found > 5000, "too few matches to tell anything");
+    }
+
+    void countOccurrences_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("word");
+        QTest::addColumn<int>("cs");
+        QTest::addColumn<int>("count");
+        QTest::newRow("overlapping") << s("aaa") << s("aa") << int(Qt::CaseInsensitive) << 2;
+        QTest::newRow("ignoring case") << s("Sun sun SUN") << s("sun") << int(Qt::CaseInsensitive) << 3;
+        QTest::newRow("with case") << s("Sun sun SUN") << s("sun") << int(Qt::CaseSensitive) << 1;
+        QTest::newRow("none") << s("abc") << s("x") << int(Qt::CaseInsensitive) << 0;
+        QTest::newRow("empty word") << s("abc") << QString() << int(Qt::CaseInsensitive) << 0;
+    }
+    void countOccurrences()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, word);
+        QFETCH(int, cs);
+        QFETCH(int, count);
+        QCOMPARE(CountOccurrences(text, word, Qt::CaseSensitivity(cs)), count);
+    }
+
+    void scoresAndTheBestEntry()
+    {
+        QList<TagEntry> e = entriesOf({s("Band - a"), s("Band - Sky Lark"), s("Band - Sky Lark")});
+        const QString name = s("Band - Sky Lark.mp3");
+        QCOMPARE(EntryScore(e, 0, name, Qt::CaseInsensitive), 1 + 2); // "a" in Band and Lark
+        QCOMPARE(EntryScore(e, 1, name, Qt::CaseInsensitive), 3);
+        e[0].Score = 3;
+        e[1].Score = 3;
+        e[2].Score = 3;
+        QCOMPARE(BestEntry(e, {0, 1, 2}), 0); // equal: the earliest
+        QCOMPARE(BestEntry(e, {2, 1}), 2);
+        e[2].Score = 4;
+        QCOMPARE(BestEntry(e, {0, 1, 2}), 2); // strictly greater replaces
+        QCOMPARE(BestEntry(e, {}), -1);
+    }
+
+    void joinAndSplitIndexes()
+    {
+        QCOMPARE(JoinIndexes({3, 7, 12}, s(",")), s("3,7,12"));
+        QCOMPARE(JoinIndexes({}, s(",")), QString());
+        QCOMPARE(SplitIndexes(s("3,7,12"), s(",")), (QList<int>{3, 7, 12}));
+        QCOMPARE(SplitIndexes(s("40000"), s(",")), QList<int>{40000});
+        QCOMPARE(SplitIndexes(s("1,x,,2"), s(",")), (QList<int>{1, 2}));
+        QVERIFY(IsEmptyList(SplitIndexes(QString(), s(","))));
+    }
+
+    void finalStatus_data()
+    {
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<int>("parsed");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("third") << 3 << 9 << s("Matches: 3 / 9 (33.3%)");
+        QTest::newRow("all") << 9 << 9 << s("Matches: 9 / 9 (100%)");
+        QTest::newRow("two thirds cut") << 2 << 3 << s("Matches: 2 / 3 (66.6%)");
+        QTest::newRow("none matched") << 0 << 4 << s("Matches: 0 / 4 (0%)");
+        QTest::newRow("small share") << 1 << 30000 << s("Matches: 1 / 30000 (0.00%)");
+        QTest::newRow("nothing parsed") << 0 << 0 << s("Matches: 0 / 0");
+    }
+    void finalStatus()
+    {
+        QFETCH(int, rows);
+        QFETCH(int, parsed);
+        QFETCH(QString, status);
+        QCOMPARE(FinalMatchesStatus(rows, parsed), status);
+    }
+
+    void filterMark_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("filtered");
+        QTest::newRow("mark at the end") << Filtered << true;
+        QTest::newRow("no mark") << Unfiltered << false;
+        QTest::newRow("mark before the last 51 bytes") << Filtered + QByteArray(40, 'x') << false;
+        QTest::newRow("no-break space") << QByteArray(Unfiltered + "\xa0\r\n") << true;
+        QTest::newRow("short file with mark") << QByteArray("] filter used") << true;
+        QTest::newRow("short file without") << QByteArray("la") << false;
+        QTest::newRow("empty file") << QByteArray() << false;
+    }
+    void filterMark()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(bool, filtered);
+        QTemporaryDir tmp;
+        const QString path = test::FakeInstallation(tmp.path()).writeFile(s("l.txt"), content);
+        QCOMPARE(HasFilterMark(path), filtered);
+        QVERIFY(!HasFilterMark(tmp.filePath(s("gone.txt"))));
+    }
+
+    void scanFolder()
+    {
+        QTemporaryDir tmp;
+        test::FakeInstallation inst(tmp.path());
+        NodeCollection nodes;
+        const QList<QPair<QString, QString>> songs{{s("Blue Lake"), s("Night Train")}, {s("Quiet Owls"), s("Ember")},
+                                                   {s("Harbor Lights"), s("Low Tide")}, {s("Velvet Fox"), s("Shared")},
+                                                   {s("Marsh Reed"), s("Grey")}, {s("Deep Cellar"), s("Hidden")},
+                                                   {s("Tin Drum"), s("Tagged")}};
+        for (const auto &[artist, song] : songs) {
+            addSong(nodes, artist, song);
+            inst.addLyrics(listEntry(artist, song) + s(".txt"), artist == s("Marsh Reed") ? Unfiltered : Filtered);
+        }
+        QList<TagEntry> entries = BuildTagEntries(nodes);
+        const EntryWordIndex index(entries);
+        const QString mp3s = inst.root() + s("mp3/");
+        inst.writeFile(s("mp3/blue lake-night train.mp3"), audio(2000));                          // name, no tags
+        inst.writeFile(s("mp3/Track01.MP3"), audio(800) + id3v1("Ember", "Quiet Owls"));         // ID3v1, upper case
+        inst.writeFile(s("mp3/sub/track02.mp3"), id3v2("Harbor Lights Low Tide") + audio(900));  // ID3v2
+        inst.writeFile(s("mp3/sub/deeper/Deep Cellar - Hidden.mp3"), audio(100));                 // too deep
+        inst.writeFile(s("mp3/a/velvet fox shared 1.mp3"), audio(300));
+        inst.writeFile(s("mp3/a/velvet fox shared 2.mp3"), audio(300));
+        inst.writeFile(s("mp3/marsh reed grey.mp3"), audio(40));                                 // short, unfiltered
+        inst.writeFile(s("mp3/tin drum tagged.mp3"),
+                       audio(600) + "LYRICSBEGININD00003100000022LYRICS200" + id3v1("x", "y")); // holds Lyrics3
+        inst.writeFile(s("mp3/nothing here.mp3"), audio(700));
+        inst.writeFile(s("mp3/Blue Lake - Night Train.txt"), "not an mp3");
+
+        QStringList statuses;
+        int eventPasses = 0;
+        ScanCallbacks callbacks{[&](const QString &t) { statuses << t; }, [&] { ++eventPasses; }, [] { return false; }};
+        const ScanResult r = ScanFolder(mp3s, entries, index, inst.lyricsPath(), CodePage(), callbacks);
+
+        QCOMPARE(r.filesParsed, 8);
+        QCOMPARE(eventPasses, 8);
+        QCOMPARE(r.rows.size(), 7);
+        QCOMPARE(r.status, s("Matches: 7 / 8 (87.5%)"));
+        QCOMPARE(statuses.first(), s("Matches: 1 / 1"));
+        QVERIFY(statuses.contains(s("Parsing: 7/7")));
+        QCOMPARE(statuses.last(), r.status);
+
+        QHash<QString, TaggerRow> byName;
+        for (const TaggerRow &row : r.rows)
+            byName.insert(row.mp3Name, row);
+        QVERIFY(!byName.contains(s("Deep Cellar - Hidden.mp3")));
+        const TaggerRow name = byName.value(s("blue lake-night train.mp3"));
+        QCOMPARE(name.lyricsName, s("Blue Lake - Night Train"));
+        QCOMPARE(name.lyricsPath, inst.lyricsPath() + s("Blue Lake - Night Train.txt"));
+        QVERIFY(name.withoutId3v1 && name.filtered && name.checked && !name.hasLyrics3);
+        QCOMPARE(name.mp3Tag(), s("withoutid3"));
+        const TaggerRow upper = byName.value(s("Track01.MP3"));
+        QCOMPARE(upper.mp3Path, mp3s + s("Track01.MP3"));
+        QCOMPARE(upper.lyricsName, s("Quiet Owls - Ember"));
+        QVERIFY(!upper.withoutId3v1 && upper.checked);
+        QCOMPARE(byName.value(s("track02.mp3")).lyricsName, s("Harbor Lights - Low Tide"));
+        for (const char *shared : {"velvet fox shared 1.mp3", "velvet fox shared 2.mp3"}) {
+            const TaggerRow row = byName.value(s(shared));
+            QVERIFY(row.sharedLyrics && !row.checked);
+        }
+        const TaggerRow grey = byName.value(s("marsh reed grey.mp3"));
+        QVERIFY(!grey.filtered && !grey.checked);
+        QCOMPARE(grey.lyricsImage(), int(Icon::LyricsUnfiltered));
+        const TaggerRow tagged = byName.value(s("tin drum tagged.mp3"));
+        QVERIFY(tagged.hasLyrics3 && !tagged.checked && tagged.filtered);
+        QCOMPARE(r.checkedCount, 3);
+        QCOMPARE(entries.at(3).MatchCount, 2);
+
+        // The plain search gives the same rows.
+        QList<TagEntry> plainEntries = BuildTagEntries(nodes);
+        QVERIFY(test::sameRows(test::PlainScanFolder(mp3s, plainEntries, inst.lyricsPath(), CodePage()).rows, r.rows));
+
+        // A lyrics file gone since the entries were built: unfiltered, not checked.
+        QFile::remove(inst.lyricsPath() + s("Blue Lake - Night Train.txt"));
+        const ScanResult again = ScanFolder(mp3s, entries, index, inst.lyricsPath(), CodePage());
+        QCOMPARE(again.rows.size(), 7);
+        QCOMPARE(again.checkedCount, 2);
+        QCOMPARE(entries.at(3).MatchCount, 2); // counted anew, not added up
+    }
+
+    void penaltyAndTies()
+    {
+        QTemporaryDir tmp;
+        test::FakeInstallation inst(tmp.path());
+        NodeCollection nodes;
+        addSong(nodes, s("Band"), s("a"));
+        addSong(nodes, s("Band"), s("Sky Lark"));
+        addSong(nodes, s("Twin"), s("Echo"));
+        nodes.add(s("Twin - Echo (2).txt"), s("Echo"), 10, s("keytwin")); // the same words again
+        QList<TagEntry> entries = BuildTagEntries(nodes);
+        const EntryWordIndex index(entries);
+        inst.writeFile(s("m/Band - Sky Lark.mp3"), audio(10));
+        inst.writeFile(s("m/Band - Rain.mp3"), audio(10));
+        inst.writeFile(s("m/Band - Sun.mp3"), audio(10));
+        inst.writeFile(s("m/Twin Echo.mp3"), audio(10));
+        const ScanResult r = ScanFolder(inst.root() + s("m/"), entries, index, inst.lyricsPath(), CodePage());
+        QCOMPARE(entries.at(0).MatchCount, 3);
+        QHash<QString, TaggerRow> byName;
+        for (const TaggerRow &row : r.rows)
+            byName.insert(row.mp3Name, row);
+        // Without the penalty "Band - a" (score 3, earlier) would win over "Sky Lark" (3).
+        QCOMPARE(byName.value(s("Band - Sky Lark.mp3")).candidates, (QList<int>{0, 1}));
+        QCOMPARE(byName.value(s("Band - Sky Lark.mp3")).chosen, 1);
+        QCOMPARE(byName.value(s("Band - Sky Lark.mp3")).mp3Image(), int(Icon::Mp3SeveralCandidates));
+        QCOMPARE(byName.value(s("Band - Rain.mp3")).chosen, 0);
+        QCOMPARE(byName.value(s("Band - Rain.mp3")).mp3Image(), int(Icon::Mp3OneCandidate));
+        QCOMPARE(byName.value(s("Twin Echo.mp3")).candidates, (QList<int>{2, 3}));
+        QCOMPARE(byName.value(s("Twin Echo.mp3")).chosen, 2); // equal scores: the lower index
+    }
+
+    void stopAfterTheFirstFile()
+    {
+        QTemporaryDir tmp;
+        test::FakeInstallation inst(tmp.path());
+        NodeCollection nodes;
+        addSong(nodes, s("Blue Lake"), s("Night Train"));
+        inst.addLyrics(s("Blue Lake - Night Train.txt"), Filtered);
+        QList<TagEntry> entries = BuildTagEntries(nodes);
+        const EntryWordIndex index(entries);
+        for (int i = 0; i < 4; ++i)
+            inst.writeFile(s("m/blue lake night train %1.mp3").arg(i), audio(10));
+        int asked = 0;
+        ScanCallbacks callbacks{{}, {}, [&] { return ++asked >= 1; }};
+        const ScanResult r = ScanFolder(inst.root() + s("m"), entries, index, inst.lyricsPath(), CodePage(), callbacks);
+        QVERIFY(r.stopped);
+        QCOMPARE(r.filesParsed, 1);
+        QCOMPARE(r.rows.size(), 1);
+        QCOMPARE(r.rows.first().lyricsName, s("Blue Lake - Night Train")); // second pass ran
+        QCOMPARE(r.status, s("Matches: 1 / 1 (100%)"));
+    }
+
+    void emptyScans()
+    {
+        QTemporaryDir tmp;
+        test::FakeInstallation inst(tmp.path());
+        inst.writeFile(s("m/some song.mp3"), audio(10));
+        QList<TagEntry> none;
+        const ScanResult noSongs = ScanFolder(inst.root() + s("m/"), none, EntryWordIndex(none), inst.lyricsPath(), CodePage());
+        QVERIFY(noSongs.rows.isEmpty());
+        QCOMPARE(noSongs.filesParsed, 1);
+
+        QList<TagEntry> entries = entriesOf({s("Some - Song")});
+        const EntryWordIndex index(entries);
+        const QStringList folders{inst.root() + s("gone/"), inst.root() + s("empty/"), QString()};
+        for (const QString &folder : folders) {
+            QDir().mkpath(inst.root() + s("empty"));
+            QStringList statuses;
+            const ScanResult r = ScanFolder(folder, entries, index, inst.lyricsPath(), CodePage(),
+                                            {[&](const QString &t) { statuses << t; }, {}, {}});
+            QVERIFY(r.rows.isEmpty());
+            QCOMPARE(r.status, s("Matches: 0 / 0"));
+            QCOMPARE(statuses, QStringList{s("Matches: 0 / 0")});
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_Mp3Matcher)
+#include "tst_mp3matcher.moc"
