@@ -148,23 +148,23 @@ void NodeCollection::remove(int position)
 void NodeCollection::removeMarked(const std::vector<bool> &marked)
 {
     ensureIndexes();
-    // Mark the chosen nodes and their descendants dead. Parents come before
-    // their children in insertion order, so one forward pass suffices.
-    bool any = false;
+    // Find the chosen nodes and their descendants first, while every node is
+    // still alive for the observers' questions. Parents come before their
+    // children in insertion order, so one forward pass suffices.
+    std::vector<bool> doomed(m_records.size(), false);
     std::vector<int> removedRoots; // top-most removed ids, for the signals
     for (size_t pos = 0; pos < m_order.size(); ++pos) {
         const int id = m_order[pos];
-        Record &rec = m_records[static_cast<size_t>(id)];
-        const bool parentDead = rec.parent >= 0 && !m_records[static_cast<size_t>(rec.parent)].alive;
+        const Record &rec = m_records[static_cast<size_t>(id)];
+        const bool parentDoomed = rec.parent >= 0 && doomed[static_cast<size_t>(rec.parent)];
         const bool chosen = pos < marked.size() && marked[pos];
-        if (parentDead || chosen) {
-            if (!parentDead)
+        if (parentDoomed || chosen) {
+            if (!parentDoomed)
                 removedRoots.push_back(id);
-            rec.alive = false;
-            any = true;
+            doomed[static_cast<size_t>(id)] = true;
         }
     }
-    if (!any)
+    if (removedRoots.empty())
         return;
 
     const bool single = removedRoots.size() == 1 && !inBulk();
@@ -176,12 +176,13 @@ void NodeCollection::removeMarked(const std::vector<bool> &marked)
     }
 
     for (int id : std::as_const(m_order)) {
-        Record &rec = m_records[static_cast<size_t>(id)];
-        if (rec.alive)
+        if (!doomed[static_cast<size_t>(id)])
             continue;
+        Record &rec = m_records[static_cast<size_t>(id)];
         m_idOfKey.remove(rec.data.key);
         rec.children.clear();
         rec.data = TreeNode();
+        rec.alive = false;
     }
     auto dead = [this](int id) { return !m_records[static_cast<size_t>(id)].alive; };
     m_order.erase(std::remove_if(m_order.begin(), m_order.end(), dead), m_order.end());
