@@ -1,0 +1,158 @@
+#include "app/SongCommands.h"
+
+#include "app/basMain.h"
+#include "karaoke/KasFile.h"
+#include "lists/SongLists.h"
+#include "store/LyricsFile.h"
+#include "store/SongNames.h"
+#include "store/TreeSearch.h"
+#include "platform/MakerSite.h"
+
+#include <QFile>
+
+namespace stanzary {
+
+void SelectSongNode(basMain &state, int position)
+{
+    const NodeCollection &nodes = state.nodes;
+    const TreeNode &song = nodes.at(position);
+    const int parent = nodes.parentOf(position);
+    state.strCurrentFile = state.strLyricsPath + song.key;
+    state.strCurrentSong = song.text;
+    state.strCurrentArtist = parent > 0 ? nodes.at(parent).text : QString();
+    state.strCurrentKey = song.key;
+    state.intCurrentIndex = position;
+    state.intCurrentParentIndex = parent;
+    state.blnTimestampsAvaliable = song.image == Icon::KaraokeAvailable || song.image == Icon::UnfilteredKaraokeAvailable;
+    state.blnHasTimestamps = KasFileExists(state.strCurrentFile);
+}
+
+void SelectArtistNode(basMain &state)
+{
+    state.strCurrentFile.clear();
+}
+
+namespace {
+
+QString karaokeText(const basMain &state)
+{
+    if (state.blnHasTimestamps)
+        return QStringLiteral("Timestamps found");
+    if (!state.blnCheckTimestampsAtStart)
+        return QStringLiteral("Karaoke not found. It may be avaliable for download, or you can create it by yourself!");
+    if (!state.blnTimestampsAvaliable)
+        return QStringLiteral("Timestamps not found. You can create them, and also upload them to the server!");
+    return QStringLiteral("Timestamps are avaliable for download. Click 'Search Kar' button to get them!");
+}
+
+} // namespace
+
+LyricsDetails ShowLyricsDetails(basMain &state)
+{
+    LyricsDetails d;
+    const std::optional<QByteArray> bytes = readLyricsBytes(state.strCurrentFile);
+    d.fileFound = bytes.has_value();
+    d.text = bytes ? state.codePage.decode(*bytes) : QString();
+    d.lblArtist = state.strCurrentArtist;
+    d.lblSong2 = state.strCurrentSong;
+    d.lblKaraoke = karaokeText(state);
+    d.loadKaraokeEditor = state.blnHasTimestamps && state.blnLoadKasEditor;
+    d.hideKaraokeEditor = !state.blnHasTimestamps;
+
+    const LyricsSource source = deriveLyricsSource(d.text);
+    state.blnHasPageInfo = source.blnHasPageInfo;
+    if (source.blnHasPageInfo) {
+        state.strPage = source.strPage;
+        state.strWebsite = source.strWebsite;
+        d.lblWebsite = state.strWebsite;
+        d.lblBrowser = state.strPage;
+    } else {
+        d.lblWebsite = d.lblBrowser = QStringLiteral("No page information found");
+    }
+    d.webButtonsEnabled = source.blnHasPageInfo;
+    state.blnFilterUsed = source.blnFilterUsed;
+    d.lblFilter = source.blnFilterUsed ? QStringLiteral("Used") : QStringLiteral("Not Used");
+    return d;
+}
+
+QString currentListEntry(const basMain &state)
+{
+    return listEntry(state.strCurrentArtist, state.strCurrentSong);
+}
+
+namespace {
+
+bool removeLyricsFile(const QString &path)
+{
+    // The trash keeps a mistaken delete recoverable; without one the file
+    // is removed.
+    if (QFile::moveToTrash(path))
+        return true;
+    return QFile::remove(path);
+}
+
+} // namespace
+
+DeleteOutcome DeleteCurrentSong(basMain &state, SongLists &lists)
+{
+    DeleteOutcome out;
+    if (state.strCurrentFile.isEmpty() || !QFile::exists(state.strCurrentFile)) {
+        out.nothingToDelete = true;
+        return out;
+    }
+    const bool hadTimestampFile = KasFileExists(state.strCurrentFile);
+
+    // The node is found by its key: a search since the song was chosen may
+    // have moved every position.
+    NodeCollection &nodes = state.nodes;
+    const int position = nodes.positionOf(state.strCurrentKey);
+    const int songImage = position > 0 ? nodes.at(position).image
+                                      : (state.blnTimestampsAvaliable ? Icon::KaraokeAvailable : Icon::LyricsOnly);
+    out.counts = countDeletedSong(state, hadTimestampFile, songImage);
+    int parent = 0;
+    if (position > 0) {
+        parent = nodes.parentOf(position);
+        if (parent > 0 && nodes.childCount(parent) < 2)
+            nodes.remove(parent);
+        else
+            nodes.remove(position);
+    }
+    removeFromSnapshot(state, state.strCurrentKey);
+
+    out.fileDeleteFailed = !removeLyricsFile(state.strCurrentFile);
+    out.nodeToChoose = parent > 0 && parent <= nodes.count() ? parent : 0;
+    lists.deleted.append(currentListEntry(state));
+    out.collectionEmpty = state.intLyricsCount <= 0;
+    return out;
+}
+
+QString karaokeSearchAddress(const QString &artist, const QString &song)
+{
+    QString a = artist;
+    QString s = song;
+    a.replace(u' ', QStringLiteral("%20"));
+    s.replace(u' ', QStringLiteral("%20"));
+    return makerSite() + QStringLiteral("/tunewright/getkaraoke.php?artist=") + a + QStringLiteral("&song=") + s;
+}
+
+std::optional<QUrl> webAddress(const QString &address)
+{
+    const QString text = address.trimmed();
+    if (!text.startsWith(QStringLiteral("http://"), Qt::CaseInsensitive)
+        && !text.startsWith(QStringLiteral("https://"), Qt::CaseInsensitive))
+        return std::nullopt;
+    const QUrl url(text, QUrl::TolerantMode);
+    if (!url.isValid() || url.host().isEmpty())
+        return std::nullopt;
+    return url;
+}
+
+std::optional<QUrl> siteAddress(const QString &site)
+{
+    const QString text = site.trimmed();
+    if (text.isEmpty() || text.contains(u' ') || text.contains(u'/') || text.contains(u'\\'))
+        return webAddress(text);
+    return webAddress(QStringLiteral("http://") + text);
+}
+
+} // namespace stanzary

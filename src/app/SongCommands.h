@@ -1,0 +1,64 @@
+#pragma once
+
+#include "store/CollectionScan.h"
+
+#include <QString>
+#include <QUrl>
+
+#include <optional>
+
+namespace stanzary {
+
+class basMain;
+class SongLists;
+
+// What the details view shows for the chosen song, worked out from its file.
+struct LyricsDetails
+{
+    bool fileFound = false;   // false: the window says "File wasn't found"
+    QString text;             // the whole file, decoded (CR LF line ends)
+    QString lblArtist, lblSong2, lblKaraoke, lblWebsite, lblBrowser, lblFilter;
+    bool loadKaraokeEditor = false; // timestamps exist and the editor is to load them
+    bool hideKaraokeEditor = false; // the song has no timestamps
+    bool webButtonsEnabled = false; // the file names its source page
+};
+
+// Makes the song node at position the current song (strCurrentFile, ...).
+void SelectSongNode(basMain &state, int position);
+
+// Choosing an artist: no current file any more (the other values stay).
+void SelectArtistNode(basMain &state);
+
+// Reads strCurrentFile and fills the details and strPage / strWebsite /
+// blnHasPageInfo / blnFilterUsed.
+LyricsDetails ShowLyricsDetails(basMain &state);
+
+// What deleting the current song did, for the window to show.
+struct DeleteOutcome
+{
+    bool nothingToDelete = false;  // the file is gone: beep, nothing changed
+    bool fileDeleteFailed = false; // "Couldn't delete file. File was not found"
+    int nodeToChoose = 0;          // position whose node the window chooses next, 0 for none
+    CountPanelTexts counts;        // the count panel after the delete
+    bool collectionEmpty = false;  // disable Search Kar and the search box
+};
+
+// Deletes the current song: counters, tree, snapshot, file (to the trash where
+// the desktop has one, so a mistake can be undone), deleted list.
+DeleteOutcome DeleteCurrentSong(basMain &state, SongLists &lists);
+
+// The current song's list entry ("Artist - Song").
+QString currentListEntry(const basMain &state);
+
+// The maker's karaoke search page for a song: spaces become "%20", nothing
+// else changes.
+QString karaokeSearchAddress(const QString &artist, const QString &song);
+
+// An address handed to the browser: only http and https addresses with a
+// host are accepted, since page addresses come from downloaded files.
+std::optional<QUrl> webAddress(const QString &address);
+
+// The web address of a site name from a lyrics file ("www.site.example").
+std::optional<QUrl> siteAddress(const QString &site);
+
+} // namespace stanzary

@@ -1,0 +1,29 @@
+#include "app/Manifest.h"
+#include "ui/StartUp.h"
+#include "ui/UserDialogs.h"
+#include "ui/frmMain.h"
+
+#include <QApplication>
+#include <QFileInfo>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Stanzary"));
+    QApplication::setOrganizationName(QStringLiteral("Zeph"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Tunewright Stanzary"));
+
+    stanzary::WidgetUserDialogs dialogs;
+    stanzary::StanzaryApp stanzaryApp(dialogs);
+    stanzary::StartOptions options;
+    options.programDir = QCoreApplication::applicationDirPath();
+    options.programBaseName = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+    options.arguments = QCoreApplication::arguments().mid(1);
+    options.windowsVersion = stanzary::GetWindowsVersion();
+    if (!stanzaryApp.Main(options))
+        return 0;
+    QObject::connect(stanzaryApp.mainWindow(), &stanzary::frmMain::closed, &app, &QApplication::quit,
+                     Qt::QueuedConnection);
+    app.setQuitOnLastWindowClosed(false);
+    return app.exec();
+}
