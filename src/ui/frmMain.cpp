@@ -426,6 +426,7 @@ void frmMain::showSongNode(int position)
 
     tlbMain->button(QStringLiteral("Delete"))->setEnabled(true);
     tlbMain->button(QStringLiteral("MarkRedownload"))->setEnabled(true);
+    tlbMain->setPressed(QStringLiteral("MarkRedownload"), false);
     markRedownloadFromList();
 }
 

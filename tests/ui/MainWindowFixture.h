@@ -1,0 +1,78 @@
+#pragma once
+
+// A started Stanzary on a fake installation, for the main window's tests.
+
+#include "FakeInstallation.h"
+#include "ui/StartUp.h"
+#include "ui/UserDialogs.h"
+#include "ui/frmMain.h"
+#include "ui/NodeTreeModel.h"
+
+#include <QAbstractItemView>
+#include <QAction>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTreeView>
+#include <QtTest>
+
+#include <memory>
+
+namespace stanzary::test {
+
+class StartedApp
+{
+public:
+    // prepare fills the installation before the program starts.
+    explicit StartedApp(const std::function<void(FakeInstallation &)> &prepare, const QStringList &arguments = {})
+        : install(dir.path())
+    {
+        install.writeExecutable();
+        install.writeSettings("[SingleDir]=0\r\n");
+        prepare(install);
+        app = std::make_unique<StanzaryApp>(dialogs);
+        StartOptions options;
+        options.programDir = install.root();
+        options.programBaseName = QStringLiteral("stanzary");
+        options.arguments = arguments;
+        started = app->Main(options);
+        if (started)
+            QVERIFY(QTest::qWaitForWindowExposed(window()));
+    }
+
+    frmMain *window() const { return app->mainWindow(); }
+    basMain &state() const { return app->state(); }
+    QTreeView *tree() const { return window()->lista; }
+
+    QModelIndex indexOf(const QString &key) const
+    {
+        return window()->model()->indexOfPosition(state().nodes.positionOf(key));
+    }
+    // A mouse click on the node with key, as a user makes it.
+    void click(const QString &key) const
+    {
+        const QModelIndex index = indexOf(key);
+        tree()->scrollTo(index);
+        QTest::mouseClick(tree()->viewport(), Qt::LeftButton, {}, tree()->visualRect(index).center());
+    }
+    // Expands the artist and clicks the song with key.
+    void clickSong(const QString &key) const
+    {
+        const QModelIndex index = indexOf(key);
+        tree()->expand(index.parent());
+        click(key);
+    }
+    QString label(const char *name) const
+    {
+        auto *l = window()->findChild<QLabel *>(QString::fromLatin1(name));
+        return l ? l->text() : QStringLiteral("<no %1>").arg(QString::fromLatin1(name));
+    }
+    QAction *button(const char *key) const { return window()->findChild<QAction *>(QString::fromLatin1(key)); }
+
+    QTemporaryDir dir;
+    FakeInstallation install;
+    ScriptedUserDialogs dialogs;
+    std::unique_ptr<StanzaryApp> app;
+    bool started = false;
+};
+
+} // namespace stanzary::test

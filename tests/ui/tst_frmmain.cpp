@@ -1,0 +1,302 @@
+#include "MainWindowFixture.h"
+
+#include "app/basMain.h"
+#include "lists/SongLists.h"
+#include "ui/CountPanel.h"
+#include "ui/SongDetailsView.h"
+#include "ui/frmlists.h"
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSettings>
+
+using namespace stanzary;
+using stanzary::test::StartedApp;
+
+namespace {
+
+const QByteArray kTrailer = "Verse one\r\nline two\r\n\r\n----------------\r\n"
+                            "* Downloaded from: http://www.lyricsplace.example/x/y.html\r\n";
+
+// Three songs, one with a timestamp file: 33.3%.
+void threeSongs(test::FakeInstallation &i)
+{
+    i.addLyrics(QStringLiteral("B/Band - Alpha.txt"), kTrailer);
+    i.addLyrics(QStringLiteral("B/Band - Beta.txt"), "plain words\r\n[x] filter used\r\n");
+    i.addKas(QStringLiteral("B/Band - Beta.txt"), "AAhe;tail\r\n");
+    i.addLyrics(QStringLiteral("S/Solo - Only One.txt"), "alone\r\n");
+}
+
+} // namespace
+
+class tst_frmMain : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void init() { QSettings(QStringLiteral("Zeph"), QStringLiteral("Zeph")).clear(); }
+
+    void startsWithCountsAndPercentage()
+    {
+        StartedApp app(threeSongs);
+        QVERIFY(app.started);
+        QCOMPARE(app.window()->windowTitle(), QStringLiteral("ZEPH - Tunewright Stanzary"));
+        QCOMPARE(app.label("lblLyricsCount"), QStringLiteral("Lyrics: 3"));
+        QCOMPARE(app.label("lblTimestampsSmall"), QStringLiteral("1 downloaded"));
+        QCOMPARE(app.label("lblAvaliableCount"), QStringLiteral("+ 0 avaliable for download"));
+        QCOMPARE(app.label("lblPercent"), QStringLiteral("= 33.3% of your lyrics"));
+        QCOMPARE(app.tree()->model()->rowCount(), 2);
+        QVERIFY(app.window()->txtSearch->isEnabled());
+        // first start: the default geometry and splitter (twips / 15)
+        QCOMPARE(app.window()->size(), QSize(833, 567));
+        QCOMPARE(qRound(app.window()->splitPosition()), 3495);
+    }
+
+    void emptyCollectionDisablesSearch()
+    {
+        StartedApp app([](test::FakeInstallation &) {});
+        QVERIFY(app.started);
+        QCOMPARE(app.label("lblLyricsCount"), QStringLiteral("Lyrics: Not found"));
+        QCOMPARE(app.label("lblTimestampsBig"), QStringLiteral("Timestamps: -"));
+        QCOMPARE(app.label("lblPercent"), QStringLiteral("-"));
+        QVERIFY(!app.window()->txtSearch->isEnabled());
+        QVERIFY(!app.button("SearchKaraoke")->isEnabled());
+    }
+
+    void secondInstanceBeepsAndShowsNothing()
+    {
+        StartedApp first(threeSongs);
+        QVERIFY(first.started);
+        StartedApp second(threeSongs);
+        QVERIFY(!second.started);
+        QCOMPARE(second.dialogs.beeps(), 1);
+        QVERIFY(second.window() == nullptr);
+    }
+
+    void commandLineShowsTheSong()
+    {
+        StartedApp app(threeSongs, {QStringLiteral("/song"), QStringLiteral("band"), QStringLiteral("-"),
+                                    QStringLiteral("BETA"), QStringLiteral("/min")});
+        QCOMPARE(app.state().strCurrentSong, QStringLiteral("Beta"));
+        QCOMPARE(app.label("lblKaraoke"), QStringLiteral("Timestamps found"));
+        QVERIFY(app.tree()->isExpanded(app.indexOf(QStringLiteral("keyband"))));
+        QCOMPARE(app.tree()->currentIndex(), app.indexOf(QStringLiteral("B/Band - Beta.txt")));
+    }
+
+    void searchNarrowsAndClearingRestores()
+    {
+        StartedApp app(threeSongs);
+        QTest::keyClicks(app.window()->txtSearch, QStringLiteral("alp"));
+        QCOMPARE(app.state().nodes.count(), 2);
+        QVERIFY(app.window()->lblSearchResults->isVisible());
+        QCOMPARE(app.window()->lblSearchResults->text(), QStringLiteral("{1 artist} {1 song}"));
+        app.window()->txtSearch->clear();
+        QCOMPARE(app.state().nodes.count(), 5);
+        QVERIFY(!app.window()->lblSearchResults->isVisible());
+    }
+
+    void clickingArtistAndSongs()
+    {
+        StartedApp app(threeSongs);
+        app.click(QStringLiteral("keyband"));
+        QCOMPARE(app.label("lblInfoTitles"), QStringLiteral("2 lyrics avaliable"));
+        QCOMPARE(app.label("LblSong"), QStringLiteral(" Band"));
+        QVERIFY(app.tree()->isExpanded(app.indexOf(QStringLiteral("keyband"))));
+        QVERIFY(!app.button("Delete")->isEnabled());
+
+        app.click(QStringLiteral("B/Band - Alpha.txt"));
+        QCOMPARE(app.label("LblSong"), QStringLiteral(" Band - Alpha"));
+        QCOMPARE(app.label("lblWebsite"), QStringLiteral("www.lyricsplace.example"));
+        QCOMPARE(app.label("lblBrowser"), QStringLiteral("http://www.lyricsplace.example/x/y.html"));
+        QCOMPARE(app.label("lblFilter"), QStringLiteral("Not Used"));
+        QCOMPARE(app.label("lblKaraoke"),
+                 QStringLiteral("Timestamps not found. You can create them, and also upload them to the server!"));
+        QVERIFY(app.button("OpenInBrowser")->isEnabled());
+        QVERIFY(app.button("Delete")->isEnabled());
+        QVERIFY(app.window()->details->lyrics->toPlainText().startsWith(QStringLiteral("Verse one\nline two")));
+
+        app.click(QStringLiteral("B/Band - Beta.txt"));
+        QCOMPARE(app.label("lblWebsite"), QStringLiteral("No page information found"));
+        QCOMPARE(app.label("lblBrowser"), QStringLiteral("No page information found"));
+        QCOMPARE(app.label("lblFilter"), QStringLiteral("Used"));
+        QVERIFY(!app.button("OpenInBrowser")->isEnabled());
+        QVERIFY(!app.button("VisitSite")->isEnabled());
+
+        // a click on the expanded artist collapses it; the keyboard does not toggle
+        app.click(QStringLiteral("keyband"));
+        QVERIFY(!app.tree()->isExpanded(app.indexOf(QStringLiteral("keyband"))));
+        app.tree()->setFocus();
+        QTest::keyClick(app.tree(), Qt::Key_Down);
+        QTest::keyClick(app.tree(), Qt::Key_Up);
+        QVERIFY(!app.tree()->isExpanded(app.indexOf(QStringLiteral("keyband"))));
+    }
+
+    void vanishedFileIsReported()
+    {
+        StartedApp app(threeSongs);
+        QFile::remove(app.install.lyricsPath() + QStringLiteral("S/Solo - Only One.txt"));
+        app.clickSong(QStringLiteral("S/Solo - Only One.txt"));
+        QCOMPARE(app.dialogs.last().text, QStringLiteral("File wasn't found"));
+        QCOMPARE(app.dialogs.last().title, QStringLiteral("Tunewright Stanzary"));
+        QCOMPARE(app.label("lblFilter"), QStringLiteral("Not Used"));
+        QVERIFY(app.window()->details->lyrics->toPlainText().isEmpty());
+    }
+
+    void saveWritesTheBoxWithTheFilterMark()
+    {
+        StartedApp app(threeSongs);
+        const QString path = app.install.lyricsPath() + QStringLiteral("S/Solo - Only One.txt");
+        app.clickSong(QStringLiteral("S/Solo - Only One.txt"));
+        app.window()->details->lyrics->setPlainText(QStringLiteral("alone again\ncaf\u00e9"));
+        QTest::keySequence(app.window(), QKeySequence::Save);
+        QCOMPARE(test::readAll(path), QByteArray("alone again\r\ncaf\xe9\xa0\r\n"));
+        QVERIFY(!app.window()->details->lyricsModified());
+
+        test::setReadOnly(path, true);
+        app.window()->details->lyrics->setPlainText(QStringLiteral("changed"));
+        app.button("Save")->trigger();
+        QCOMPARE(app.dialogs.last().text, QStringLiteral("File is read-only"));
+        QCOMPARE(app.dialogs.last().title, QStringLiteral("Stanzary"));
+        QCOMPARE(test::readAll(path), QByteArray("alone again\r\ncaf\xe9\xa0\r\n"));
+        test::setReadOnly(path, false);
+
+        // a character the code page cannot hold is refused, not written as "?"
+        app.window()->details->lyrics->setPlainText(QStringLiteral("\u0416"));
+        app.button("Save")->trigger();
+        QCOMPARE(test::readAll(path), QByteArray("alone again\r\ncaf\xe9\xa0\r\n"));
+        QCOMPARE(app.dialogs.last().icon, MessageIcon::Critical);
+    }
+
+    void saveWithoutSongBeeps()
+    {
+        StartedApp app(threeSongs);
+        app.button("Save")->trigger();
+        QCOMPARE(app.dialogs.beeps(), 1);
+    }
+
+    void unsavedEditsAreAskedFor()
+    {
+        StartedApp app(threeSongs);
+        const QString alpha = QStringLiteral("B/Band - Alpha.txt");
+        app.clickSong(alpha);
+        app.window()->details->lyrics->selectAll();
+        QTest::keyClicks(app.window()->details->lyrics, QStringLiteral("edited"));
+        app.dialogs.queueAnswer(Answer::Cancel);
+        app.click(QStringLiteral("B/Band - Beta.txt"));
+        QCOMPARE(app.dialogs.shown().size(), 1);
+        QCOMPARE(app.dialogs.last().text, QStringLiteral("Save changes to Band - Alpha?"));
+        QCOMPARE(app.state().strCurrentKey, alpha);
+        QCOMPARE(app.tree()->currentIndex(), app.indexOf(alpha));
+
+        app.dialogs.queueAnswer(Answer::Yes);
+        app.click(QStringLiteral("B/Band - Beta.txt"));
+        QCOMPARE(app.state().strCurrentSong, QStringLiteral("Beta"));
+        QCOMPARE(test::readAll(app.install.lyricsPath() + alpha), QByteArray("edited\xa0\r\n"));
+    }
+
+    void deletingOneOfTwoAndTheOnlySong()
+    {
+        StartedApp app(threeSongs);
+        app.clickSong(QStringLiteral("B/Band - Beta.txt"));
+        app.button("Delete")->trigger();
+        QVERIFY(!QFile::exists(app.install.lyricsPath() + QStringLiteral("B/Band - Beta.txt")));
+        QCOMPARE(app.label("lblLyricsCount"), QStringLiteral("Lyrics: 2"));
+        QCOMPARE(app.label("lblTimestampsSmall"), QStringLiteral("0 downloaded"));
+        QCOMPARE(app.label("lblPercent"), QStringLiteral("= 0% of your lyrics"));
+        QCOMPARE(app.state().nodes.childCount(app.state().nodes.positionOf(QStringLiteral("keyband"))), 1);
+        QCOMPARE(app.label("lblInfoTitles"), QStringLiteral("1 lyrics avaliable")); // the artist is chosen
+        QCOMPARE(app.app->lists().deleted.entries(), QStringList{QStringLiteral("Band - Beta")});
+
+        app.clickSong(QStringLiteral("S/Solo - Only One.txt"));
+        app.button("Delete")->trigger();
+        QVERIFY(!app.state().nodes.contains(QStringLiteral("keysolo")));
+        QCOMPARE(app.state().nodes.count(), 2);
+
+        // cleared search: the deleted songs stay gone
+        QTest::keyClicks(app.window()->txtSearch, QStringLiteral("o"));
+        app.window()->txtSearch->clear();
+        QCOMPARE(app.state().nodes.count(), 2);
+
+        app.clickSong(QStringLiteral("B/Band - Alpha.txt"));
+        app.button("Delete")->trigger();
+        QCOMPARE(app.label("lblLyricsCount"), QStringLiteral("Lyrics: 0"));
+        QVERIFY(!app.window()->txtSearch->isEnabled());
+        QVERIFY(!app.button("SearchKaraoke")->isEnabled());
+    }
+
+    void deleteAfterSearchRemovesTheRightSong()
+    {
+        StartedApp app(threeSongs);
+        app.clickSong(QStringLiteral("S/Solo - Only One.txt"));
+        QTest::keyClicks(app.window()->txtSearch, QStringLiteral("one")); // positions move
+        app.button("Delete")->trigger();
+        QVERIFY(QFile::exists(app.install.lyricsPath() + QStringLiteral("B/Band - Alpha.txt")));
+        QVERIFY(!QFile::exists(app.install.lyricsPath() + QStringLiteral("S/Solo - Only One.txt")));
+        app.window()->txtSearch->clear();
+        QCOMPARE(app.state().nodes.count(), 3);
+        QVERIFY(app.state().nodes.contains(QStringLiteral("B/Band - Alpha.txt")));
+    }
+
+    void markAndReleaseForRedownload()
+    {
+        StartedApp app(threeSongs);
+        SongList &redownload = app.app->lists().redownload;
+        app.clickSong(QStringLiteral("B/Band - Alpha.txt"));
+        app.button("MarkRedownload")->trigger();
+        QCOMPARE(redownload.entries(), QStringList{QStringLiteral("Band - Alpha")});
+        app.click(QStringLiteral("B/Band - Beta.txt"));
+        QVERIFY(!app.button("MarkRedownload")->isChecked());
+        app.click(QStringLiteral("B/Band - Alpha.txt"));
+        QVERIFY(app.button("MarkRedownload")->isChecked());
+        app.button("MarkRedownload")->trigger();
+        QVERIFY(redownload.isEmpty());
+        // the lists window's Clear releases the button
+        app.button("MarkRedownload")->trigger();
+        app.app->listsWindow()->findChild<QPushButton *>(QStringLiteral("cmdClear"))->click();
+        QVERIFY(!app.button("MarkRedownload")->isChecked());
+    }
+
+    void webAddressesFromFilesAreChecked()
+    {
+        StartedApp app([](test::FakeInstallation &i) {
+            i.addLyrics(QStringLiteral("E/Evil - Song.txt"), "x\r\n* Downloaded from: file:///etc/passwd\r\n");
+            i.addLyrics(QStringLiteral("G/Good - Song.txt"), "x\r\n* Downloaded from: https://site.example/p\r\n");
+        });
+        app.clickSong(QStringLiteral("E/Evil - Song.txt"));
+        app.button("OpenInBrowser")->trigger();
+        QVERIFY(app.dialogs.openedInShell().isEmpty());
+        QCOMPARE(app.dialogs.last().text, QStringLiteral("Error opening in browser"));
+        QCOMPARE(app.dialogs.last().title, QStringLiteral("Error"));
+
+        app.clickSong(QStringLiteral("G/Good - Song.txt"));
+        app.button("OpenInBrowser")->trigger();
+        app.button("VisitSite")->trigger();
+        app.button("SearchKaraoke")->trigger();
+        const QList<QUrl> opened = app.dialogs.openedInShell();
+        QCOMPARE(opened.size(), 3);
+        QCOMPARE(opened.at(0), QUrl(QStringLiteral("https://site.example/p")));
+        QCOMPARE(opened.at(1), QUrl(QStringLiteral("http://site.example")));
+        QVERIFY(opened.at(2).toString().endsWith(QStringLiteral("/tunewright/getkaraoke.php?artist=Good&song=Song")));
+    }
+
+    void closingSavesConfigurationAndLists()
+    {
+        {
+            StartedApp app(threeSongs);
+            app.clickSong(QStringLiteral("B/Band - Alpha.txt"));
+            app.button("MarkRedownload")->trigger();
+            app.window()->resize(1000, 700);
+            app.window()->close();
+        }
+        QSettings settings(QStringLiteral("Zeph"), QStringLiteral("Zeph"));
+        QCOMPARE(settings.value(QStringLiteral("Config/FrmWidth")).toString(), QStringLiteral("15000"));
+        QCOMPARE(settings.value(QStringLiteral("Config/FrmMaximized")).toString(), QStringLiteral("False"));
+        StartedApp again(threeSongs);
+        QCOMPARE(again.window()->size(), QSize(1000, 700));
+    }
+};
+
+QTEST_MAIN(tst_frmMain)
+#include "tst_frmmain.moc"
