@@ -8,7 +8,10 @@
 #include "store/TreeSearch.h"
 #include "platform/MakerSite.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
 
 namespace stanzary {
 
@@ -84,10 +87,16 @@ namespace {
 
 bool removeLyricsFile(const QString &path)
 {
-    // The trash keeps a mistaken delete recoverable; without one the file
-    // is removed.
-    if (QFile::moveToTrash(path))
-        return true;
+    // The trash keeps a mistaken delete recoverable. It lives in the per-user
+    // data folder, which must exist for the trash to be made there; a trash
+    // that could not be set up properly (a relative place) is not used.
+    QDir().mkpath(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
+    QString inTrash;
+    if (QFile::moveToTrash(path, &inTrash)) {
+        if (QFileInfo(inTrash).isAbsolute())
+            return true;
+        QFile::rename(inTrash, path);
+    }
     return QFile::remove(path);
 }
 

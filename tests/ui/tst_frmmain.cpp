@@ -6,6 +6,7 @@
 #include "ui/SongDetailsView.h"
 #include "ui/frmlists.h"
 
+#include <QDir>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -202,6 +203,10 @@ private slots:
         app.clickSong(QStringLiteral("B/Band - Beta.txt"));
         app.button("Delete")->trigger();
         QVERIFY(!QFile::exists(app.install.lyricsPath() + QStringLiteral("B/Band - Beta.txt")));
+        // in the trash, so that a mistaken delete can be undone
+        const QString trash = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+                              + QStringLiteral("/Trash/files/");
+        QVERIFY(!QDir(trash).entryList({QStringLiteral("Band - Beta.txt*")}).isEmpty());
         QCOMPARE(app.label("lblLyricsCount"), QStringLiteral("Lyrics: 2"));
         QCOMPARE(app.label("lblTimestampsSmall"), QStringLiteral("0 downloaded"));
         QCOMPARE(app.label("lblPercent"), QStringLiteral("= 0% of your lyrics"));
