@@ -16,7 +16,6 @@ QLabel *makeLabel(const QString &name, const QString &caption, QWidget *parent)
 {
     auto *label = new QLabel(caption, parent);
     label->setObjectName(name);
-    label->setAccessibleName(name);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     return label;
 }

@@ -94,7 +94,7 @@ QLabel *SongDetailsView::makeValue(const QString &name, const QString &rowTitle)
 {
     auto *label = new QLabel(picInfo);
     label->setObjectName(name);
-    label->setAccessibleName(rowTitle.chopped(1));
+    label->setAccessibleDescription(rowTitle.chopped(1));
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     label->setMinimumHeight(label->fontMetrics().lineSpacing());

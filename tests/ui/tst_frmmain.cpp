@@ -6,6 +6,7 @@
 #include "ui/SongDetailsView.h"
 #include "ui/frmlists.h"
 
+#include <QAbstractButton>
 #include <QDir>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -284,6 +285,66 @@ private slots:
         QCOMPARE(opened.at(0), QUrl(QStringLiteral("https://site.example/p")));
         QCOMPARE(opened.at(1), QUrl(QStringLiteral("http://site.example")));
         QVERIFY(opened.at(2).toString().endsWith(QStringLiteral("/tunewright/getkaraoke.php?artist=Good&song=Song")));
+    }
+
+    void storedGeometryAndOptionsShapeTheWindow()
+    {
+        {
+            QSettings settings(QStringLiteral("Zeph"), QStringLiteral("Zeph"));
+            settings.setValue(QStringLiteral("Config/FrmWidth"), QStringLiteral("9000"));
+            settings.setValue(QStringLiteral("Config/SplitPos"), QStringLiteral("9000"));
+            settings.setValue(QStringLiteral("Config/EnableSearch"), QStringLiteral("False"));
+            settings.setValue(QStringLiteral("Config/CheckForAvaliableTimestamps"), QStringLiteral("False"));
+        }
+        StartedApp app(threeSongs);
+        QCOMPARE(app.window()->width(), 600);
+        QCOMPARE(qRound(app.window()->splitPosition()), 3000); // a third of the width
+        QVERIFY(!app.window()->txtSearch->isVisible());
+        QVERIFY(!app.window()->txtSearch->isEnabled());
+        QVERIFY(!app.window()->picCountPanel->lblPercent->isVisible());
+        QCOMPARE(app.label("lblTimestampsBig"), QStringLiteral("Timestamps: 1"));
+        // the splitter stays within a tenth and nine tenths of the width
+        app.window()->DoSplit(500);
+        QCOMPARE(qRound(app.window()->splitPosition()), 3000);
+        app.window()->DoSplit(4500);
+        QCOMPARE(qRound(app.window()->splitPosition()), 4500);
+        app.window()->DoSplit(8500);
+        QCOMPARE(qRound(app.window()->splitPosition()), 4500);
+    }
+
+    void maximisedWindowOpensMaximised()
+    {
+        QSettings(QStringLiteral("Zeph"), QStringLiteral("Zeph")).setValue(QStringLiteral("Config/FrmMaximized"),
+                                                                         QStringLiteral("True"));
+        StartedApp app(threeSongs);
+        QVERIFY(app.window()->isMaximized());
+    }
+
+    void cyrillicCollectionReadsCorrectly()
+    {
+        StartedApp app([](test::FakeInstallation &i) {
+            i.writeSettings("[SingleDir]=0\r\n[FontCharset]=204\r\n");
+            i.addLyrics(QStringLiteral("K/Kino - Song.txt"), "\xcf\xf0\xe8\xe2\xe5\xf2\r\n");
+        });
+        app.clickSong(QStringLiteral("K/Kino - Song.txt"));
+        QCOMPARE(app.window()->details->lyricsText(), QStringLiteral("\u041f\u0440\u0438\u0432\u0435\u0442\n"));
+    }
+
+    void everyControlCanBeFoundByName()
+    {
+        StartedApp app(threeSongs);
+        const QList<QWidget *> widgets = app.window()->findChildren<QWidget *>();
+        for (QWidget *w : widgets) {
+            const bool interactive = qobject_cast<QAbstractButton *>(w) || qobject_cast<QLineEdit *>(w)
+                                     || qobject_cast<QAbstractItemView *>(w) || qobject_cast<QPlainTextEdit *>(w);
+            if (!interactive || !w->isVisibleTo(app.window()))
+                continue;
+            QString name = w->accessibleName();
+            if (auto *b = qobject_cast<QAbstractButton *>(w); b && name.isEmpty())
+                name = b->text();
+            QVERIFY2(!name.isEmpty(), qPrintable(w->objectName() + QStringLiteral(" has no accessible name")));
+        }
+        QCOMPARE(app.tree()->accessibleName(), QStringLiteral("Lyrics"));
     }
 
     void closingSavesConfigurationAndLists()
