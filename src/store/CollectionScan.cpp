@@ -1,7 +1,6 @@
 #include "store/CollectionScan.h"
 
 #include "karaoke/KaraokeIndex.h"
-#include "karaoke/KasFile.h"
 #include "platform/DirListing.h"
 #include "store/SongNames.h"
 
@@ -9,11 +8,11 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLocale>
-#include <QSet>
 
 #include <algorithm>
 #include <cmath>
 #include <optional>
+#include <unordered_set>
 
 namespace stanzary {
 
@@ -21,29 +20,68 @@ namespace {
 
 const QString kArtistKeyPrefix = QStringLiteral("key");
 
-// One folder's listing, read once: the lyrics files in scan order and the
-// lower-cased names of the timestamp files that exist.
-struct FolderListing
+// Hashes a file name's stem ignoring case without building a lower-cased
+// copy: BMP characters are folded one by one, surrogates are left out, so
+// names equal under a case-insensitive comparison always hash alike.
+struct StemHash
 {
-    QStringList lyricsFiles;
-    QSet<QString> timestampFiles;
+    size_t operator()(QStringView stem) const noexcept
+    {
+        size_t h = 0;
+        for (QChar c : stem) {
+            if (!c.isSurrogate())
+                h = h * 31 + c.toCaseFolded().unicode();
+        }
+        return h;
+    }
 };
 
-FolderListing listFolder(const QString &folder)
+struct StemEqual
 {
-    FolderListing out;
-    const QStringList names = listFiles(folder);
-    out.lyricsFiles.reserve(names.size());
-    for (const QString &name : names) {
-        if (name.endsWith(QLatin1StringView(".txt"), Qt::CaseInsensitive))
-            out.lyricsFiles.append(name);
-        else if (name.endsWith(QLatin1StringView(".kas"), Qt::CaseInsensitive))
-            out.timestampFiles.insert(name.toLower());
-    }
-    std::sort(out.lyricsFiles.begin(), out.lyricsFiles.end(), lessIgnoringCase);
-    return out;
+    bool operator()(QStringView a, QStringView b) const noexcept { return a.compare(b, Qt::CaseInsensitive) == 0; }
+};
+
+// A name without its four-character extension ("Artist - Song.txt" -> "Artist - Song").
+QStringView stemOf(const QString &name)
+{
+    return QStringView(name).chopped(4);
 }
 
+// One folder's listing, read once: the lyrics files in scan order and the
+// timestamp files that exist. A lyrics file "X.txt" has a timestamp file when
+// "X.kas" is there, its name matched ignoring case.
+class FolderListing
+{
+public:
+    explicit FolderListing(const QString &folder)
+    {
+        const QStringList names = listFiles(folder);
+        m_lyricsFiles.reserve(names.size());
+        for (const QString &name : names) {
+            if (name.endsWith(QLatin1StringView(".txt"), Qt::CaseInsensitive))
+                m_lyricsFiles.append(name);
+            else if (name.endsWith(QLatin1StringView(".kas"), Qt::CaseInsensitive))
+                m_timestampFiles.append(name);
+        }
+        std::sort(m_lyricsFiles.begin(), m_lyricsFiles.end(), lessIgnoringCase);
+        m_timestampStems.reserve(static_cast<size_t>(m_timestampFiles.size()));
+        for (const QString &name : std::as_const(m_timestampFiles))
+            m_timestampStems.insert(stemOf(name)); // views into m_timestampFiles
+    }
+    FolderListing(const FolderListing &) = delete;
+    FolderListing &operator=(const FolderListing &) = delete;
+
+    const QStringList &lyricsFiles() const { return m_lyricsFiles; }
+    bool hasTimestampFile(const QString &lyricsFile) const
+    {
+        return !m_timestampStems.empty() && m_timestampStems.count(stemOf(lyricsFile)) > 0;
+    }
+
+private:
+    QStringList m_lyricsFiles;
+    QStringList m_timestampFiles;
+    std::unordered_set<QStringView, StemHash, StemEqual> m_timestampStems;
+};
 
 // The folders to scan, each ending with "/". Switches the state to
 // single-folder mode when the lyrics folder has no subfolders.
@@ -76,30 +114,22 @@ public:
         withoutSlash.chop(1);
         const QString keyPrefix = m_state.blnSingleDir ? QString()
                                                        : LastPathPart(withoutSlash.toString()) + u'/';
-        const FolderListing listing = listFolder(folder);
-        for (const QString &name : listing.lyricsFiles)
-            addSong(keyPrefix, name, hasKasIn(listing.timestampFiles, name));
+        const FolderListing listing(folder);
+        for (const QString &name : listing.lyricsFiles())
+            addSong(keyPrefix, name, listing.hasTimestampFile(name));
     }
 
 private:
     void addSong(const QString &keyPrefix, const QString &name, bool hasTimestamps)
     {
-        if (!name.contains(u'-'))
+        // The split of GetArtist / GetSong, on views so that the common case
+        // (the same artist as the file before) builds no artist text.
+        const qsizetype dash = name.indexOf(u'-');
+        if (dash < 0)
             return;
-        const QString artist = GetArtist(name);
-        const QString artistKey = kArtistKeyPrefix + artist.toLower();
-        const QString artistUpper = artist.toUpper();
-        if (artistUpper != m_previousArtistUpper) {
-            m_previousArtistUpper = artistUpper;
-            // Fails when the artist was met before (after another artist, or
-            // in an earlier folder): the existing node takes the song.
-            m_state.nodes.add(artistKey, artist, Icon::Artist);
-        } else if (!m_state.nodes.contains(artistKey)) {
-            // Two spellings that agree in upper case but not in lower case
-            // ("STRASSE" and "Straße"): give the song an artist of its own
-            // rather than losing it.
-            m_state.nodes.add(artistKey, artist, Icon::Artist);
-        }
+        const QStringView artist = QStringView(name).left(dash).trimmed();
+        if (artist != m_previousArtist) // the same text again changes nothing below
+            meetArtist(artist.toString());
 
         int image = Icon::LyricsOnly;
         if (hasTimestamps) {
@@ -109,7 +139,9 @@ private:
         }
 
         QString songKey = keyPrefix + name;
-        if (m_state.nodes.add(songKey, GetSong(name.chopped(4)), image, artistKey) == 0)
+        // The title: GetSong of the name without its extension (".txt" holds no "-").
+        QString title = QStringView(name).chopped(4).mid(dash + 1).trimmed().toString();
+        if (m_state.nodes.add(songKey, title, image, m_artistKey) == 0)
             return;
         ++m_state.intLyricsCount;
         if (image == Icon::HasTimestamps)
@@ -118,9 +150,31 @@ private:
             ++m_state.intTimestampsAvaliable;
     }
 
+    // The previous-artist rule: a new artist node is tried only when the
+    // artist differs from the previous one in upper case.
+    void meetArtist(const QString &artist)
+    {
+        m_previousArtist = artist;
+        m_artistKey = kArtistKeyPrefix + artist.toLower();
+        QString upper = artist.toUpper();
+        if (upper != m_previousArtistUpper) {
+            m_previousArtistUpper = std::move(upper);
+            // Fails when the artist was met before (after another artist, or
+            // in an earlier folder): the existing node takes the song.
+            m_state.nodes.add(m_artistKey, artist, Icon::Artist);
+        } else if (!m_state.nodes.contains(m_artistKey)) {
+            // Two spellings that agree in upper case but not in lower case
+            // ("STRASSE" and "Straße"): give the song an artist of its own
+            // rather than losing it.
+            m_state.nodes.add(m_artistKey, artist, Icon::Artist);
+        }
+    }
+
     basMain &m_state;
     const KaraokeIndex *m_index;
+    QString m_previousArtist;      // as written, for a cheap "same again" test
     QString m_previousArtistUpper;
+    QString m_artistKey;           // the node key of m_previousArtist
 };
 
 } // namespace
@@ -208,6 +262,8 @@ void SnapshotTree(basMain &state)
     const NodeCollection &nodes = state.nodes;
     QList<TreeNodeRecord> snapshot;
     snapshot.reserve(nodes.count());
+    int lastParent = 0;
+    QString lastParentKey; // lower-cased once per artist
     for (int p = 1; p <= nodes.count(); ++p) {
         const TreeNode &node = nodes.at(p);
         TreeNodeRecord rec;
@@ -217,8 +273,12 @@ void SnapshotTree(basMain &state)
         rec.IsSong = nodes.childCount(p) == 0;
         if (rec.IsSong) {
             const int parent = nodes.parentOf(p);
+            if (parent > 0 && parent != lastParent) {
+                lastParent = parent;
+                lastParentKey = nodes.at(parent).key.toLower();
+            }
             if (parent > 0)
-                rec.ParentKey = nodes.at(parent).key.toLower();
+                rec.ParentKey = lastParentKey;
         }
         snapshot.append(std::move(rec));
     }

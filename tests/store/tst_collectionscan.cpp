@@ -117,11 +117,13 @@ private slots:
         m_host->addLyrics(QStringLiteral("Band - Song.TXT"));
         m_host->addLyrics(QStringLiteral("Band - Tune.mp3"));
         m_host->addLyrics(QStringLiteral(".Hidden - Song.txt"));
+        m_host->addLyrics(QStringLiteral(" Spaced  -  Out - Live .txt"));
         point(true);
         BuildTree(*m_state);
-        QCOMPARE(describe(m_state->nodes), lines({"keyband|Band|9", "  Band - Song.TXT|Song|10", "keyintro|Intro|9",
+        QCOMPARE(describe(m_state->nodes), lines({"keyspaced|Spaced|9", "   Spaced  -  Out - Live .txt|Out - Live|10",
+                                                  "keyband|Band|9", "  Band - Song.TXT|Song|10", "keyintro|Intro|9",
                                                   "  Intro -.txt||10"}));
-        QCOMPARE(m_state->intLyricsCount, 2);
+        QCOMPARE(m_state->intLyricsCount, 3);
     }
 
     void upperCaseTwinsKeepBothSongs()
