@@ -417,8 +417,11 @@ void frmMain::showSongNode(int position)
     details->lblKaraoke->setText(d.lblKaraoke);
     details->lblWebsite->setText(d.lblWebsite);
     details->lblBrowser->setText(d.lblBrowser);
-    details->lblBrowser->setToolTip(d.webButtonsEnabled ? d.lblBrowser : QString());
     details->lblFilter->setText(d.lblFilter);
+    // Long values are cut at the window's edge; the tool tip holds them whole.
+    for (QLabel *value : {details->lblArtist, details->lblSong2, details->lblKaraoke, details->lblWebsite,
+                          details->lblBrowser, details->lblFilter})
+        value->setToolTip(value->text());
     if (d.hideKaraokeEditor)
         details->showKaraokeFrame(false);
     tlbMain->button(QStringLiteral("OpenInBrowser"))->setEnabled(d.webButtonsEnabled);

@@ -8,6 +8,7 @@
 
 #include <QAbstractButton>
 #include <QDir>
+#include <QDirIterator>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -345,6 +346,36 @@ private slots:
             QVERIFY2(!name.isEmpty(), qPrintable(w->objectName() + QStringLiteral(" has no accessible name")));
         }
         QCOMPARE(app.tree()->accessibleName(), QStringLiteral("Lyrics"));
+    }
+
+    // With STANZARY_SHOTS=<folder>, pictures of the window on the sample
+    // installation for a person to look at.
+    void screenshotsOfTheSample()
+    {
+        const QString shots = qEnvironmentVariable("STANZARY_SHOTS");
+        if (shots.isEmpty())
+            QSKIP("set STANZARY_SHOTS to a folder to write screenshots");
+        const QString examples = qEnvironmentVariable("STANZARY_EXAMPLES") + QStringLiteral("/Tunewright/");
+        StartedApp app([&](test::FakeInstallation &i) {
+            QDirIterator it(examples, QDir::Files, QDirIterator::Subdirectories);
+            while (it.hasNext()) {
+                const QString file = it.next();
+                i.writeFile(QDir(examples).relativeFilePath(file), test::readAll(file));
+            }
+        });
+        QTest::qWait(50);
+        app.window()->grab().save(shots + QStringLiteral("/main-sample.png"));
+        app.clickSong(QStringLiteral("B/Bright Harbor - Lighthouse Keeper's Daughter.txt"));
+        QTest::qWait(50);
+        app.window()->grab().save(shots + QStringLiteral("/main-song.png"));
+        QTest::keyClicks(app.window()->txtSearch, QStringLiteral("ra"));
+        QTest::qWait(50);
+        app.window()->grab().save(shots + QStringLiteral("/main-search.png"));
+        app.button("MarkRedownload")->trigger();
+        app.button("Lists")->trigger();
+        QVERIFY(QTest::qWaitForWindowExposed(app.app->listsWindow()));
+        QTest::qWait(50);
+        app.app->listsWindow()->grab().save(shots + QStringLiteral("/lists.png"));
     }
 
     void closingSavesConfigurationAndLists()
