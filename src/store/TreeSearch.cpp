@@ -1,6 +1,6 @@
 #include "store/TreeSearch.h"
 
-#include <QFile>
+#include "store/LyricsFile.h"
 
 #include <optional>
 #include <vector>
@@ -129,11 +129,8 @@ void checkUnfilteredSongs(basMain &state, int artistPosition)
     nodes.setTag(artistPosition, kFilterChecked);
     const QList<int> songs = nodes.children(artistPosition);
     for (int song : songs) {
-        QFile file(state.strLyricsPath + nodes.at(song).key);
-        if (!file.open(QIODevice::ReadOnly))
-            continue;
-        const QString text = state.codePage.decode(file.readAll());
-        if (!text.contains(kFilterMark))
+        const std::optional<QString> text = readLyricsText(state.strLyricsPath + nodes.at(song).key, state.codePage);
+        if (text && !text->contains(kFilterMark))
             nodes.setImage(song, unfilteredImage(nodes.at(song).image));
     }
 }
