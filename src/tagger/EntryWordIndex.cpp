@@ -81,9 +81,13 @@ EntryWordIndex::EntryWordIndex(const QList<TagEntry> &entries, Qt::CaseSensitivi
                 postings.push_back(0);
             }
             const int id = it->second;
-            if (std::find(m_entryWord.begin() + static_cast<std::ptrdiff_t>(from), m_entryWord.end(), id) == m_entryWord.end()) {
+            const auto known = std::find(m_entryWord.begin() + static_cast<std::ptrdiff_t>(from), m_entryWord.end(), id);
+            if (known == m_entryWord.end()) {
                 m_entryWord.push_back(id);
+                m_entryWordRepeats.push_back(1);
                 ++postings[static_cast<std::size_t>(id)];
+            } else {
+                ++m_entryWordRepeats[static_cast<std::size_t>(known - m_entryWord.begin())];
             }
         }
         if (m_entryWord.size() == from)
@@ -100,7 +104,7 @@ EntryWordIndex::EntryWordIndex(const QList<TagEntry> &entries, Qt::CaseSensitivi
         return std::make_tuple(len < 4, postings[static_cast<std::size_t>(id)], -len);
     };
     std::vector<int> anchorOf(static_cast<std::size_t>(m_entryCount), -1);
-    std::vector<int> anchored(words.size() + 1, 0);
+    std::vector<int> runLength(words.size() + 1, 0);
     for (int e = 0; e < m_entryCount; ++e) {
         const int b = m_entryWordBegin[static_cast<std::size_t>(e)];
         const int end = m_entryWordBegin[static_cast<std::size_t>(e) + 1];
@@ -113,20 +117,31 @@ EntryWordIndex::EntryWordIndex(const QList<TagEntry> &entries, Qt::CaseSensitivi
                 best = id;
         }
         anchorOf[static_cast<std::size_t>(e)] = best;
-        ++anchored[static_cast<std::size_t>(best) + 1];
+        runLength[static_cast<std::size_t>(best) + 1] += 2 + (end - b - 1);
     }
-    for (std::size_t i = 1; i < anchored.size(); ++i)
-        anchored[i] += anchored[i - 1];
-    m_anchorBegin = anchored;
-    m_anchorEntry.resize(static_cast<std::size_t>(anchored.back()));
+    for (std::size_t i = 1; i < runLength.size(); ++i)
+        runLength[i] += runLength[i - 1];
+    m_anchorBegin = runLength;
+    m_anchorData.resize(static_cast<std::size_t>(runLength.back()));
     for (int e = 0; e < m_entryCount; ++e) {
         const int a = anchorOf[static_cast<std::size_t>(e)];
-        if (a >= 0)
-            m_anchorEntry[static_cast<std::size_t>(anchored[static_cast<std::size_t>(a)]++)] = e;
+        if (a < 0)
+            continue;
+        int &at = runLength[static_cast<std::size_t>(a)];
+        const int b = m_entryWordBegin[static_cast<std::size_t>(e)];
+        const int end = m_entryWordBegin[static_cast<std::size_t>(e) + 1];
+        m_anchorData[static_cast<std::size_t>(at++)] = e;
+        m_anchorData[static_cast<std::size_t>(at++)] = end - b - 1;
+        for (int i = b; i < end; ++i) {
+            if (m_entryWord[static_cast<std::size_t>(i)] != a)
+                m_anchorData[static_cast<std::size_t>(at++)] = m_entryWord[static_cast<std::size_t>(i)];
+        }
     }
 
     buildAutomaton(words);
     m_seen.assign(words.size(), 0);
+    m_countStamp.assign(words.size(), 0);
+    m_count.assign(words.size(), 0);
 }
 
 void EntryWordIndex::buildAutomaton(const std::vector<Units> &words)
@@ -141,6 +156,13 @@ void EntryWordIndex::buildAutomaton(const std::vector<Units> &words)
             else
                 m_otherClass.emplace(u, m_classCount++);
         }
+    }
+
+    // Text units straight to classes: the fold is looked up once per unit value.
+    m_textClass.assign(0x10000, 0);
+    for (char32_t u = 0; u < 0x10000; ++u) {
+        if (!QChar::isSurrogate(u))
+            m_textClass[u] = classOf(m_cs == Qt::CaseInsensitive ? QChar::toCaseFolded(u) : u);
     }
 
     // The trie, edges first in a hash table.
@@ -212,36 +234,67 @@ void EntryWordIndex::buildAutomaton(const std::vector<Units> &words)
     }
 }
 
+// The automaton's move on one class of text unit.
+int EntryWordIndex::step(int state, int cls) const
+{
+    if (cls == 0)
+        return 0;
+    for (;;) {
+        const int g = child(state, cls);
+        if (g >= 0)
+            return g;
+        if (state == 0)
+            return 0;
+        state = m_fail[static_cast<std::size_t>(state)];
+    }
+}
+
+// Runs the automaton over text, calling onState with the state after each
+// unit. Units outside surrogates are folded and classified by one lookup.
+template<typename OnState>
+void EntryWordIndex::walk(const QString &text, OnState onState) const
+{
+    const QChar *s = text.constData();
+    const qsizetype n = text.size();
+    int state = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t u = s[i].unicode();
+        int cls = 0;
+        if (!QChar::isSurrogate(u)) {
+            cls = m_textClass[u];
+        } else {
+            char32_t unit = u;
+            if (m_cs == Qt::CaseInsensitive)
+                unit = QChar::isLowSurrogate(u) && i > 0 && s[i - 1].isHighSurrogate()
+                    ? QChar::toCaseFolded(QChar::surrogateToUcs4(s[i - 1], s[i]))
+                    : QChar::toCaseFolded(unit);
+            cls = classOf(unit);
+        }
+        state = step(state, cls);
+        onState(state);
+    }
+}
+
+// A new stamp for the marks of one text; on wrap-around every old mark goes.
+void EntryWordIndex::nextStamp() const
+{
+    if (++m_stamp != 0)
+        return;
+    std::fill(m_seen.begin(), m_seen.end(), 0);
+    std::fill(m_countStamp.begin(), m_countStamp.end(), 0);
+    m_stamp = 1;
+}
+
 QList<int> EntryWordIndex::candidates(const QString &text) const
 {
     QList<int> out(m_alwaysEntries.begin(), m_alwaysEntries.end());
     if (m_wordLength.empty())
         return out;
-    if (++m_stamp == 0) { // wrapped: forget every old mark
-        std::fill(m_seen.begin(), m_seen.end(), 0);
-        m_stamp = 1;
-    }
+    nextStamp();
     m_present.clear();
 
     // One pass over the text marks every word that occurs in it.
-    const Units units = comparisonUnits(text);
-    int state = 0;
-    for (const char32_t u : units) {
-        const int cls = classOf(u);
-        if (cls == 0) {
-            state = 0;
-            continue;
-        }
-        for (;;) {
-            const int g = child(state, cls);
-            if (g >= 0) {
-                state = g;
-                break;
-            }
-            if (state == 0)
-                break;
-            state = m_fail[static_cast<std::size_t>(state)];
-        }
+    walk(text, [this](int state) {
         // Words already marked had their shorter suffix words marked with them.
         int t = m_wordAt[static_cast<std::size_t>(state)] >= 0 ? state : m_dictLink[static_cast<std::size_t>(state)];
         while (t >= 0) {
@@ -252,19 +305,52 @@ QList<int> EntryWordIndex::candidates(const QString &text) const
             m_present.push_back(w);
             t = m_dictLink[static_cast<std::size_t>(t)];
         }
-    }
+    });
 
     // Entries whose anchor occurred, checked for their other words.
     for (const int w : m_present) {
-        for (int i = m_anchorBegin[static_cast<std::size_t>(w)]; i < m_anchorBegin[static_cast<std::size_t>(w) + 1]; ++i) {
-            const int e = m_anchorEntry[static_cast<std::size_t>(i)];
-            const auto first = m_entryWord.begin() + m_entryWordBegin[static_cast<std::size_t>(e)];
-            const auto last = m_entryWord.begin() + m_entryWordBegin[static_cast<std::size_t>(e) + 1];
-            if (std::all_of(first, last, [&](int id) { return m_seen[static_cast<std::size_t>(id)] == m_stamp; }))
+        const int *at = m_anchorData.data() + m_anchorBegin[static_cast<std::size_t>(w)];
+        const int *end = m_anchorData.data() + m_anchorBegin[static_cast<std::size_t>(w) + 1];
+        while (at < end) {
+            const int e = at[0];
+            const int *others = at + 2;
+            at = others + at[1];
+            if (std::all_of(others, at, [&](int id) { return m_seen[static_cast<std::size_t>(id)] == m_stamp; }))
                 out.push_back(e);
         }
     }
     std::sort(out.begin(), out.end());
+    return out;
+}
+
+QList<int> EntryWordIndex::scores(const QString &text, const QList<int> &entryIndexes) const
+{
+    QList<int> out;
+    out.reserve(entryIndexes.size());
+    if (!m_wordLength.empty()) {
+        nextStamp();
+        // Every occurrence ends at one position: follow the whole suffix chain.
+        walk(text, [this](int state) {
+            for (int t = m_wordAt[static_cast<std::size_t>(state)] >= 0 ? state : m_dictLink[static_cast<std::size_t>(state)];
+                 t >= 0; t = m_dictLink[static_cast<std::size_t>(t)]) {
+                const auto w = static_cast<std::size_t>(m_wordAt[static_cast<std::size_t>(t)]);
+                if (m_countStamp[w] != m_stamp) {
+                    m_countStamp[w] = m_stamp;
+                    m_count[w] = 0;
+                }
+                ++m_count[w];
+            }
+        });
+    }
+    for (const int e : entryIndexes) {
+        int score = 0;
+        for (int i = m_entryWordBegin[static_cast<std::size_t>(e)]; i < m_entryWordBegin[static_cast<std::size_t>(e) + 1]; ++i) {
+            const auto w = static_cast<std::size_t>(m_entryWord[static_cast<std::size_t>(i)]);
+            if (m_countStamp[w] == m_stamp)
+                score += m_count[w] * m_entryWordRepeats[static_cast<std::size_t>(i)];
+        }
+        out.append(score);
+    }
     return out;
 }
 

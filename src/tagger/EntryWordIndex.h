@@ -42,12 +42,20 @@ public:
     // An entry without searched words occurs in every text.
     QList<int> candidates(const QString &text) const;
 
+    // EntryScore of each of entryIndexes for text, in the same order: the sum,
+    // over the entry's searched words (repeats included), of their overlapping
+    // occurrences in text. One pass over text.
+    QList<int> scores(const QString &text, const QList<int> &entryIndexes) const;
+
 private:
     using Units = std::vector<char32_t>;
     Units comparisonUnits(const QString &text) const;
     int classOf(char32_t unit) const;
     int child(int state, int cls) const;
     void buildAutomaton(const std::vector<Units> &words);
+    int step(int state, int cls) const;
+    template<typename OnState> void walk(const QString &text, OnState onState) const;
+    void nextStamp() const;
 
     Qt::CaseSensitivity m_cs = Qt::CaseInsensitive;
     int m_entryCount = 0;
@@ -55,6 +63,7 @@ private:
     // Alphabet: every unit that occurs in some word has a class from 1 on.
     std::vector<std::uint16_t> m_bmpClass;                // by BMP unit
     std::unordered_map<char32_t, int> m_otherClass;       // folded code points above the BMP
+    std::vector<int> m_textClass;                         // by raw BMP unit of a text, folded first
     int m_classCount = 1;
 
     // Automaton states; state 0 is the root. Children in CSR form, sorted by class.
@@ -68,17 +77,22 @@ private:
 
     std::vector<int> m_wordLength;
 
-    // Entries by anchor word (CSR) and each entry's distinct words (CSR).
+    // Entries by anchor word: for each anchor, a run of records "entry, n,
+    // the entry's n other words", so that checking them reads memory in order.
+    // And each entry's distinct words (CSR) with their repeat counts.
     std::vector<int> m_anchorBegin;
-    std::vector<int> m_anchorEntry;
+    std::vector<int> m_anchorData;
     std::vector<int> m_entryWordBegin;
     std::vector<int> m_entryWord;
+    std::vector<int> m_entryWordRepeats;                  // how often the word is in the entry
     std::vector<int> m_alwaysEntries;                     // entries without searched words
 
     // Scratch: words seen in the current text carry the current stamp.
     mutable std::vector<std::uint32_t> m_seen;
     mutable std::uint32_t m_stamp = 0;
     mutable std::vector<int> m_present;
+    mutable std::vector<std::uint32_t> m_countStamp;
+    mutable std::vector<int> m_count;
 };
 
 } // namespace stanzary

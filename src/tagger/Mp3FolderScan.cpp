@@ -3,10 +3,10 @@
 #include "platform/DirListing.h"
 #include "store/CollectionScan.h"
 #include "store/SongNames.h"
+#include "tagger/FileEnds.h"
 #include "tagger/Mp3Matcher.h"
 #include "tagger/Mp3Tail.h"
 
-#include <QFile>
 
 namespace stanzary {
 
@@ -42,23 +42,17 @@ Mp3Probe ProbeMp3(const QString &mp3Path, const CodePage &codePage)
     const QString name = LastPathPart(mp3Path);
     probe.matchText = name.left(name.size() - 4);
 
-    QFile file(mp3Path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+    const FileEnds ends = readFileEnds(mp3Path, HeadBytes, TailBytes);
+    if (!ends.opened)
         return probe;
     probe.opened = true;
-    const qint64 size = file.size();
-    const QByteArray head = file.read(HeadBytes);
-    probe.matchText += codePage.decode(head);
+    probe.matchText += codePage.decode(ends.head);
 
-    // The last bytes, read once, hold what ReadId3v1, TailPos and
-    // GetLyricsVersion look at: tail covers [size - tail.size(), size).
-    const qint64 tailLength = std::min(size, TailBytes);
-    QByteArray tail;
-    if (head.size() == size)
-        tail = head.right(tailLength);
-    else if (file.seek(size - tailLength))
-        tail = file.read(tailLength);
-    if (tail.size() != tailLength)
+    // The last bytes hold what ReadId3v1, TailPos and GetLyricsVersion look
+    // at: tail covers [size - tail.size(), size).
+    const qint64 size = ends.size;
+    const QByteArray &tail = ends.tail;
+    if (tail.size() != std::min(size, TailBytes))
         return probe;
 
     const Id3v1Record id3v1 = tail.size() >= Id3v1Record::Size ? Id3v1Record::fromBytes(tail.right(Id3v1Record::Size))
@@ -87,17 +81,22 @@ TaggerRow FirstPassRow(const QString &mp3Path, const Mp3Probe &probe, const QLis
     return row;
 }
 
-int FinishRows(QList<TaggerRow> &rows, QList<TagEntry> &entries, const QString &lyricsFolder,
-               const std::function<void(const QString &)> &status)
+int FinishRows(QList<TaggerRow> &rows, QList<TagEntry> &entries, const EntryWordIndex &index,
+               const QString &lyricsFolder, const std::function<void(const QString &)> &status)
 {
+    const bool indexScores = index.sensitivity() == Qt::CaseInsensitive && index.entryCount() == entries.size();
     int checked = 0;
     const qsizetype n = rows.size();
     for (qsizetype k = 0; k < n; ++k) {
         TaggerRow &row = rows[k];
         int chosen = row.candidates.value(0, -1);
         if (row.candidates.size() > 1) {
-            for (const int c : std::as_const(row.candidates))
-                entries[c].Score = EntryScore(entries, c, row.mp3Name, Qt::CaseInsensitive) - 2 * entries.at(c).MatchCount;
+            const QList<int> scores = indexScores ? index.scores(row.mp3Name, row.candidates) : QList<int>();
+            for (qsizetype i = 0; i < row.candidates.size(); ++i) {
+                const int c = row.candidates.at(i);
+                const int score = indexScores ? scores.at(i) : EntryScore(entries, c, row.mp3Name, Qt::CaseInsensitive);
+                entries[c].Score = score - 2 * entries.at(c).MatchCount;
+            }
             chosen = BestEntry(entries, row.candidates);
         }
         if (chosen < 0 || chosen >= entries.size())
@@ -152,7 +151,7 @@ ScanResult ScanFolder(const QString &folder, QList<TagEntry> &entries, const Ent
             break;
         }
     }
-    result.checkedCount = FinishRows(result.rows, entries, lyricsFolder, callbacks.status);
+    result.checkedCount = FinishRows(result.rows, entries, index, lyricsFolder, callbacks.status);
     result.status = FinalMatchesStatus(static_cast<int>(result.rows.size()), result.filesParsed);
     if (callbacks.status)
         callbacks.status(result.status);

@@ -61,11 +61,13 @@ Mp3Probe ProbeMp3(const QString &mp3Path, const CodePage &codePage);
 // The row of a file that has candidates (first pass; no chosen entry yet).
 TaggerRow FirstPassRow(const QString &mp3Path, const Mp3Probe &probe, const QList<int> &candidates);
 
-// Second pass: chooses each row's entry (score minus 2 per file that matched
-// it, the earliest on equal scores), fills its "Lyrics file" column, checks the
-// safe rows and returns how many it checked. status gets "Parsing: k/n".
-int FinishRows(QList<TaggerRow> &rows, QList<TagEntry> &entries, const QString &lyricsFolder,
-               const std::function<void(const QString &)> &status = {});
+// Second pass: chooses each row's entry (EntryScore over the file name,
+// ignoring case, minus 2 per file that matched it; the earliest on equal
+// scores), fills its "Lyrics file" column, checks the safe rows and returns how
+// many it checked. status gets "Parsing: k/n". The scores come from index when
+// it ignores case (one pass over the name), else from EntryScore.
+int FinishRows(QList<TaggerRow> &rows, QList<TagEntry> &entries, const EntryWordIndex &index,
+               const QString &lyricsFolder, const std::function<void(const QString &)> &status = {});
 
 // "Matches: 3 / 9" and the final "Matches: 3 / 9 (33.3%)"; with nothing
 // parsed the final text has no percentage.

@@ -1,8 +1,8 @@
 #include "tagger/Mp3Matcher.h"
 
 #include "store/NodeCollection.h"
+#include "tagger/FileEnds.h"
 
-#include <QFile>
 
 namespace stanzary {
 
@@ -106,18 +106,8 @@ QList<int> SplitIndexes(const QString &text, const QString &separator)
 
 bool HasFilterMark(const QString &lyricsFilePath)
 {
-    QFile file(lyricsFilePath);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        return false;
-    const qint64 size = file.size();
-    QByteArray last;
-    if (size > 50) {
-        if (!file.seek(size - 51))
-            return false;
-        last = file.read(51);
-    } else {
-        last = file.read(50);
-    }
+    // The last 51 bytes; a file of 50 bytes or fewer whole.
+    const QByteArray last = readFileEnds(lyricsFilePath, 0, 51).tail;
     return last.contains("] filter used") || last.contains('\xa0');
 }
 

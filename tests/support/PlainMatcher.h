@@ -37,7 +37,7 @@ inline QList<int> PlainFindEntries(QList<TagEntry> &entries, const QString &matc
     return found;
 }
 
-// ScanFolder with the plain search in place of the word index.
+// ScanFolder with the plain search and EntryScore in place of the word index.
 inline ScanResult PlainScanFolder(const QString &folder, QList<TagEntry> &entries, const QString &lyricsFolder,
                                   const CodePage &codePage)
 {
@@ -56,7 +56,8 @@ inline ScanResult PlainScanFolder(const QString &folder, QList<TagEntry> &entrie
         }
         ++result.filesParsed;
     }
-    result.checkedCount = FinishRows(result.rows, entries, lyricsFolder);
+    // An index of no entries: the scores come from EntryScore.
+    result.checkedCount = FinishRows(result.rows, entries, EntryWordIndex(), lyricsFolder);
     result.status = FinalMatchesStatus(static_cast<int>(result.rows.size()), result.filesParsed);
     return result;
 }

@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <numeric>
+
 using namespace stanzary;
 
 namespace {
@@ -114,13 +116,13 @@ private slots:
     // The word index against the plain search on random texts and words made
     // of a few letters (so that words occur inside words and overlap), with
     // accents, case pairs and characters outside the BMP.
-    void indexAgreesWithThePlainSearch_data()
+    void indexAgreesWithThePlainSearchAndScores_data()
     {
         QTest::addColumn<int>("cs");
         QTest::newRow("ignoring case") << int(Qt::CaseInsensitive);
         QTest::newRow("case-sensitive") << int(Qt::CaseSensitive);
     }
-    void indexAgreesWithThePlainSearch()
+    void indexAgreesWithThePlainSearchAndScores()
     {
         QFETCH(int, cs);
         // Symbols, not UTF-16 units: a surrogate pair is never split.
@@ -149,6 +151,11 @@ private slots:
                 const QList<int> candidates = index.candidates(text);
                 QCOMPARE(candidates, test::PlainCandidates(entries, text, Qt::CaseSensitivity(cs)));
                 found += candidates.size();
+                QList<int> all(entries.size());
+                std::iota(all.begin(), all.end(), 0);
+                const QList<int> scores = index.scores(text, all);
+                for (const int e : all)
+                    QCOMPARE(scores.at(e), EntryScore(entries, e, text, Qt::CaseSensitivity(cs)));
             }
         }
         QVERIFY2(found > 5000, "too few matches to tell anything");
