@@ -40,8 +40,9 @@ QString PrepareMatchText(const QString &matchText)
 QList<int> FindEntries(QList<TagEntry> &entries, const EntryWordIndex &index, const QString &matchText)
 {
     Q_ASSERT(index.entryCount() == entries.size());
-    const QList<int> found = index.candidates(PrepareMatchText(matchText));
-    for (const int e : found)
+    QList<int> found = index.candidates(PrepareMatchText(matchText));
+    found.removeIf([&](int e) { return e >= entries.size(); }); // an index of another array
+    for (const int e : std::as_const(found))
         ++entries[e].MatchCount;
     return found;
 }
