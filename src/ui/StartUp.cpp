@@ -57,6 +57,10 @@ bool StanzaryApp::Main(const StartOptions &options)
     // 6-7. The configuration with the host's settings (its character set is
     // the code page the lists are read in), then the lists.
     const StoredGeometry geometry = LoadConfig(m_state);
+    m_lists.onWriteFailed = [this](const QString &path, const QString &reason) {
+        m_dialogs.critical(applicationTitle(),
+                           QStringLiteral("The list could not be saved to\n") + path + QStringLiteral("\n\n") + reason);
+    };
     m_lists.LoadLists(m_state.strProgramPath, m_state.codePage);
     m_listsWindow->ShowCorrectList();
     m_main->applyConfig(geometry);

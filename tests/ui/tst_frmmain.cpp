@@ -265,6 +265,20 @@ private slots:
         QVERIFY(!app.button("MarkRedownload")->isChecked());
     }
 
+    void aListThatCannotBeWrittenIsReported()
+    {
+        StartedApp app([](test::FakeInstallation &i) {
+            threeSongs(i);
+            i.writeFile(QStringLiteral("redownload.txt"), "Old - Entry\r\n");
+            test::setReadOnly(i.root() + QStringLiteral("redownload.txt"), true);
+        });
+        app.clickSong(QStringLiteral("B/Band - Alpha.txt"));
+        app.button("MarkRedownload")->trigger();
+        QCOMPARE(app.dialogs.last().icon, MessageIcon::Critical);
+        QVERIFY(app.dialogs.last().text.startsWith(QStringLiteral("The list could not be saved to")));
+        QCOMPARE(test::readAll(app.install.root() + QStringLiteral("redownload.txt")), QByteArray("Old - Entry\r\n"));
+    }
+
     void webAddressesFromFilesAreChecked()
     {
         StartedApp app([](test::FakeInstallation &i) {
