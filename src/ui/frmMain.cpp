@@ -304,10 +304,16 @@ void frmMain::RescanTree()
         showCounts(t);
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     });
+    // The search in effect still applies to the new tree, so that the tree,
+    // the search box and the count line agree.
+    m_search = SearchState();
+    if (!m_appliedSearch.isEmpty())
+        FilterTree(m_appliedSearch);
 }
 
 void frmMain::FilterTree(const QString &text)
 {
+    m_appliedSearch = text;
     const FilterResult result = stanzary::FilterTree(m_state, m_search, text);
     lblSearchResults->setText(result.countLine);
     lblSearchResults->setVisible(result.showLabel);

@@ -119,6 +119,7 @@ private:
     NodeTreeModel *m_model = nullptr;
     QSplitter *m_splitter = nullptr;
     SearchState m_search;
+    QString m_appliedSearch; // the text of the last filter pass
 
     bool m_treeMouseDown = false;   // blnTreeMouseDown
     bool m_programmatic = false;    // selection changes made by the window itself

@@ -95,8 +95,13 @@ private slots:
         QCOMPARE(app.state().nodes.count(), 2);
         QVERIFY(app.window()->lblSearchResults->isVisible());
         QCOMPARE(app.window()->lblSearchResults->text(), QStringLiteral("{1 artist} {1 song}"));
+        // F5 scans again and keeps the search in effect
+        app.install.addLyrics(QStringLiteral("P/Palp - New.txt"));
+        QTest::keyClick(app.tree(), Qt::Key_F5);
+        QCOMPARE(app.state().nodes.count(), 4);
+        QCOMPARE(app.window()->lblSearchResults->text(), QStringLiteral("{2 artists} {2 songs}"));
         app.window()->txtSearch->clear();
-        QCOMPARE(app.state().nodes.count(), 5);
+        QCOMPARE(app.state().nodes.count(), 7);
         QVERIFY(!app.window()->lblSearchResults->isVisible());
     }
 
