@@ -3,7 +3,9 @@ add_library(stanzary_options INTERFACE)
 
 target_compile_options(stanzary_options INTERFACE
   -Wall -Wextra -Wpedantic
-  -Wold-style-cast -Wnon-virtual-dtor -Wcast-qual -Wshadow=local
+  -Wold-style-cast -Wnon-virtual-dtor -Wcast-qual
+  $<$<CXX_COMPILER_ID:GNU>:-Wshadow=local>
+  $<$<CXX_COMPILER_ID:Clang>:-Wshadow-uncaptured-local>
   $<$<BOOL:${STANZARY_WERROR}>:-Werror>)
 
 target_compile_definitions(stanzary_options INTERFACE
