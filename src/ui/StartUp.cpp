@@ -33,7 +33,9 @@ StanzaryApp::~StanzaryApp()
 bool StanzaryApp::claimSingleInstance()
 {
     m_instanceLock = std::make_unique<QLockFile>(instanceLockPath());
-    m_instanceLock->setStaleLockTime(0); // a lock left by a crash is taken over
+    // No age limit: a long-running instance keeps its lock, while a lock left
+    // by a process that no longer runs is taken over.
+    m_instanceLock->setStaleLockTime(0);
     return m_instanceLock->tryLock(0);
 }
 
