@@ -105,6 +105,18 @@ private slots:
         QVERIFY(!app.window()->lblSearchResults->isVisible());
     }
 
+    void withoutRealTimeSearchOnlyEnterFilters()
+    {
+        QSettings(QStringLiteral("Zeph"), QStringLiteral("Zeph")).setValue(QStringLiteral("Config/RealTimeSearch"),
+                                                                         QStringLiteral("False"));
+        StartedApp app(threeSongs);
+        QTest::keyClicks(app.window()->txtSearch, QStringLiteral("solo"));
+        QCOMPARE(app.state().nodes.count(), 5);
+        QTest::keyClick(app.window()->txtSearch, Qt::Key_Return);
+        QCOMPARE(app.state().nodes.count(), 2);
+        QCOMPARE(app.window()->lblSearchResults->text(), QStringLiteral("{1 artist} {1 song}"));
+    }
+
     void clickingArtistAndSongs()
     {
         StartedApp app(threeSongs);
