@@ -12,6 +12,7 @@
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -168,6 +169,14 @@ void frmlists::buildControls()
     connect(cmdRedown, &QPushButton::clicked, this, &frmlists::cmdRedown_Click);
     connect(cmdDelet, &QPushButton::clicked, this, &frmlists::cmdDelet_Click);
     connect(cmdDelete, &QPushButton::clicked, this, &frmlists::cmdDelete_Click);
+    // The Delete key in a list does what "X" does.
+    for (QListView *view : {lstRedownload, lstDeleted}) {
+        auto *del = new QShortcut(QKeySequence::Delete, view, nullptr, nullptr, Qt::WidgetShortcut);
+        connect(del, &QShortcut::activated, this, [this] {
+            if (cmdDelete->isEnabled())
+                cmdDelete_Click();
+        });
+    }
     connect(cmdClear, &QPushButton::clicked, this, &frmlists::cmdClear_Click);
     connect(cmdCreateFullList, &QPushButton::clicked, this, &frmlists::cmdCreateFullList_Click);
     connect(cmdCreateSelectedText, &QPushButton::clicked, this, &frmlists::cmdCreateSelectedText_Click);

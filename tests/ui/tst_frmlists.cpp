@@ -210,10 +210,13 @@ void tst_frmlists::deleteSeveralSelected_data()
     QTest::addColumn<bool>("redownloadList");
     QTest::addColumn<QList<int>>("rows");
     QTest::addColumn<QStringList>("left");
-    QTest::newRow("first, middle, last") << true << QList<int>{0, 2, 4} << entries({"b - 2", "d - 4"});
-    QTest::newRow("neighbours") << true << QList<int>{1, 2} << entries({"a - 1", "d - 4", "e - 5"});
-    QTest::newRow("all") << false << QList<int>{4, 3, 2, 1, 0} << QStringList();
-    QTest::newRow("none") << false << QList<int>{} << entries({"a - 1", "b - 2", "c - 3", "d - 4", "e - 5"});
+    QTest::addColumn<bool>("deleteKey");
+    QTest::newRow("first, middle, last") << true << QList<int>{0, 2, 4} << entries({"b - 2", "d - 4"}) << false;
+    QTest::newRow("neighbours, Delete key") << true << QList<int>{1, 2} << entries({"a - 1", "d - 4", "e - 5"})
+                                            << true;
+    QTest::newRow("all") << false << QList<int>{4, 3, 2, 1, 0} << QStringList() << false;
+    QTest::newRow("none") << false << QList<int>{} << entries({"a - 1", "b - 2", "c - 3", "d - 4", "e - 5"})
+                          << false;
 }
 
 void tst_frmlists::deleteSeveralSelected()
@@ -221,6 +224,7 @@ void tst_frmlists::deleteSeveralSelected()
     QFETCH(bool, redownloadList);
     QFETCH(QList<int>, rows);
     QFETCH(QStringList, left);
+    QFETCH(bool, deleteKey);
     SongList &songs = redownloadList ? m_lists->redownload : m_lists->deleted;
     songs.assign(entries({"a - 1", "b - 2", "c - 3", "d - 4", "e - 5"}));
     m_state->blnShowRedownloadList = redownloadList;
@@ -228,7 +232,14 @@ void tst_frmlists::deleteSeveralSelected()
     m_window->show();
     QListView *view = list(redownloadList ? "lstRedownload" : "lstDeleted");
     select(view, rows);
-    button("cmdDelete")->click();
+    if (deleteKey) {
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        view->setFocus();
+        QTest::keyClick(view, Qt::Key_Delete);
+    } else {
+        button("cmdDelete")->click();
+    }
 
     QCOMPARE(songs.entries(), left);
     // The list's file follows at once.
