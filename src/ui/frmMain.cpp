@@ -124,6 +124,13 @@ void frmMain::buildLayout()
     });
     auto *save = new QShortcut(QKeySequence::Save, this);
     connect(save, &QShortcut::activated, this, &frmMain::SaveCommand);
+    // The Delete key on a song in the tree is the toolbar's Delete (the file
+    // goes to the trash).
+    auto *del = new QShortcut(QKeySequence::Delete, lista, nullptr, nullptr, Qt::WidgetShortcut);
+    connect(del, &QShortcut::activated, this, [this] {
+        if (tlbMain->button(QStringLiteral("Delete"))->isEnabled())
+            DeleteCommand();
+    });
     auto *help = new QShortcut(QKeySequence::HelpContents, this);
     connect(help, &QShortcut::activated, this, [this] { onButtonMenuClicked(QStringLiteral("Help")); });
 }
