@@ -39,9 +39,13 @@ QByteArray readRange(int fd, qint64 offset, qint64 length)
 FileEnds readFileEnds(const QString &path, qint64 headLength, qint64 tailLength)
 {
     FileEnds ends;
+    // O_NONBLOCK: a named pipe (or a link to one, which a listing shows as a
+    // file) would otherwise block the open until some writer comes; it is
+    // then refused below as not a regular file. Reads of a regular file are
+    // not affected by the flag.
     int fd = -1;
     do {
-        fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+        fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0)
         return ends;

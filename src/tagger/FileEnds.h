@@ -16,7 +16,8 @@ struct FileEnds
     QByteArray tail; // the last min(size, tailLength) bytes
 };
 
-// opened is false when the file cannot be opened; a read that fails or comes
+// opened is false when the file cannot be opened or is not a regular file
+// (a folder, a named pipe: never waited on); a read that fails or comes
 // up short leaves head or tail shorter than asked (empty at worst).
 FileEnds readFileEnds(const QString &path, qint64 headLength, qint64 tailLength);
 

@@ -10,7 +10,13 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <chrono>
+#include <future>
 #include <numeric>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace stanzary;
 
@@ -378,6 +384,39 @@ private slots:
         QCOMPARE(r.rows.size(), 1);
         QCOMPARE(r.rows.first().lyricsName, s("Blue Lake - Night Train")); // second pass ran
         QCOMPARE(r.status, s("Matches: 1 / 1 (100%)"));
+    }
+
+    // A link to a named pipe is listed like a file. The scan (and the filter
+    // mark test of a lyrics file) must pass over it, not wait for a writer.
+    void namedPipeIsPassedOver()
+    {
+        QTemporaryDir tmp;
+        test::FakeInstallation inst(tmp.path());
+        inst.writeFile(s("m/some song.mp3"), audio(10));
+        inst.addLyrics(s("Some - Song.txt"), Filtered);
+        const QByteArray pipe = QFile::encodeName(tmp.filePath(s("pipe")));
+        QCOMPARE(::mkfifo(pipe.constData(), 0600), 0);
+        QVERIFY(QFile::link(tmp.filePath(s("pipe")), inst.root() + s("m/piped song.mp3")));
+        QVERIFY(QFile::link(tmp.filePath(s("pipe")), inst.lyricsPath() + s("Piped - Song.txt")));
+        QList<TagEntry> entries = entriesOf({s("Some - Song"), s("Piped - Song")});
+        const EntryWordIndex index(entries);
+        auto scan = std::async(std::launch::async, [&] {
+            const bool piped = HasFilterMark(inst.lyricsPath() + s("Piped - Song.txt"));
+            return std::make_pair(piped, ScanFolder(inst.root() + s("m/"), entries, index, inst.lyricsPath(), CodePage()));
+        });
+        const bool finished = scan.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+        while (scan.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready) {
+            // Stuck in an open: be the writer it waits for, so the test can end.
+            const int fd = ::open(pipe.constData(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0)
+                ::close(fd);
+        }
+        QVERIFY2(finished, "waited on a named pipe");
+        const auto [piped, r] = scan.get();
+        QVERIFY(!piped);
+        QCOMPARE(r.filesParsed, 2);
+        QCOMPARE(r.rows.size(), 1);
+        QCOMPARE(r.rows.first().mp3Name, s("some song.mp3"));
     }
 
     void emptyScans()
