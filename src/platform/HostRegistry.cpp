@@ -333,7 +333,11 @@ QString WineRegistry::localPath(const QString &hostPath) const
     for (const QString &part : parts) {
         const QString found = resolving ? entryIgnoringCase(out, part) : QString();
         resolving = !found.isEmpty();
-        out += u'/' + (resolving ? found : part);
+        // A drive mapped to the file-system root (Wine's "z:") must not give
+        // "//home/...", which URLs and some tools read as a network path.
+        if (!out.endsWith(u'/'))
+            out += u'/';
+        out += resolving ? found : part;
     }
     if (trailing && !out.endsWith(u'/'))
         out += u'/';

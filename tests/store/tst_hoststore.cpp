@@ -38,7 +38,8 @@ public:
 const QByteArray regHeader = QByteArrayLiteral("WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win64\n\n");
 
 // A Wine prefix inside a temporary folder: drive_c with the host's folder,
-// "dosdevices/c:" -> "../drive_c" and "dosdevices/d:" -> a folder elsewhere.
+// "dosdevices/c:" -> "../drive_c", "dosdevices/d:" -> a folder elsewhere and
+// "dosdevices/z:" -> "/".
 struct WinePrefix
 {
     QTemporaryDir tmp;
@@ -52,6 +53,7 @@ struct WinePrefix
         QDir().mkpath(driveD() + QStringLiteral("/Lyrics"));
         QFile::link(QStringLiteral("../drive_c"), prefix() + QStringLiteral("/dosdevices/c:"));
         QFile::link(driveD(), prefix() + QStringLiteral("/dosdevices/d:"));
+        QFile::link(QStringLiteral("/"), prefix() + QStringLiteral("/dosdevices/z:"));
     }
     void writeSystemReg(const QByteArray &content) const
     {
@@ -153,6 +155,8 @@ private slots:
         QTest::newRow("drive root") << QStringLiteral("C:\\") << QStringLiteral("$C/");
         QTest::newRow("other drive") << QStringLiteral("D:\\lyrics\\") << QStringLiteral("$D/Lyrics/");
         QTest::newRow("forward slashes") << QStringLiteral("D:/Lyrics/") << QStringLiteral("$D/Lyrics/");
+        QTest::newRow("drive mapped to the root")
+            << QStringLiteral("Z:\\no such folder\\Lyrics\\") << QStringLiteral("/no such folder/Lyrics/");
         QTest::newRow("unmapped drive") << QStringLiteral("E:\\Music") << QStringLiteral("$P/dosdevices/e:/Music");
         QTest::newRow("network path") << QStringLiteral("\\\\server\\share\\x") << QStringLiteral("$P/dosdevices/unc/server/share/x");
         QTest::newRow("not a Windows path") << QStringLiteral("relative\\folder") << QStringLiteral("relative/folder");
@@ -271,6 +275,9 @@ private slots:
         QTest::newRow("cache path in Windows-1252")
             << test::cp1252(QStringLiteral("[CachePath]=/srv/Chansons d'\u00e9t\u00e9/\r\n"))
             << QStringLiteral("/srv/Chansons d'\u00e9t\u00e9/") << false << 0;
+        QTest::newRow("cache path in the code page of a later charset line")
+            << QByteArray("[CachePath]=/srv/\xd2\xe5\xea\xf1\xf2\xfb/\r\n[FontCharset]=204\r\n")
+            << QStringLiteral("/srv/\u0422\u0435\u043a\u0441\u0442\u044b/") << false << 204;
         QTest::newRow("other lines ignored")
             << QByteArray("[CacheSize]=500\r\n[AutoSearch]=1\r\n\r\n[FontCharset]=204\r\n[SingleDir]=1\r\n[CachePath]=/a/\r\n")
             << QStringLiteral("/a/") << true << 204;
