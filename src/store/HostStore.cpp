@@ -9,6 +9,8 @@
 #include <QFileInfo>
 #include <QStringList>
 
+#include <optional>
+
 namespace stanzary {
 
 namespace {
@@ -54,14 +56,16 @@ constexpr qsizetype FontCharsetValueAt = 14;
 constexpr int RecognisedLinesToRead = 3;
 
 // Applies one settings line; false when the line is not one of the three keys.
-bool applySettingsLine(basMain &state, const QString &line, const HostRegistry &registry)
+// A "[CachePath]" value is only kept in cachePath (as read in the default code
+// page): the character set it is written in may come on a later line.
+bool applySettingsLine(basMain &state, const QString &line, std::optional<QString> &cachePath)
 {
     if (line.startsWith(QLatin1StringView("[CachePath]"))) {
         const QString value = line.mid(CachePathValueAt);
         // An empty value would make every lyrics path relative to wherever the
         // program was started; the folder found with the host stays instead.
         if (!value.isEmpty())
-            state.strLyricsPath = withTrailingSeparator(isWindowsPath(value) ? registry.localPath(value) : value);
+            cachePath = value;
         return true;
     }
     if (line.startsWith(QLatin1StringView("[SingleDir]"))) {
@@ -119,17 +123,25 @@ void ReadHostSettings(basMain &state)
 
 void ReadHostSettings(basMain &state, const HostRegistry &registry)
 {
+    // The character set is one of the settings, so the file itself is read
+    // in the default code page.
+    const CodePage readingPage;
+    std::optional<QString> cachePath;
     if (const auto bytes = readSettingsFile(state.strHostPath)) {
-        // The character set is one of the settings, so the file itself is
-        // read in the default code page.
-        const QStringList lines = splitLines(CodePage().decode(*bytes));
+        const QStringList lines = splitLines(readingPage.decode(*bytes));
         int recognised = 0;
         for (const QString &line : lines) {
-            if (applySettingsLine(state, line, registry) && ++recognised == RecognisedLinesToRead)
+            if (applySettingsLine(state, line, cachePath) && ++recognised == RecognisedLinesToRead)
                 break;
         }
     }
     state.codePage = CodePage::forFontCharset(state.bytFontCharset);
+    if (cachePath) {
+        // The folder's name is written in the host's code page. Every byte
+        // round-trips through the default one, so these are the file's bytes.
+        const QString value = state.codePage.decode(readingPage.encode(*cachePath).value_or(QByteArray()));
+        state.strLyricsPath = withTrailingSeparator(isWindowsPath(value) ? registry.localPath(value) : value);
+    }
 }
 
 } // namespace stanzary
