@@ -128,7 +128,10 @@ private:
         if (dash < 0)
             return;
         const QStringView artist = QStringView(name).left(dash).trimmed();
-        if (artist != m_previousArtist) // the same text again changes nothing below
+        // The same text again changes nothing below. The first file always
+        // meets its artist, also an empty one ("- Intro.txt"), so that no
+        // song ends up at the root without an artist node.
+        if (!m_metArtist || artist != m_previousArtist)
             meetArtist(artist.toString());
 
         int image = Icon::LyricsOnly;
@@ -154,6 +157,7 @@ private:
     // artist differs from the previous one in upper case.
     void meetArtist(const QString &artist)
     {
+        m_metArtist = true;
         m_previousArtist = artist;
         m_artistKey = kArtistKeyPrefix + artist.toLower();
         QString upper = artist.toUpper();
@@ -172,6 +176,7 @@ private:
 
     basMain &m_state;
     const KaraokeIndex *m_index;
+    bool m_metArtist = false;      // an artist was met in this scan
     QString m_previousArtist;      // as written, for a cheap "same again" test
     QString m_previousArtistUpper;
     QString m_artistKey;           // the node key of m_previousArtist

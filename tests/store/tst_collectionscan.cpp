@@ -153,6 +153,9 @@ private slots:
         QTest::newRow("subfolder mode ignores top-level files")
             << false << lines({"Top - Level.txt", "b/Band - X.txt", "C/Cat - Y.txt"})
             << lines({"keyband|Band|9", "  b/Band - X.txt|X|10", "keycat|Cat|9", "  C/Cat - Y.txt|Y|10"}) << false;
+        QTest::newRow("empty artist first in the scan still gets its node")
+            << true << lines({"- Intro.txt", "Band - X.txt"})
+            << lines({"key||9", "  - Intro.txt|Intro|10", "keyband|Band|9", "  Band - X.txt|X|10"}) << true;
         QTest::newRow("single-folder mode ignores subfolders")
             << true << lines({"Top - Level.txt", "B/Band - X.txt"}) << lines({"keytop|Top|9", "  Top - Level.txt|Level|10"})
             << true;
