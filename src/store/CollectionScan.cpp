@@ -5,6 +5,7 @@
 #include "store/SongNames.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QDir>
 #include <QFileInfo>
 #include <QLocale>
@@ -296,11 +297,13 @@ CountPanelTexts BuildTree(basMain &state, const std::function<void(const CountPa
     state.intTimestampsDownloaded = 0;
     state.intTimestampsAvaliable = 0;
 
-    // The index lives only for this scan.
+    // The index lives only for this scan. Without a known host there is no
+    // index: a bare "kl.dbx" would be read from the working folder.
     std::optional<KaraokeIndex> index;
     if (state.blnCheckTimestampsAtStart) {
         index.emplace();
-        index->load(karaokeIndexPath(state.strHostPath));
+        if (!state.strHostPath.isEmpty())
+            index->load(karaokeIndexPath(state.strHostPath));
     }
 
     {
@@ -314,20 +317,23 @@ CountPanelTexts BuildTree(basMain &state, const std::function<void(const CountPa
     CountPanelTexts texts = countPanelTexts(state);
     if (index)
         texts.indexRecordCount = index->recordCountText();
-    if (showCounts)
-        showCounts(texts);
-    if (QCoreApplication::instance())
-        QCoreApplication::processEvents();
-
     index.reset();
 
     // The snapshot is taken whenever there are songs, so that a search turned
     // on later in the run never restores an outdated tree; an empty
-    // collection leaves an empty snapshot.
+    // collection leaves an empty snapshot. It is taken before pending events
+    // run, so that nothing they do to the tree can end up in it.
     if (state.intLyricsCount > 0)
         SnapshotTree(state);
     else
         state.NodeSnapshot.clear();
+
+    if (showCounts)
+        showCounts(texts);
+    // Paint the new tree and labels; keys and clicks wait until the scan
+    // has returned, so that no command runs in the middle of it.
+    if (QCoreApplication::instance())
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     return texts;
 }
 

@@ -31,9 +31,10 @@ struct CountPanelTexts
 // counters, may switch state.blnSingleDir on (a lyrics folder without
 // subfolders), and fills state.NodeSnapshot.
 //
-// The caller clears state.nodes first (RescanTree does both). showCounts is
-// called once with the count-panel texts, then pending events run once. A
-// missing lyrics folder gives no nodes and the empty-collection texts.
+// The caller clears state.nodes first (RescanTree does both). The snapshot is
+// taken, then showCounts is called once with the count-panel texts, then
+// pending events other than user input run once. A missing lyrics folder
+// gives no nodes and the empty-collection texts; an unknown host, no index.
 CountPanelTexts BuildTree(basMain &state, const std::function<void(const CountPanelTexts &)> &showCounts = {});
 
 // Clears the tree and scans again inside one bulk scope (the F5 key and the

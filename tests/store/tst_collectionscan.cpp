@@ -223,6 +223,35 @@ private slots:
         QVERIFY(texts.indexRecordCount.isNull());
     }
 
+    void noIndexWithoutAHost()
+    {
+        // Host not found: a "kl.dbx" in the working folder is not the host's.
+        m_host->addLyrics(QStringLiteral("Band - Listed.txt"));
+        m_host->writeKaraokeIndex(indexFor(lines({"Band - Listed.txt"})));
+        point(true);
+        m_state->strHostPath.clear();
+        const QString saved = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(m_host->root()));
+        const CountPanelTexts texts = BuildTree(*m_state);
+        QDir::setCurrent(saved);
+        QCOMPARE(m_state->nodes.at(2).image, 10);
+        QCOMPARE(m_state->intTimestampsAvaliable, 0);
+        QCOMPARE(texts.indexRecordCount, QStringLiteral("0"));
+    }
+
+    void snapshotIsTheScannedTree()
+    {
+        // Pending events run at the end of a scan; a handler that changes the
+        // tree then (a search typed meanwhile) must not shape the snapshot.
+        m_host->addLyrics(QStringLiteral("Band - X.txt"));
+        m_host->addLyrics(QStringLiteral("Cat - Y.txt"));
+        point(true);
+        QMetaObject::invokeMethod(
+            &m_state->nodes, [this] { m_state->nodes.clear(); }, Qt::QueuedConnection);
+        BuildTree(*m_state);
+        QCOMPARE(m_state->NodeSnapshot.size(), 4);
+    }
+
     void percentages_data()
     {
         QTest::addColumn<int>("songs");
