@@ -55,8 +55,17 @@ QStringList parseListText(const QString &text)
         ++first;
     if (first == text.size())
         return {};
-    QStringList pieces = text.split(QStringLiteral("\r\n"));
-    pieces.removeLast(); // text after the last CR LF is not an entry
+    // A line ends with CR LF, or with a bare LF (a list edited with a tool of
+    // this system): split at CR LF only, such a file would load no entry at
+    // all and be emptied at its next write. Text after the last line end is
+    // not an entry.
+    QStringList pieces;
+    qsizetype start = 0;
+    for (qsizetype lf = text.indexOf(u'\n'); lf >= 0; lf = text.indexOf(u'\n', start)) {
+        const qsizetype end = lf > start && text.at(lf - 1) == u'\r' ? lf - 1 : lf;
+        pieces.append(text.mid(start, end - start));
+        start = lf + 1;
+    }
     return pieces;
 }
 

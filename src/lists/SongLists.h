@@ -102,7 +102,8 @@ private:
 };
 
 // The entries a list file's text holds: nothing when it is empty apart from
-// spaces, else every piece before the last CR LF (empty pieces included).
+// spaces, else every line before the last line end (CR LF, or a bare LF),
+// empty lines included.
 QStringList parseListText(const QString &text);
 
 } // namespace stanzary

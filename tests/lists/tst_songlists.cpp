@@ -62,7 +62,8 @@ private slots:
         QTest::newRow("empty line inside") << QByteArrayLiteral("a\r\n\r\nb\r\n") << entries({"a", "", "b"});
         QTest::newRow("empty file") << QByteArray() << QStringList();
         QTest::newRow("blanks kept in entries") << QByteArrayLiteral(" a \r\n") << entries({" a "});
-        QTest::newRow("bare LF is not a line end") << QByteArrayLiteral("a\nb\r\n") << entries({"a\nb"});
+        QTest::newRow("bare LF ends a line too") << QByteArrayLiteral("a\nb\r\n") << entries({"a", "b"});
+        QTest::newRow("LF-only file") << QByteArrayLiteral("a\n\nb\nc") << entries({"a", "", "b"});
         QTest::newRow("code page") << QByteArrayLiteral("Beyonc\xe9 - X\r\n") << entries({"Beyoncé - X"});
     }
     void loadRules()
