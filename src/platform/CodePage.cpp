@@ -84,9 +84,14 @@ std::optional<QByteArray> CodePage::encode(const QString &text) const
 
 QString CodePage::firstUnencodable(const QString &text) const
 {
-    for (const QChar c : text) {
-        if (!m_table.contains(c))
-            return QString(c);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (m_table.contains(c))
+            continue;
+        // A character beyond the BMP is named whole, not by half a pair.
+        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+            return text.mid(i, 2);
+        return QString(c);
     }
     return QString();
 }

@@ -47,6 +47,7 @@ private slots:
         QVERIFY(!cp.encode(QStringLiteral("caf\u00e9 \u0416")).has_value());
         QCOMPARE(cp.firstUnencodable(QStringLiteral("caf\u00e9 \u0416")), QStringLiteral("\u0416"));
         QVERIFY(cp.firstUnencodable(QStringLiteral("caf\u00e9")).isEmpty());
+        QCOMPARE(cp.firstUnencodable(QStringLiteral("ok \U0001F3B5")), QStringLiteral("\U0001F3B5")); // the whole pair
     }
 
     void listsIgnoringCaseWithoutHiddenFiles()
