@@ -48,7 +48,8 @@ bool hasKasIn(const QSet<QString> &lowerNames, const QString &lyricsFileName);
 
 // The two-byte time code of a stamp record to its time: t = (c1 - 64) * 64 +
 // (c2 - 64) fifths of a second. Nothing when code is not two bytes or a byte
-// is below 64. Minutes up to 40 can be decoded.
+// is below 64. Minutes up to 41 can be decoded (40 with a canonical second
+// byte, which stays below 128).
 std::optional<StampTime> CodeToTime(const QByteArray &code);
 
 // A time to its two-byte code. Nothing when the time has no code: seconds
