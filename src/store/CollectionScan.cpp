@@ -339,7 +339,8 @@ CountPanelTexts BuildTree(basMain &state, const std::function<void(const CountPa
 
 CountPanelTexts RescanTree(basMain &state, const std::function<void(const CountPanelTexts &)> &showCounts)
 {
-    NodeCollection::BulkScope bulk(state.nodes);
+    // Two resets (the clear, then the scan's own bulk scope), so that the
+    // scan's pending events paint the finished tree, not one in mid-reset.
     state.nodes.clear();
     return BuildTree(state, showCounts);
 }

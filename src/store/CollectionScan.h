@@ -37,7 +37,7 @@ struct CountPanelTexts
 // gives no nodes and the empty-collection texts; an unknown host, no index.
 CountPanelTexts BuildTree(basMain &state, const std::function<void(const CountPanelTexts &)> &showCounts = {});
 
-// Clears the tree and scans again inside one bulk scope (the F5 key and the
+// Clears the tree and scans again (the F5 key and the
 // options window's manual update).
 CountPanelTexts RescanTree(basMain &state, const std::function<void(const CountPanelTexts &)> &showCounts = {});
 

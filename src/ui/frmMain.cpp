@@ -20,16 +20,27 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScreen>
 #include <QShortcut>
 #include <QSplitter>
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <cmath>
+
 namespace stanzary {
 
 namespace {
 constexpr double kTwipsPerPixel = 15.0;
-int toPixels(double twips) { return qRound(twips / kTwipsPerPixel); }
+// Stored values come from a settings file: anything not finite or far beyond
+// any screen is held to a range that converts safely.
+int toPixels(double twips)
+{
+    if (!std::isfinite(twips))
+        return 0;
+    return qRound(std::clamp(twips / kTwipsPerPixel, -100000.0, 100000.0));
+}
 double toTwips(int pixels) { return pixels * kTwipsPerPixel; }
 } // namespace
 
@@ -152,6 +163,7 @@ void frmMain::applyConfig(const StoredGeometry &g)
     } else {
         move(toPixels(g.FrmLeft), toPixels(g.FrmTop));
         resize(std::max(1, toPixels(g.FrmWidth)), std::max(1, toPixels(g.FrmHeight)));
+        keepOnAScreen();
     }
     picCountPanel->setFirstLinesOnly(!m_state.blnCheckTimestampsAtStart);
     const bool search = m_state.blnEnableSearch;
@@ -160,6 +172,20 @@ void frmMain::applyConfig(const StoredGeometry &g)
     txtSearch->setEnabled(search);
     const int w = m_splitter->width() > 0 ? m_splitter->width() : width();
     m_splitter->setSizes({toPixels(m_wantedSplit), std::max(1, w - toPixels(m_wantedSplit))});
+}
+
+void frmMain::keepOnAScreen()
+{
+    // A window stored on a screen that is no longer there opens on the
+    // primary one instead of out of reach.
+    const QRect frame(pos(), size());
+    const QList<QScreen *> screens = QGuiApplication::screens();
+    for (const QScreen *screen : screens) {
+        if (screen->availableGeometry().intersects(frame))
+            return;
+    }
+    if (const QScreen *primary = QGuiApplication::primaryScreen())
+        move(primary->availableGeometry().topLeft() + QPoint(40, 40));
 }
 
 StoredGeometry frmMain::currentGeometry() const
@@ -296,21 +322,16 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
 
 void frmMain::BuildTree()
 {
-    NodeCollection::BulkScope redraw(m_state.nodes);
-    stanzary::BuildTree(m_state, [this](const CountPanelTexts &t) {
-        showCounts(t);
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    });
+    // The scan adds its nodes in one bulk scope and then lets the window
+    // paint once.
+    stanzary::BuildTree(m_state, [this](const CountPanelTexts &t) { showCounts(t); });
 }
 
 void frmMain::RescanTree()
 {
     if (!confirmLeavingSong())
         return;
-    stanzary::RescanTree(m_state, [this](const CountPanelTexts &t) {
-        showCounts(t);
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    });
+    stanzary::RescanTree(m_state, [this](const CountPanelTexts &t) { showCounts(t); });
     // The search in effect still applies to the new tree, so that the tree,
     // the search box and the count line agree.
     m_search = SearchState();

@@ -85,6 +85,7 @@ private:
     void connectToolbar();
     void showCounts(const CountPanelTexts &texts);
     void keepSplitterInBand();
+    void keepOnAScreen();
 
     // Tree and details.
     void onCurrentChanged(const QModelIndex &current, const QModelIndex &previous);

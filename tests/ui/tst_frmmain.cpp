@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSettings>
 
 using namespace stanzary;
@@ -342,6 +343,18 @@ private slots:
         QCOMPARE(qRound(app.window()->splitPosition()), 4500);
         app.window()->DoSplit(8500);
         QCOMPARE(qRound(app.window()->splitPosition()), 4500);
+    }
+
+    void storedGeometryOutOfReachIsBroughtBack()
+    {
+        {
+            QSettings settings(QStringLiteral("Zeph"), QStringLiteral("Zeph"));
+            settings.setValue(QStringLiteral("Config/FrmLeft"), QStringLiteral("1e30"));
+            settings.setValue(QStringLiteral("Config/FrmTop"), QStringLiteral("-2000000"));
+        }
+        StartedApp app(threeSongs);
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        QVERIFY(screen.intersects(QRect(app.window()->pos(), app.window()->size())));
     }
 
     void maximisedWindowOpensMaximised()
