@@ -104,6 +104,7 @@ QVariant NodeTreeModel::data(const QModelIndex &index, int role) const
     switch (role) {
     case Qt::DisplayRole:
     case Qt::AccessibleTextRole:
+    case Qt::ToolTipRole: // a long name cut at the tree's edge reads whole here
         return node.text;
     case Qt::DecorationRole: {
         const QIcon icon = IconSet::icon(node.image);

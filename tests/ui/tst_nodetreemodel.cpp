@@ -253,6 +253,7 @@ void tst_NodeTreeModel::displayRoles()
     const int two = m_nodes->positionOf(s("a2"));
     const QModelIndex i = m_model->indexOfPosition(two);
     QCOMPARE(i.data(Qt::DisplayRole).toString(), s("two"));
+    QCOMPARE(i.data(Qt::ToolTipRole).toString(), s("two"));
     QCOMPARE(i.data(Qt::AccessibleTextRole).toString(), s("two"));
     QCOMPARE(i.data(NodeTreeModel::KeyRole).toString(), s("a2"));
     QCOMPARE(i.data(NodeTreeModel::ImageRole).toInt(), Icon::HasTimestamps);
