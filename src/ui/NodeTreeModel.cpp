@@ -16,7 +16,6 @@ NodeTreeModel::NodeTreeModel(NodeCollection &nodes, QObject *parent) : QAbstract
     connect(&m_nodes, &NodeCollection::nodeChanged, this, &NodeTreeModel::onNodeChanged);
     connect(&m_nodes, &NodeCollection::aboutToReset, this, &NodeTreeModel::onAboutToReset);
     connect(&m_nodes, &NodeCollection::reset, this, &NodeTreeModel::onReset);
-    rebuildPlaces();
 }
 
 void NodeTreeModel::setCheckBoxesShown(bool shown)
@@ -64,19 +63,13 @@ QModelIndex NodeTreeModel::parent(const QModelIndex &child) const
 {
     if (!child.isValid())
         return QModelIndex();
+    // The collection announces removals while the nodes are still there, so
+    // every node a view asks about is alive.
     const int id = idOf(child);
-    if (m_nodes.isAlive(id)) {
-        const int parentId = m_nodes.parentId(id);
-        return parentId < 0 ? QModelIndex() : createIndex(m_nodes.rowOfId(parentId), 0, quintptr(parentId));
-    }
-    // A node being removed: answer from the places remembered before.
-    if (id < 0 || static_cast<size_t>(id) >= m_parentOfId.size())
+    if (!m_nodes.isAlive(id))
         return QModelIndex();
-    const int parentId = m_parentOfId[static_cast<size_t>(id)];
-    if (parentId < 0)
-        return QModelIndex();
-    const int row = m_nodes.isAlive(parentId) ? m_nodes.rowOfId(parentId) : m_rowOfId[static_cast<size_t>(parentId)];
-    return createIndex(row, 0, quintptr(parentId));
+    const int parentId = m_nodes.parentId(id);
+    return parentId < 0 ? QModelIndex() : createIndex(m_nodes.rowOfId(parentId), 0, quintptr(parentId));
 }
 
 int NodeTreeModel::rowCount(const QModelIndex &parent) const
@@ -156,25 +149,6 @@ Qt::ItemFlags NodeTreeModel::flags(const QModelIndex &index) const
     return f;
 }
 
-void NodeTreeModel::rememberPlace(int id)
-{
-    const size_t i = static_cast<size_t>(id);
-    if (i >= m_parentOfId.size()) {
-        m_parentOfId.resize(i + 1, -1);
-        m_rowOfId.resize(i + 1, -1);
-    }
-    m_parentOfId[i] = m_nodes.parentId(id);
-    m_rowOfId[i] = m_nodes.rowOfId(id);
-}
-
-void NodeTreeModel::rebuildPlaces()
-{
-    m_parentOfId.clear();
-    m_rowOfId.clear();
-    for (int position = 1; position <= m_nodes.count(); ++position)
-        rememberPlace(m_nodes.idAt(position));
-}
-
 void NodeTreeModel::onAboutToAdd(int parentId, int row)
 {
     beginInsertRows(indexOfId(parentId), row, row);
@@ -182,26 +156,16 @@ void NodeTreeModel::onAboutToAdd(int parentId, int row)
 
 void NodeTreeModel::onAdded()
 {
-    // A new node always takes the last position.
-    rememberPlace(m_nodes.idAt(m_nodes.count()));
     endInsertRows();
 }
 
 void NodeTreeModel::onAboutToRemove(int parentId, int row)
 {
-    m_removingParent = parentId;
-    m_removingRow = row;
     beginRemoveRows(indexOfId(parentId), row, row);
 }
 
 void NodeTreeModel::onRemoved()
 {
-    // The later siblings moved up by one row.
-    const int siblings = m_nodes.childCountOfId(m_removingParent);
-    for (int row = m_removingRow; row < siblings; ++row)
-        rememberPlace(m_nodes.childIdAt(m_removingParent, row));
-    m_removingParent = -1;
-    m_removingRow = -1;
     endRemoveRows();
 }
 
@@ -219,7 +183,6 @@ void NodeTreeModel::onAboutToReset()
 
 void NodeTreeModel::onReset()
 {
-    rebuildPlaces();
     endResetModel();
 }
 

@@ -4,7 +4,6 @@
 
 #include <QAbstractItemModel>
 
-#include <vector>
 
 class QTreeView;
 
@@ -59,8 +58,6 @@ signals:
 
 private:
     static int idOf(const QModelIndex &index) { return static_cast<int>(index.internalId()); }
-    void rememberPlace(int id);
-    void rebuildPlaces();
 
     void onAboutToAdd(int parentId, int row);
     void onAdded();
@@ -72,15 +69,6 @@ private:
 
     NodeCollection &m_nodes;
     bool m_checkBoxes = false;
-
-    // Parent id and row of every node as last known. While a removal is
-    // announced the collection has already let go of the removed nodes, but
-    // views still ask for their parents (to drop persistent indexes), so
-    // those answers come from here.
-    std::vector<int> m_parentOfId;
-    std::vector<int> m_rowOfId;
-    int m_removingParent = -1;
-    int m_removingRow = -1;
 };
 
 // Sets a tree view up the way the program's tree works: this model, one
