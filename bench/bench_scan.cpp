@@ -8,6 +8,7 @@
 //
 //   cmake --build <build> --target run-bench_scan
 
+#include "BenchTiming.h"
 #include "CollectionGenerator.h"
 
 #include "app/basMain.h"
@@ -22,18 +23,7 @@
 #include <functional>
 
 using namespace stanzary;
-
-namespace {
-
-double elapsedMs(const std::function<void()> &work)
-{
-    const auto t0 = std::chrono::steady_clock::now();
-    work();
-    const auto t1 = std::chrono::steady_clock::now();
-    return std::chrono::duration<double, std::milli>(t1 - t0).count();
-}
-
-} // namespace
+using bench::elapsedMs;
 
 int main(int argc, char **argv)
 {

@@ -14,6 +14,7 @@
 //
 //   cmake --build <build> --target run-bench_ui_startup
 
+#include "BenchTiming.h"
 #include "CollectionGenerator.h"
 
 #include "app/basMain.h"
@@ -33,16 +34,9 @@
 #include <functional>
 
 using namespace stanzary;
+using bench::elapsedMs;
 
 namespace {
-
-double elapsedMs(const std::function<void()> &work)
-{
-    const auto t0 = std::chrono::steady_clock::now();
-    work();
-    const auto t1 = std::chrono::steady_clock::now();
-    return std::chrono::duration<double, std::milli>(t1 - t0).count();
-}
 
 double best(int runs, const std::function<double()> &once)
 {

@@ -170,8 +170,13 @@ void frmMain::applyConfig(const StoredGeometry &g)
     lblSearch->setVisible(search);
     txtSearch->setVisible(search);
     txtSearch->setEnabled(search);
+    setSplitterLeft(toPixels(m_wantedSplit));
+}
+
+void frmMain::setSplitterLeft(int px)
+{
     const int w = m_splitter->width() > 0 ? m_splitter->width() : width();
-    m_splitter->setSizes({toPixels(m_wantedSplit), std::max(1, w - toPixels(m_wantedSplit))});
+    m_splitter->setSizes({px, std::max(1, w - px - m_splitter->handleWidth())});
 }
 
 void frmMain::keepOnAScreen()
@@ -215,8 +220,7 @@ void frmMain::DoSplit(double twips)
     const float high = static_cast<float>(inner * 0.9);
     if (twips < low || twips > high)
         return;
-    const int px = toPixels(twips);
-    m_splitter->setSizes({px, std::max(1, m_splitter->width() - px - m_splitter->handleWidth())});
+    setSplitterLeft(toPixels(twips));
 }
 
 void frmMain::keepSplitterInBand()
@@ -239,8 +243,7 @@ void frmMain::showEvent(QShowEvent *event)
     QMainWindow::showEvent(event);
     if (m_wantedSplit >= 0) {
         keepSplitterInBand();
-        const int px = toPixels(m_wantedSplit);
-        m_splitter->setSizes({px, std::max(1, m_splitter->width() - px - m_splitter->handleWidth())});
+        setSplitterLeft(toPixels(m_wantedSplit));
         m_wantedSplit = -1;
     }
 }

@@ -86,6 +86,7 @@ private:
     void showCounts(const CountPanelTexts &texts);
     void keepSplitterInBand();
     void keepOnAScreen();
+    void setSplitterLeft(int px);
 
     // Tree and details.
     void onCurrentChanged(const QModelIndex &current, const QModelIndex &previous);
