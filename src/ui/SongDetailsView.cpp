@@ -109,6 +109,14 @@ void SongDetailsView::clearValues()
     }
 }
 
+void SongDetailsView::clearAll()
+{
+    LblSong->clear();
+    lblInfoTitles->clear();
+    clearValues();
+    setLyricsText(QString());
+}
+
 void SongDetailsView::showArtist(const QString &artist, int songCount)
 {
     LblSong->setText(QStringLiteral(" ") + artist);

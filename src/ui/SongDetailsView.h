@@ -48,6 +48,8 @@ public:
 
     // Empties the value labels.
     void clearValues();
+    // Nothing chosen: title line, row titles, values and lyrics empty.
+    void clearAll();
 
 private:
     QLabel *makeValue(const QString &name, const QString &rowTitle);

@@ -125,10 +125,7 @@ void frmMain::DeleteCommand()
         selectInView(out.nodeToChoose);
     } else {
         lista->setCurrentIndex(QModelIndex());
-        details->showArtist(QString(), 0);
-        details->LblSong->clear();
-        details->lblInfoTitles->clear();
-        details->setLyricsText(QString());
+        details->clearAll();
         setSongButtons(false);
     }
 }
