@@ -1,12 +1,13 @@
 #include "app/SongCommands.h"
 
 #include "app/basMain.h"
+#include "app/ImageIndex.h"
 #include "karaoke/KasFile.h"
 #include "lists/SongLists.h"
+#include "platform/MakerSite.h"
 #include "store/LyricsFile.h"
 #include "store/SongNames.h"
 #include "store/TreeSearch.h"
-#include "platform/MakerSite.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,6 @@
 #include "store/CollectionScan.h"
 
+#include "app/ImageIndex.h"
 #include "karaoke/KaraokeIndex.h"
 #include "platform/DirListing.h"
 #include "store/SongNames.h"

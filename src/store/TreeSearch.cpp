@@ -1,5 +1,6 @@
 #include "store/TreeSearch.h"
 
+#include "app/ImageIndex.h"
 #include "store/LyricsFile.h"
 
 #include <optional>

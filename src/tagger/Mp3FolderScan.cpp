@@ -3,7 +3,7 @@
 #include "platform/DirListing.h"
 #include "store/CollectionScan.h"
 #include "store/SongNames.h"
-#include "tagger/FileEnds.h"
+#include "platform/FileEnds.h"
 #include "tagger/Mp3Matcher.h"
 #include "tagger/Mp3Tail.h"
 

@@ -1,7 +1,7 @@
 #include "tagger/Mp3Matcher.h"
 
 #include "store/NodeCollection.h"
-#include "tagger/FileEnds.h"
+#include "platform/FileEnds.h"
 
 
 namespace stanzary {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/ImageIndex.h"
 #include "app/basMain.h"
 
 #include <QList>

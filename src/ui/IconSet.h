@@ -8,7 +8,7 @@ namespace stanzary {
 
 // Indexes of the toolbar's icons in the main image list. They follow the
 // indexes the tree, count panel, tagger and options window use (Icon:: in
-// app/basMain.h), one per toolbar button in button order.
+// app/ImageIndex.h), one per toolbar button in button order.
 namespace ToolbarIcon {
 inline constexpr int Save = 19;
 inline constexpr int Delete = 20;

@@ -1,16 +1,17 @@
 #include "ui/frmMain.h"
 
-#include "app/SongCommands.h"
 #include "app/basMain.h"
+#include "app/ImageIndex.h"
+#include "app/SongCommands.h"
 #include "lists/SongLists.h"
 #include "store/CollectionScan.h"
 #include "ui/CountPanel.h"
+#include "ui/frmlists.h"
+#include "ui/IconSet.h"
 #include "ui/MainToolbar.h"
 #include "ui/NodeTreeModel.h"
 #include "ui/SongDetailsView.h"
 #include "ui/UserDialogs.h"
-#include "ui/frmlists.h"
-#include "ui/IconSet.h"
 
 #include <QAction>
 #include <QApplication>

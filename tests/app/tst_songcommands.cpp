@@ -1,3 +1,4 @@
+#include "app/ImageIndex.h"
 #include "app/SongCommands.h"
 #include "app/basMain.h"
 #include "lists/SongLists.h"

@@ -1,3 +1,4 @@
+#include "app/ImageIndex.h"
 #include "store/CollectionScan.h"
 #include "store/TreeSearch.h"
 

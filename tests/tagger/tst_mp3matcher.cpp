@@ -1,3 +1,4 @@
+#include "app/ImageIndex.h"
 #include "store/NodeCollection.h"
 #include "store/SongNames.h"
 #include "tagger/Mp3FolderScan.h"

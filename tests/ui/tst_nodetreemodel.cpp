@@ -1,3 +1,4 @@
+#include "app/ImageIndex.h"
 #include "app/basMain.h"
 #include "ui/IconSet.h"
 #include "ui/NodeTreeModel.h"

@@ -1,4 +1,4 @@
-#include "tagger/FileEnds.h"
+#include "platform/FileEnds.h"
 
 #include <QFile>
 
