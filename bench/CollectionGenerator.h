@@ -34,10 +34,10 @@ struct GeneratedSong
 struct GeneratorOptions
 {
     int songs = 30000;
-    bool subfolders = true;      // first-letter subfolders, as the host makes them
-    int kasOneIn = 3;            // every third song has a timestamp file
-    int indexOneIn = 4;          // of the others, one in four is in the index
-    int indexRecords = 200000;   // records of "kl.dbx", the rest random
+    bool subfolders = true;       // first-letter subfolders, as the host makes them
+    int kasOneIn = 3;             // every third song has a timestamp file
+    int indexOneIn = 4;           // of the others, one in four is in the index
+    int indexRecords = 200000;    // records of "kl.dbx", the rest random
     double commonWordShare = 0.5; // titles holding commonWord
     double rareWordShare = 0.01;  // titles holding rareWord
     // Adds artists whose songs are not consecutive in scan order ("Band -
@@ -163,11 +163,11 @@ private:
     QString newArtist(QSet<QString> &taken)
     {
         static const QStringList syllables = {
-            QStringLiteral("ka"), QStringLiteral("lo"), QStringLiteral("mi"), QStringLiteral("ra"),
-            QStringLiteral("ve"), QStringLiteral("ton"), QStringLiteral("dar"), QStringLiteral("sel"),
+            QStringLiteral("ka"),  QStringLiteral("lo"),  QStringLiteral("mi"),  QStringLiteral("ra"),
+            QStringLiteral("ve"),  QStringLiteral("ton"), QStringLiteral("dar"), QStringLiteral("sel"),
             QStringLiteral("qua"), QStringLiteral("fen"), QStringLiteral("bri"), QStringLiteral("mar"),
-            QStringLiteral("zo"), QStringLiteral("tu"), QStringLiteral("ne"), QStringLiteral("li"),
-            QStringLiteral("sa"), QStringLiteral("ber"), QStringLiteral("vin"), QStringLiteral("hu")};
+            QStringLiteral("zo"),  QStringLiteral("tu"),  QStringLiteral("ne"),  QStringLiteral("li"),
+            QStringLiteral("sa"),  QStringLiteral("ber"), QStringLiteral("vin"), QStringLiteral("hu")};
         for (;;) {
             const QString name = word(syllables, 2 + below(2)) + u' ' + word(syllables, 2 + below(2));
             const QString folded = name.toLower();
@@ -184,13 +184,13 @@ private:
     QString newTitle(QSet<QString> &titles)
     {
         static const QStringList words = {
-            QStringLiteral("Rain"), QStringLiteral("Summer"), QStringLiteral("Heart"), QStringLiteral("River"),
-            QStringLiteral("Blue"), QStringLiteral("Morning"), QStringLiteral("Fire"), QStringLiteral("Dream"),
-            QStringLiteral("Road"), QStringLiteral("Home"), QStringLiteral("Shadow"), QStringLiteral("Light"),
-            QStringLiteral("Storm"), QStringLiteral("Gold"), QStringLiteral("Silver"), QStringLiteral("Winter"),
-            QStringLiteral("Dance"), QStringLiteral("Stone"), QStringLiteral("Echo"), QStringLiteral("Wild"),
-            QStringLiteral("Sky"), QStringLiteral("Time"), QStringLiteral("Ocean"), QStringLiteral("Paper"),
-            QStringLiteral("Glass"), QStringLiteral("Ember"), QStringLiteral("Velvet"), QStringLiteral("Iron")};
+            QStringLiteral("Rain"),  QStringLiteral("Summer"),  QStringLiteral("Heart"),  QStringLiteral("River"),
+            QStringLiteral("Blue"),  QStringLiteral("Morning"), QStringLiteral("Fire"),   QStringLiteral("Dream"),
+            QStringLiteral("Road"),  QStringLiteral("Home"),    QStringLiteral("Shadow"), QStringLiteral("Light"),
+            QStringLiteral("Storm"), QStringLiteral("Gold"),    QStringLiteral("Silver"), QStringLiteral("Winter"),
+            QStringLiteral("Dance"), QStringLiteral("Stone"),   QStringLiteral("Echo"),   QStringLiteral("Wild"),
+            QStringLiteral("Sky"),   QStringLiteral("Time"),    QStringLiteral("Ocean"),  QStringLiteral("Paper"),
+            QStringLiteral("Glass"), QStringLiteral("Ember"),   QStringLiteral("Velvet"), QStringLiteral("Iron")};
         for (int attempt = 0;; ++attempt) {
             QStringList parts;
             const int n = 1 + below(3);

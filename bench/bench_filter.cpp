@@ -8,8 +8,8 @@
 //
 //   cmake --build <build> --target run-bench_filter
 
-#include "CollectionGenerator.h"
 #include "../tests/support/ReferenceFilter.h"
+#include "CollectionGenerator.h"
 
 #include "app/basMain.h"
 #include "store/TreeSearch.h"
@@ -43,7 +43,7 @@ struct Run
     int kept = 0;
 };
 
-template<typename Pass>
+template <typename Pass>
 Run timeOnce(const bench::CollectionGenerator &generator, const QString &text, Pass pass)
 {
     basMain state;
@@ -60,7 +60,7 @@ Run timeOnce(const bench::CollectionGenerator &generator, const QString &text, P
     return run;
 }
 
-template<typename Pass>
+template <typename Pass>
 Run best(int runs, const bench::CollectionGenerator &generator, const QString &text, Pass pass)
 {
     Run out = timeOnce(generator, text, pass);

@@ -122,8 +122,8 @@ int main()
 
     std::printf("linear scan per song      : %9.3f s  (%8.2f us per song)\n", linearSeconds,
                 linearSeconds * 1e6 / kSongs);
-    std::printf("hashed lookup incl. build : %9.3f s  (%8.2f us per song; building the set %.3f s)\n",
-                hashedSeconds, hashedSeconds * 1e6 / kSongs, buildSeconds);
+    std::printf("hashed lookup incl. build : %9.3f s  (%8.2f us per song; building the set %.3f s)\n", hashedSeconds,
+                hashedSeconds * 1e6 / kSongs, buildSeconds);
     std::printf("available songs           : %d of %d, answers differing: %d\n", available, kSongs, mismatches);
     std::printf("ratio linear / hashed     : %.0fx (target: at least 100x)\n", linearSeconds / hashedSeconds);
     return mismatches == 0 ? 0 : 1;

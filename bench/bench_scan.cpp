@@ -66,8 +66,8 @@ int main(int argc, char **argv)
     }
 
     std::printf("collection: %d songs (%d with timestamps, %d available), %d nodes, %lld files listed\n",
-                state.intLyricsCount, state.intTimestampsDownloaded, state.intTimestampsAvaliable,
-                state.nodes.count(), static_cast<long long>(listed));
+                state.intLyricsCount, state.intTimestampsDownloaded, state.intTimestampsAvaliable, state.nodes.count(),
+                static_cast<long long>(listed));
     std::printf("listing floor (folders listed alone): %8.2f ms\n", floorMs);
     std::printf("BuildTree (index load included):     %8.2f ms\n", scanMs);
     std::printf("ratio BuildTree / floor:              %8.2f   (target <= 3)\n", scanMs / floorMs);

@@ -65,9 +65,9 @@ class Generator
 public:
     explicit Generator(quint32 seed) : m_rng(seed)
     {
-        static const char *const syllables[] = {"ka", "lo", "mi", "ra", "ten", "vor", "shi", "an", "del", "qu",
-                                                "ix", "bel", "zu", "orn", "ap", "ess", "tri", "mon", "gal", "fe",
-                                                "no", "wy", "har", "ul", "pe", "dro", "sa", "vin", "cor", "lum"};
+        static const char *const syllables[] = {"ka", "lo",  "mi",  "ra",  "ten", "vor", "shi", "an",  "del", "qu",
+                                                "ix", "bel", "zu",  "orn", "ap",  "ess", "tri", "mon", "gal", "fe",
+                                                "no", "wy",  "har", "ul",  "pe",  "dro", "sa",  "vin", "cor", "lum"};
         for (int i = 0; i < 20000; ++i) {
             QString w;
             const int parts = 1 + int(m_rng.bounded(4));
@@ -78,7 +78,8 @@ public:
         }
         // Short, common words that turn up inside almost anything.
         m_words << QStringLiteral("a") << QStringLiteral("I") << QStringLiteral("of") << QStringLiteral("the")
-                << QStringLiteral("in") << QStringLiteral("me") << QStringLiteral("O'Dell") << QStringLiteral("Caf\u00e9");
+                << QStringLiteral("in") << QStringLiteral("me") << QStringLiteral("O'Dell")
+                << QStringLiteral("Caf\u00e9");
     }
 
     int bounded(int n) { return int(m_rng.bounded(n)); }
@@ -179,7 +180,8 @@ void buildMp3Folder(const Collection &c, Generator &g, int fileCount, const QStr
         bytes += QByteArray("\xff\xfb\x90\x64", 4) + (g.bounded(3) == 0 ? QByteArray("LAME3.99") : QByteArray());
         bytes += g.noise(1500 + g.bounded(2500));
         if (g.bounded(20) == 0)
-            bytes += "LYRICSBEGININD00003100LYR00005wordsLYRICS200" "000030LYRICS200";
+            bytes += "LYRICSBEGININD00003100LYR00005wordsLYRICS200"
+                     "000030LYRICS200";
         if (g.bounded(10) < 8)
             bytes += id3v1(song, artist);
         const QString dir = folder + (i % 10 == 0 ? QString() : QStringLiteral("cd%1/").arg(i % 10));
@@ -200,12 +202,13 @@ std::size_t readFloor(const QString &folder, const QStringList &lyricsFiles)
         const int fd = ::open(path.constData(), O_RDONLY);
         if (fd < 0)
             return;
-        struct stat st {};
+        struct stat st = {};
         ::fstat(fd, &st);
         if (head)
             total += std::size_t(std::max<ssize_t>(0, ::pread(fd, buf, 500, 0)));
         if (st.st_size > tail || !head)
-            total += std::size_t(std::max<ssize_t>(0, ::pread(fd, buf, std::size_t(tail), std::max<off_t>(0, st.st_size - tail))));
+            total += std::size_t(
+                std::max<ssize_t>(0, ::pread(fd, buf, std::size_t(tail), std::max<off_t>(0, st.st_size - tail))));
         ::close(fd);
     };
     QList<QByteArray> dirs{QFile::encodeName(folder)};
@@ -272,17 +275,17 @@ int main(int argc, char **argv)
     QList<TagEntry> plainEntries = BuildTagEntries(c.nodes);
     ScanResult plain;
     const bool skipPlain = args.contains(QStringLiteral("--skip-plain"));
-    const double plainTime = skipPlain ? 0.0 : secondsOf([&] {
-        plain = test::PlainScanFolder(mp3Folder, plainEntries, lyricsFolder, cp);
-    });
+    const double plainTime =
+        skipPlain ? 0.0 : secondsOf([&] { plain = test::PlainScanFolder(mp3Folder, plainEntries, lyricsFolder, cp); });
     if (skipPlain)
         plain = ours;
 
-    const bool same = test::sameRows(plain.rows, ours.rows) && plain.status == ours.status
-                      && plain.checkedCount == ours.checkedCount;
+    const bool same =
+        test::sameRows(plain.rows, ours.rows) && plain.status == ours.status && plain.checkedCount == ours.checkedCount;
     std::printf("rows: %d of %d files, %d checked, %s\n", int(ours.rows.size()), ours.filesParsed, ours.checkedCount,
                 qPrintable(ours.status));
-    std::printf("word index build (once per window):   %9.1f ms (%d distinct words)\n", indexBuild * 1e3, index.wordCount());
+    std::printf("word index build (once per window):   %9.1f ms (%d distinct words)\n", indexBuild * 1e3,
+                index.wordCount());
     std::printf("plain scan (every word in every text): %9.1f ms\n", plainTime * 1e3);
     std::printf("word-index scan:                       %9.1f ms\n", oursTime * 1e3);
     std::printf("read floor (%zu bytes):              %9.1f ms\n", floorBytes, floorTime * 1e3);

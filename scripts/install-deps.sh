@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ clang libclang-rt-14-dev ccache
+  cmake ninja-build g++ clang clang-format libclang-rt-14-dev ccache
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6-dev
   libbenchmark-dev
   xvfb xauth fonts-dejavu-core

@@ -52,8 +52,8 @@ QString configBoolText(bool value)
 QString configNumberText(double value)
 {
     char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, static_cast<float>(value),
-                                      std::chars_format::fixed);
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, static_cast<float>(value), std::chars_format::fixed);
     if (result.ec != std::errc())
         return QStringLiteral("0");
     return QString::fromLatin1(buffer, result.ptr - buffer);

@@ -52,7 +52,7 @@ ManifestOutcome WriteManifest(const QString &programDir, const QString &programB
         return ManifestOutcome::NotNeeded;
     const QByteArray bytes = (manifestText() + QStringLiteral("\r\n")).toUtf8();
     return writeFileSafely(manifestPath(programDir, programBaseName), bytes).ok() ? ManifestOutcome::Written
-                                                                                 : ManifestOutcome::Failed;
+                                                                                  : ManifestOutcome::Failed;
 }
 
 } // namespace stanzary

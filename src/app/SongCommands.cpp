@@ -1,7 +1,7 @@
 #include "app/SongCommands.h"
 
-#include "app/basMain.h"
 #include "app/ImageIndex.h"
+#include "app/basMain.h"
 #include "karaoke/KasFile.h"
 #include "lists/SongLists.h"
 #include "platform/MakerSite.h"
@@ -27,7 +27,8 @@ void SelectSongNode(basMain &state, int position)
     state.strCurrentKey = song.key;
     state.intCurrentIndex = position;
     state.intCurrentParentIndex = parent;
-    state.blnTimestampsAvaliable = song.image == Icon::KaraokeAvailable || song.image == Icon::UnfilteredKaraokeAvailable;
+    state.blnTimestampsAvaliable =
+        song.image == Icon::KaraokeAvailable || song.image == Icon::UnfilteredKaraokeAvailable;
     state.blnHasTimestamps = KasFileExists(state.strCurrentFile);
 }
 
@@ -117,7 +118,7 @@ DeleteOutcome DeleteCurrentSong(basMain &state, SongLists &lists)
     NodeCollection &nodes = state.nodes;
     const int position = nodes.positionOf(state.strCurrentKey);
     const int songImage = position > 0 ? nodes.at(position).image
-                                      : (state.blnTimestampsAvaliable ? Icon::KaraokeAvailable : Icon::LyricsOnly);
+                                       : (state.blnTimestampsAvaliable ? Icon::KaraokeAvailable : Icon::LyricsOnly);
     out.counts = countDeletedSong(state, hadTimestampFile, songImage);
     int parent = 0;
     if (position > 0) {

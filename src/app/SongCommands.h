@@ -15,8 +15,8 @@ class SongLists;
 // What the details view shows for the chosen song, worked out from its file.
 struct LyricsDetails
 {
-    bool fileFound = false;   // false: the window says "File wasn't found"
-    QString text;             // the whole file, decoded (CR LF line ends)
+    bool fileFound = false; // false: the window says "File wasn't found"
+    QString text;           // the whole file, decoded (CR LF line ends)
     QString lblArtist, lblSong2, lblKaraoke, lblWebsite, lblBrowser, lblFilter;
     bool loadKaraokeEditor = false; // timestamps exist and the editor is to load them
     bool hideKaraokeEditor = false; // the song has no timestamps

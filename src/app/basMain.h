@@ -28,8 +28,8 @@ public:
     QString strHostPath;
     QString strLyricsPath;
     bool blnSingleDir = false;
-    int bytFontCharset = 0;        // 0..255, 0 = none given
-    CodePage codePage;             // follows bytFontCharset
+    int bytFontCharset = 0; // 0..255, 0 = none given
+    CodePage codePage;      // follows bytFontCharset
 
     // The plug-in's own folder (where the program runs), ending with "/".
     QString strProgramPath;

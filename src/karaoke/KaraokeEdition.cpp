@@ -50,12 +50,9 @@ KasSaveResult clsKaraokeEdition::SaveKasFile(const QString &FileName) const
     const QString path = pathOnDisk(FileName);
     const WriteResult written = writeKasFile(path, records, m_tail);
     switch (written.status) {
-    case WriteStatus::Ok:
-        return {KasSaveStatus::Ok, QString()};
-    case WriteStatus::ReadOnly:
-        return {KasSaveStatus::ReadOnly, path};
-    case WriteStatus::Failed:
-        break;
+    case WriteStatus::Ok: return {KasSaveStatus::Ok, QString()};
+    case WriteStatus::ReadOnly: return {KasSaveStatus::ReadOnly, path};
+    case WriteStatus::Failed: break;
     }
     return {KasSaveStatus::Failed, written.error};
 }

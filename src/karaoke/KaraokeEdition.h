@@ -24,8 +24,8 @@ struct KasRow
 struct KasLoadResult
 {
     KasReadStatus status = KasReadStatus::Ok;
-    QString detail;   // what is wrong, for the user, when not Ok
-    int records = 0;  // stamp records read
+    QString detail;  // what is wrong, for the user, when not Ok
+    int records = 0; // stamp records read
     bool ok() const { return status == KasReadStatus::Ok; }
 };
 
@@ -40,7 +40,7 @@ enum class KasSaveStatus {
 struct KasSaveResult
 {
     KasSaveStatus status = KasSaveStatus::Failed;
-    QString detail;   // offending text or the system's reason
+    QString detail; // offending text or the system's reason
     bool ok() const { return status == KasSaveStatus::Ok; }
 };
 

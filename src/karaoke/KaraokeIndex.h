@@ -34,7 +34,7 @@ public:
     qint64 byteSize() const;
     // The file length divided by 5, with a fraction only when it is not a
     // whole number: "10" for 50 bytes, "10.4" for 52, "0" for an empty index.
-    QString recordCountText() const;          // "10" for 50 bytes, "10.4" for 52
+    QString recordCountText() const; // "10" for 50 bytes, "10.4" for 52
     // fileName as listed in the lyrics folder, with ".txt", without folder ("Artist - Song.txt")
     bool IsKaraokeAvailable(const QString &fileName) const;
     // True when key is one of the whole records.

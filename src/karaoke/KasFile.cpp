@@ -118,7 +118,8 @@ KasContent parseKas(const QByteArray &bytes)
     }
     if (content.ok() && stampEnd % kRecordSize != 0) {
         content.status = KasReadStatus::Malformed;
-        content.detail = QStringLiteral("The stamps of the timestamp file do not come in whole records of 4 characters.");
+        content.detail =
+            QStringLiteral("The stamps of the timestamp file do not come in whole records of 4 characters.");
     }
     return content;
 }

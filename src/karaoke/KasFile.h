@@ -27,7 +27,7 @@ QString KasPathFor(const QString &lyricsPath);
 
 // True when the timestamp file of lyricsPath exists as an ordinary, visible
 // file, its name matched without regard to case.
-bool KasFileExists(const QString &lyricsPath);     // case-insensitive on disk
+bool KasFileExists(const QString &lyricsPath); // case-insensitive on disk
 
 // path with its file name as it really is on disk when an ordinary, visible
 // file matches it ignoring case; otherwise path unchanged.
@@ -82,10 +82,10 @@ enum class KasReadStatus {
 struct KasContent
 {
     KasReadStatus status = KasReadStatus::Ok;
-    QString detail;         // what is wrong, for the user, when not Ok
+    QString detail; // what is wrong, for the user, when not Ok
     QList<KasRecord> records;
     QByteArray tail;
-    QByteArray raw;         // the file's bytes as read
+    QByteArray raw; // the file's bytes as read
     bool ok() const { return status == KasReadStatus::Ok; }
 };
 

@@ -49,7 +49,7 @@ FileEnds readFileEnds(const QString &path, qint64 headLength, qint64 tailLength)
     } while (fd < 0 && errno == EINTR);
     if (fd < 0)
         return ends;
-    struct stat st {};
+    struct stat st = {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         return ends;

@@ -58,14 +58,38 @@ std::optional<Parsed> parseEscaped(const QString &line, qsizetype pos, QChar end
         }
         const QChar e = line.at(++pos);
         switch (e.unicode()) {
-        case u'a': out += QChar(0x07); ++pos; break;
-        case u'b': out += QChar(0x08); ++pos; break;
-        case u'e': out += QChar(0x1b); ++pos; break;
-        case u'f': out += QChar(0x0c); ++pos; break;
-        case u'n': out += QChar(0x0a); ++pos; break;
-        case u'r': out += QChar(0x0d); ++pos; break;
-        case u't': out += QChar(0x09); ++pos; break;
-        case u'v': out += QChar(0x0b); ++pos; break;
+        case u'a':
+            out += QChar(0x07);
+            ++pos;
+            break;
+        case u'b':
+            out += QChar(0x08);
+            ++pos;
+            break;
+        case u'e':
+            out += QChar(0x1b);
+            ++pos;
+            break;
+        case u'f':
+            out += QChar(0x0c);
+            ++pos;
+            break;
+        case u'n':
+            out += QChar(0x0a);
+            ++pos;
+            break;
+        case u'r':
+            out += QChar(0x0d);
+            ++pos;
+            break;
+        case u't':
+            out += QChar(0x09);
+            ++pos;
+            break;
+        case u'v':
+            out += QChar(0x0b);
+            ++pos;
+            break;
         case u'x': {
             ++pos;
             char16_t code = 0;
@@ -250,8 +274,8 @@ QString entryIgnoringCase(const QString &dir, const QString &name)
 {
     if (QFileInfo(dir + u'/' + name).exists() || QFileInfo(dir + u'/' + name).isSymLink())
         return name;
-    const QStringList entries = QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System
-                                                    | QDir::NoDotAndDotDot);
+    const QStringList entries =
+        QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     for (const QString &entry : entries) {
         if (entry.compare(name, Qt::CaseInsensitive) == 0)
             return entry;
@@ -356,16 +380,16 @@ public:
     {
         for (const REGSAM view : {REGSAM(0), REGSAM(KEY_WOW64_32KEY)}) {
             HKEY key = nullptr;
-            if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, reinterpret_cast<LPCWSTR>(keyPath.utf16()), 0,
-                              KEY_READ | view, &key) != ERROR_SUCCESS)
+            if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, reinterpret_cast<LPCWSTR>(keyPath.utf16()), 0, KEY_READ | view, &key)
+                != ERROR_SUCCESS)
                 continue;
             wchar_t name[HostBufferChars];
             DWORD nameChars = HostBufferChars;
             wchar_t data[HostBufferChars];
             DWORD dataBytes = sizeof data;
             DWORD type = 0;
-            const LONG rc = RegEnumValueW(key, 0, name, &nameChars, nullptr, &type,
-                                          reinterpret_cast<LPBYTE>(data), &dataBytes);
+            const LONG rc =
+                RegEnumValueW(key, 0, name, &nameChars, nullptr, &type, reinterpret_cast<LPBYTE>(data), &dataBytes);
             RegCloseKey(key);
             if (rc != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ))
                 continue;

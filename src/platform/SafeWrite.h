@@ -7,8 +7,8 @@ namespace stanzary {
 
 enum class WriteStatus {
     Ok,
-    ReadOnly,  // the target exists and is marked read-only; nothing was written
-    Failed,    // the file could not be created or written; the old content is kept
+    ReadOnly, // the target exists and is marked read-only; nothing was written
+    Failed,   // the file could not be created or written; the old content is kept
 };
 
 struct WriteResult

@@ -6,8 +6,8 @@
 #include "store/SongNames.h"
 
 #include <QCoreApplication>
-#include <QEventLoop>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QLocale>
 
@@ -114,8 +114,7 @@ public:
     {
         QStringView withoutSlash(folder);
         withoutSlash.chop(1);
-        const QString keyPrefix = m_state.blnSingleDir ? QString()
-                                                       : LastPathPart(withoutSlash.toString()) + u'/';
+        const QString keyPrefix = m_state.blnSingleDir ? QString() : LastPathPart(withoutSlash.toString()) + u'/';
         const FolderListing listing(folder);
         for (const QString &name : listing.lyricsFiles())
             addSong(keyPrefix, name, listing.hasTimestampFile(name));
@@ -178,10 +177,10 @@ private:
 
     basMain &m_state;
     const KaraokeIndex *m_index;
-    bool m_metArtist = false;      // an artist was met in this scan
-    QString m_previousArtist;      // as written, for a cheap "same again" test
+    bool m_metArtist = false; // an artist was met in this scan
+    QString m_previousArtist; // as written, for a cheap "same again" test
     QString m_previousArtistUpper;
-    QString m_artistKey;           // the node key of m_previousArtist
+    QString m_artistKey; // the node key of m_previousArtist
 };
 
 } // namespace

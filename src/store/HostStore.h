@@ -11,9 +11,18 @@ class HostRegistry;
 
 // The host's executable, its registry key (below HKEY_LOCAL_MACHINE), its
 // settings file and the name of its lyrics folder.
-inline QString hostExecutableName() { return QStringLiteral("Tunewright.exe"); }
-inline QString hostRegistryKey() { return QStringLiteral("Software\\Quarvex\\Tunewright"); }
-inline QString hostSettingsFileName() { return QStringLiteral("settings.txt"); }
+inline QString hostExecutableName()
+{
+    return QStringLiteral("Tunewright.exe");
+}
+inline QString hostRegistryKey()
+{
+    return QStringLiteral("Software\\Quarvex\\Tunewright");
+}
+inline QString hostSettingsFileName()
+{
+    return QStringLiteral("settings.txt");
+}
 
 // Finds the host installation and sets strHostPath and the default
 // strLyricsPath (both ending with "/"). programDir: the folder of the running
@@ -21,7 +30,7 @@ inline QString hostSettingsFileName() { return QStringLiteral("settings.txt"); }
 // "Tunewright.exe" lies there; otherwise its registry entry tells. When
 // neither finds it, strHostPath is empty and the lyrics folder is "lyrics"
 // beside the program. Nothing is reported.
-void FindHostPath(basMain &state, const QString &programDir);   // uses the platform registry lookup
+void FindHostPath(basMain &state, const QString &programDir); // uses the platform registry lookup
 void FindHostPath(basMain &state, const QString &programDir, const HostRegistry &registry);
 
 // Reads the three settings the program uses from the host's "settings.txt"
@@ -29,7 +38,7 @@ void FindHostPath(basMain &state, const QString &programDir, const HostRegistry 
 // the character set. A missing or unreadable file, or an unknown host
 // folder, leaves the state as it is. A Windows "[CachePath]" is turned into a
 // path of this system by the registry object.
-void ReadHostSettings(basMain &state);                          // "settings.txt" rules
+void ReadHostSettings(basMain &state); // "settings.txt" rules
 void ReadHostSettings(basMain &state, const HostRegistry &registry);
 
 // The lyrics folder below an installation folder (ending with "/"):

@@ -17,13 +17,13 @@ namespace stanzary {
 // What a lyrics text tells about its source and the host's filter.
 struct LyricsSource
 {
-    QString strPage;        // the address after the last "* Downloaded from:", trimmed
-    QString strWebsite;     // the site part of strPage ("www.site.example")
+    QString strPage;             // the address after the last "* Downloaded from:", trimmed
+    QString strWebsite;          // the site part of strPage ("www.site.example")
     bool blnHasPageInfo = false; // a "* Downloaded from:" marker is present
     bool blnFilterUsed = false;  // "] filter used" occurs (the no-break space does not count)
 };
 
-LyricsSource deriveLyricsSource(const QString &text);           // text as read (CR LF line ends)
+LyricsSource deriveLyricsSource(const QString &text); // text as read (CR LF line ends)
 
 // The site of a page address: the text between "http://" (or "https://") and
 // the next "/", or the rest of the address when no "/" follows; trimmed.

@@ -98,9 +98,9 @@ public:
     bool isAlive(int id) const;
     const TreeNode &node(int id) const;
     int parentId(int id) const;
-    int childCountOfId(int id) const;  // id -1: number of root nodes
+    int childCountOfId(int id) const;     // id -1: number of root nodes
     int childIdAt(int id, int row) const; // id -1: root nodes; -1 when out of range
-    int rowOfId(int id) const;          // row among its siblings
+    int rowOfId(int id) const;            // row among its siblings
 
 signals:
     void aboutToAdd(int parentId, int row);
@@ -115,8 +115,8 @@ private:
     struct Record
     {
         TreeNode data;
-        int parent = -1;      // id of the parent, -1 at root level
-        QList<int> children;  // ids in insertion order
+        int parent = -1;     // id of the parent, -1 at root level
+        QList<int> children; // ids in insertion order
         bool alive = true;
     };
 

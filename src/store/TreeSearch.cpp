@@ -22,8 +22,9 @@ bool matchesSearch(const QString &nodeText, const QString &text)
 
 QString searchCountLine(int artists, int songs)
 {
-    return u'{' + QString::number(artists) + (artists < 2 ? QStringLiteral(" artist} {") : QStringLiteral(" artists} {"))
-           + QString::number(songs) + (songs < 2 ? QStringLiteral(" song}") : QStringLiteral(" songs}"));
+    return u'{' + QString::number(artists)
+           + (artists < 2 ? QStringLiteral(" artist} {") : QStringLiteral(" artists} {")) + QString::number(songs)
+           + (songs < 2 ? QStringLiteral(" song}") : QStringLiteral(" songs}"));
 }
 
 FilterCounts filterNodes(NodeCollection &nodes, const QString &text)

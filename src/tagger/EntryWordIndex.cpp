@@ -81,7 +81,8 @@ EntryWordIndex::EntryWordIndex(const QList<TagEntry> &entries, Qt::CaseSensitivi
                 postings.push_back(0);
             }
             const int id = it->second;
-            const auto known = std::find(m_entryWord.begin() + static_cast<std::ptrdiff_t>(from), m_entryWord.end(), id);
+            const auto known =
+                std::find(m_entryWord.begin() + static_cast<std::ptrdiff_t>(from), m_entryWord.end(), id);
             if (known == m_entryWord.end()) {
                 m_entryWord.push_back(id);
                 m_entryWordRepeats.push_back(1);
@@ -211,7 +212,8 @@ void EntryWordIndex::buildAutomaton(const std::vector<Units> &words)
     while (!queue.empty()) {
         const int u = queue.front();
         queue.pop_front();
-        for (int i = m_childBegin[static_cast<std::size_t>(u)]; i < m_childBegin[static_cast<std::size_t>(u) + 1]; ++i) {
+        for (int i = m_childBegin[static_cast<std::size_t>(u)]; i < m_childBegin[static_cast<std::size_t>(u) + 1];
+             ++i) {
             const int cls = m_childClass[static_cast<std::size_t>(i)];
             const int v = m_childState[static_cast<std::size_t>(i)];
             int f = m_fail[static_cast<std::size_t>(u)];
@@ -251,7 +253,7 @@ int EntryWordIndex::step(int state, int cls) const
 
 // Runs the automaton over text, calling onState with the state after each
 // unit. Units outside surrogates are folded and classified by one lookup.
-template<typename OnState>
+template <typename OnState>
 void EntryWordIndex::walk(const QString &text, OnState onState) const
 {
     const QChar *s = text.constData();
@@ -266,8 +268,8 @@ void EntryWordIndex::walk(const QString &text, OnState onState) const
             char32_t unit = u;
             if (m_cs == Qt::CaseInsensitive)
                 unit = QChar::isLowSurrogate(u) && i > 0 && s[i - 1].isHighSurrogate()
-                    ? QChar::toCaseFolded(QChar::surrogateToUcs4(s[i - 1], s[i]))
-                    : QChar::toCaseFolded(unit);
+                           ? QChar::toCaseFolded(QChar::surrogateToUcs4(s[i - 1], s[i]))
+                           : QChar::toCaseFolded(unit);
             cls = classOf(unit);
         }
         state = step(state, cls);
@@ -331,7 +333,8 @@ QList<int> EntryWordIndex::scores(const QString &text, const QList<int> &entryIn
         nextStamp();
         // Every occurrence ends at one position: follow the whole suffix chain.
         walk(text, [this](int state) {
-            for (int t = m_wordAt[static_cast<std::size_t>(state)] >= 0 ? state : m_dictLink[static_cast<std::size_t>(state)];
+            for (int t = m_wordAt[static_cast<std::size_t>(state)] >= 0 ? state
+                                                                        : m_dictLink[static_cast<std::size_t>(state)];
                  t >= 0; t = m_dictLink[static_cast<std::size_t>(t)]) {
                 const auto w = static_cast<std::size_t>(m_wordAt[static_cast<std::size_t>(t)]);
                 if (m_countStamp[w] != m_stamp) {
@@ -344,7 +347,8 @@ QList<int> EntryWordIndex::scores(const QString &text, const QList<int> &entryIn
     }
     for (const int e : entryIndexes) {
         int score = 0;
-        for (int i = m_entryWordBegin[static_cast<std::size_t>(e)]; i < m_entryWordBegin[static_cast<std::size_t>(e) + 1]; ++i) {
+        for (int i = m_entryWordBegin[static_cast<std::size_t>(e)];
+             i < m_entryWordBegin[static_cast<std::size_t>(e) + 1]; ++i) {
             const auto w = static_cast<std::size_t>(m_entryWord[static_cast<std::size_t>(i)]);
             if (m_countStamp[w] == m_stamp)
                 score += m_count[w] * m_entryWordRepeats[static_cast<std::size_t>(i)];

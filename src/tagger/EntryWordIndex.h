@@ -54,26 +54,27 @@ private:
     int child(int state, int cls) const;
     void buildAutomaton(const std::vector<Units> &words);
     int step(int state, int cls) const;
-    template<typename OnState> void walk(const QString &text, OnState onState) const;
+    template <typename OnState>
+    void walk(const QString &text, OnState onState) const;
     void nextStamp() const;
 
     Qt::CaseSensitivity m_cs = Qt::CaseInsensitive;
     int m_entryCount = 0;
 
     // Alphabet: every unit that occurs in some word has a class from 1 on.
-    std::vector<std::uint16_t> m_bmpClass;                // by BMP unit
-    std::unordered_map<char32_t, int> m_otherClass;       // folded code points above the BMP
-    std::vector<int> m_textClass;                         // by raw BMP unit of a text, folded first
+    std::vector<std::uint16_t> m_bmpClass;          // by BMP unit
+    std::unordered_map<char32_t, int> m_otherClass; // folded code points above the BMP
+    std::vector<int> m_textClass;                   // by raw BMP unit of a text, folded first
     int m_classCount = 1;
 
     // Automaton states; state 0 is the root. Children in CSR form, sorted by class.
-    std::vector<int> m_rootChild;                         // by class
-    std::vector<int> m_childBegin;                        // per state, size states + 1
+    std::vector<int> m_rootChild;  // by class
+    std::vector<int> m_childBegin; // per state, size states + 1
     std::vector<int> m_childClass;
     std::vector<int> m_childState;
     std::vector<int> m_fail;
-    std::vector<int> m_wordAt;                            // word ending at the state, or -1
-    std::vector<int> m_dictLink;                          // nearest suffix state with a word, or -1
+    std::vector<int> m_wordAt;   // word ending at the state, or -1
+    std::vector<int> m_dictLink; // nearest suffix state with a word, or -1
 
     std::vector<int> m_wordLength;
 
@@ -84,8 +85,8 @@ private:
     std::vector<int> m_anchorData;
     std::vector<int> m_entryWordBegin;
     std::vector<int> m_entryWord;
-    std::vector<int> m_entryWordRepeats;                  // how often the word is in the entry
-    std::vector<int> m_alwaysEntries;                     // entries without searched words
+    std::vector<int> m_entryWordRepeats; // how often the word is in the entry
+    std::vector<int> m_alwaysEntries;    // entries without searched words
 
     // Scratch: words seen in the current text carry the current stamp.
     mutable std::vector<std::uint32_t> m_seen;

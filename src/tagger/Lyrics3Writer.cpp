@@ -133,8 +133,8 @@ std::optional<QByteArray> Lyrics3v2TagBytes(const Lyrics3Fields &fields, const Q
     return QByteArrayLiteral("LYRICSBEGIN") + joined + zeroPadded(joined.size() + 11, 6) + endMarker;
 }
 
-bool WriteLyrics3v2(Lyrics3Fields &fields, const Id3v1Record &record, QFileDevice &file,
-                    qint64 writeOffset, const QByteArray &endMarker)
+bool WriteLyrics3v2(Lyrics3Fields &fields, const Id3v1Record &record, QFileDevice &file, qint64 writeOffset,
+                    const QByteArray &endMarker)
 {
     MoveIndFirst(fields);
     const std::optional<QByteArray> tag = Lyrics3v2TagBytes(fields, endMarker);
@@ -155,9 +155,8 @@ bool WriteLyrics3v2(Lyrics3Fields &fields, const Id3v1Record &record, QFileDevic
 
     const QByteArray newTail = *tag + record.toBytes();
     const qint64 newSize = writeOffset + newTail.size();
-    const bool written = writeAt(file, writeOffset, newTail)
-                         && (newSize >= oldSize || file.resize(newSize))
-                         && syncToDisk(file);
+    const bool written =
+        writeAt(file, writeOffset, newTail) && (newSize >= oldSize || file.resize(newSize)) && syncToDisk(file);
     if (written)
         return true;
 
@@ -168,8 +167,7 @@ bool WriteLyrics3v2(Lyrics3Fields &fields, const Id3v1Record &record, QFileDevic
     return false;
 }
 
-bool TagMp3File(const QString &mp3Path, const QString &lyricsPath, const QString &lyricsName,
-                const CodePage &codePage)
+bool TagMp3File(const QString &mp3Path, const QString &lyricsPath, const QString &lyricsName, const CodePage &codePage)
 {
     if (!QFileInfo(mp3Path).isFile() || isReadOnlyFile(mp3Path))
         return false;
@@ -188,10 +186,11 @@ bool TagMp3File(const QString &mp3Path, const QString &lyricsPath, const QString
     if (!mp3.open(QIODevice::ReadWrite | QIODevice::ExistingOnly | QIODevice::Unbuffered))
         return false;
     Mp3Tail tail = ReadMp3Tail(mp3);
-    const Id3v1Record record = tail.id3v1.isPresent()
-        ? tail.id3v1
-        : MakeId3v1(encodeForTag(GetArtist(lyricsName), codePage), encodeForTag(GetSong(lyricsName), codePage),
-                    QByteArray(), QByteArrayLiteral("    "), 255, 0, QByteArray());
+    const Id3v1Record record =
+        tail.id3v1.isPresent()
+            ? tail.id3v1
+            : MakeId3v1(encodeForTag(GetArtist(lyricsName), codePage), encodeForTag(GetSong(lyricsName), codePage),
+                        QByteArray(), QByteArrayLiteral("    "), 255, 0, QByteArray());
 
     qint64 writeOffset = tail.tailPos;
     QByteArray endMarker(LyricsVersion::V200);

@@ -19,8 +19,14 @@ namespace stanzary {
 // touched, and a failed write puts the old tail back.
 
 // Log line prefixes; each is followed by the MP3 file's full path and CR LF.
-inline QString taggedPrefix() { return QStringLiteral("File tagged..: "); }
-inline QString errorPrefix() { return QStringLiteral("Error tagging: "); }
+inline QString taggedPrefix()
+{
+    return QStringLiteral("File tagged..: ");
+}
+inline QString errorPrefix()
+{
+    return QStringLiteral("Error tagging: ");
+}
 
 // The LYR text for a lyrics file's bytes: a source trailer ("----------------",
 // CR LF, "* Downloaded from:" ...) is replaced by an empty line and the dash
@@ -50,15 +56,14 @@ std::optional<QByteArray> Lyrics3v2TagBytes(const Lyrics3Fields &fields, const Q
 // length restored, and false returned. Refuses (false, nothing written) a
 // buffered or read-only device, an offset outside the file, or a tag
 // Lyrics3v2TagBytes cannot build.
-bool WriteLyrics3v2(Lyrics3Fields &fields, const Id3v1Record &record, QFileDevice &file,
-                    qint64 writeOffset, const QByteArray &endMarker);
+bool WriteLyrics3v2(Lyrics3Fields &fields, const Id3v1Record &record, QFileDevice &file, qint64 writeOffset,
+                    const QByteArray &endMarker);
 
 // Tags one MP3 file with the lyrics file at lyricsPath; lyricsName ("Artist -
 // Song") gives the ID3v1 record a file without one receives, through
 // codePage. False when the MP3 file is missing or read-only, the lyrics cannot
 // be read, or the write fails; the file is then as it was.
-bool TagMp3File(const QString &mp3Path, const QString &lyricsPath, const QString &lyricsName,
-                const CodePage &codePage);
+bool TagMp3File(const QString &mp3Path, const QString &lyricsPath, const QString &lyricsName, const CodePage &codePage);
 
 // Tags every checked row in order and returns the log, one line per checked
 // row: "File tagged..: " or "Error tagging: ", the MP3 path and CR LF. Empty

@@ -1,12 +1,11 @@
 #include "tagger/Mp3FolderScan.h"
 
 #include "platform/DirListing.h"
+#include "platform/FileEnds.h"
 #include "store/CollectionScan.h"
 #include "store/SongNames.h"
-#include "platform/FileEnds.h"
 #include "tagger/Mp3Matcher.h"
 #include "tagger/Mp3Tail.h"
-
 
 namespace stanzary {
 
@@ -55,17 +54,16 @@ Mp3Probe ProbeMp3(const QString &mp3Path, const CodePage &codePage)
     if (tail.size() != std::min(size, TailBytes))
         return probe;
 
-    const Id3v1Record id3v1 = tail.size() >= Id3v1Record::Size ? Id3v1Record::fromBytes(tail.right(Id3v1Record::Size))
-                                                                : Id3v1Record();
+    const Id3v1Record id3v1 =
+        tail.size() >= Id3v1Record::Size ? Id3v1Record::fromBytes(tail.right(Id3v1Record::Size)) : Id3v1Record();
     probe.hasId3v1 = id3v1.isPresent();
     const qint64 tailPos = probe.hasId3v1 ? size - Id3v1Record::Size : size;
     const qint64 markerAt = tailPos - 9 - (size - tail.size());
     if (markerAt >= 0)
         probe.version = ClassifyLyricsMarker(tail.mid(markerAt, 9));
     if (probe.hasId3v1) {
-        probe.matchText += codePage.decode(id3v1.Artist) + codePage.decode(id3v1.Title)
-                           + QString::number(id3v1.Track) + codePage.decode(id3v1.Year)
-                           + codePage.decode(id3v1.Comment);
+        probe.matchText += codePage.decode(id3v1.Artist) + codePage.decode(id3v1.Title) + QString::number(id3v1.Track)
+                           + codePage.decode(id3v1.Year) + codePage.decode(id3v1.Comment);
     }
     return probe;
 }

@@ -32,11 +32,11 @@ struct ScanCallbacks
 
 struct ScanResult
 {
-    QList<TaggerRow> rows;  // in scan order; sorting by a column is the window's
+    QList<TaggerRow> rows; // in scan order; sorting by a column is the window's
     int filesParsed = 0;
     int checkedCount = 0;
-    bool stopped = false;   // the window clears its stop flag
-    QString status;         // the final status text
+    bool stopped = false; // the window clears its stop flag
+    QString status;       // the final status text
 };
 
 // Full paths of the MP3 files to scan: "*.mp3" (ignoring case, real names) in

@@ -1,8 +1,7 @@
 #include "tagger/Mp3Matcher.h"
 
-#include "store/NodeCollection.h"
 #include "platform/FileEnds.h"
-
+#include "store/NodeCollection.h"
 
 namespace stanzary {
 

@@ -44,7 +44,10 @@ int BestEntry(const QList<TagEntry> &entries, const QList<int> &candidates);
 // "3,7,12" and back. SplitIndexes skips parts that are not whole numbers.
 QString JoinIndexes(const QList<int> &indexes, const QString &separator);
 QList<int> SplitIndexes(const QString &text, const QString &separator);
-inline bool IsEmptyList(const QList<int> &list) { return list.isEmpty(); }
+inline bool IsEmptyList(const QList<int> &list)
+{
+    return list.isEmpty();
+}
 
 // The host's filter mark ("] filter used" or byte 160) in the last 51 bytes of
 // the lyrics file, or anywhere in a file of 50 bytes or fewer. A file that

@@ -6,8 +6,8 @@ namespace stanzary {
 
 namespace {
 
-constexpr qint64 V2Trailer = 15;      // 6-digit size + 9-byte end marker
-constexpr qint64 V1Window = 5120;     // a v1 tag is at most this long
+constexpr qint64 V2Trailer = 15;  // 6-digit size + 9-byte end marker
+constexpr qint64 V1Window = 5120; // a v1 tag is at most this long
 constexpr qint64 MarkerLength = 9;
 const QByteArray BeginMarker = QByteArrayLiteral("LYRICSBEGIN");
 

@@ -24,7 +24,7 @@ struct Id3v1Record
 {
     static constexpr int Size = 128;
 
-    QByteArray Header = QByteArray(3, '\0');   // "TAG" when present
+    QByteArray Header = QByteArray(3, '\0'); // "TAG" when present
     QByteArray Title = QByteArray(30, '\0');
     QByteArray Artist = QByteArray(30, '\0');
     QByteArray Album = QByteArray(30, '\0');
@@ -70,8 +70,8 @@ inline constexpr char None[] = "NoLyrics";
 // are "LYRICS2": the tag is read (and rewritten) as a v2 tag.
 bool isLyrics3v2Version(const QByteArray &version);
 
-inline constexpr int MaxFieldData = 99999;   // five digits
-inline constexpr int MaxTagSize = 999999;    // six digits
+inline constexpr int MaxFieldData = 99999; // five digits
+inline constexpr int MaxTagSize = 999999;  // six digits
 
 // The record in the last 128 bytes of the device; absent (Header not "TAG")
 // when the device is shorter or cannot be read.

@@ -21,8 +21,8 @@ struct TaggerRow
     // tool tip), and what its tail holds.
     QString mp3Name;
     QString mp3Path;
-    bool hasLyrics3 = false;    // a Lyrics3 tag of any version: the Lyrics3 colour
-    bool withoutId3v1 = false;  // column tag "withoutid3": a record will be added
+    bool hasLyrics3 = false;   // a Lyrics3 tag of any version: the Lyrics3 colour
+    bool withoutId3v1 = false; // column tag "withoutid3": a record will be added
 
     // Candidate entry indexes, ascending (the row tag, see rowTag()).
     QList<int> candidates;

@@ -1,7 +1,7 @@
 #include "ui/CountPanel.h"
 
-#include "app/basMain.h"
 #include "app/ImageIndex.h"
+#include "app/basMain.h"
 #include "store/CollectionScan.h"
 #include "ui/IconSet.h"
 

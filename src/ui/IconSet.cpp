@@ -1,7 +1,7 @@
 #include "ui/IconSet.h"
 
-#include "app/basMain.h"
 #include "app/ImageIndex.h"
+#include "app/basMain.h"
 #include "ui/SvgIconEngine.h"
 
 #include <QHash>

@@ -116,14 +116,10 @@ QVariant NodeTreeModel::data(const QModelIndex &index, int role) const
         if (!m_checkBoxes)
             return QVariant();
         return node.checked ? Qt::Checked : Qt::Unchecked;
-    case KeyRole:
-        return node.key;
-    case ImageRole:
-        return node.image;
-    case PositionRole:
-        return m_nodes.positionOfId(idOf(index));
-    default:
-        return QVariant();
+    case KeyRole: return node.key;
+    case ImageRole: return node.image;
+    case PositionRole: return m_nodes.positionOfId(idOf(index));
+    default: return QVariant();
     }
 }
 

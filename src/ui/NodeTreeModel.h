@@ -4,7 +4,6 @@
 
 #include <QAbstractItemModel>
 
-
 class QTreeView;
 
 namespace stanzary {

@@ -13,8 +13,8 @@ namespace {
 
 const QStringList &rowTitles()
 {
-    static const QStringList titles = {QStringLiteral("Artist:"),  QStringLiteral("Song:"),
-                                       QStringLiteral("Karaoke:"), QStringLiteral("Website:"),
+    static const QStringList titles = {QStringLiteral("Artist:"),          QStringLiteral("Song:"),
+                                       QStringLiteral("Karaoke:"),         QStringLiteral("Website:"),
                                        QStringLiteral("Downloaded from:"), QStringLiteral("Filter:")};
     return titles;
 }

@@ -18,9 +18,9 @@ class UserDialogs;
 // What the start-up needs to know about the running program.
 struct StartOptions
 {
-    QString programDir;       // the program's own folder
-    QString programBaseName;  // its file name without extension
-    QStringList arguments;    // the command-line arguments after the program's name
+    QString programDir;        // the program's own folder
+    QString programBaseName;   // its file name without extension
+    QStringList arguments;     // the command-line arguments after the program's name
     double windowsVersion = 0; // GetWindowsVersion()
 };
 

@@ -16,8 +16,8 @@ QPixmap SvgIconEngine::render(const QSize &size, QIcon::Mode mode) const
 {
     if (size.isEmpty())
         return QPixmap();
-    const QString cacheKey = QStringLiteral("stanzary-svg:") + m_path + u':' + QString::number(size.width())
-        + u'x' + QString::number(size.height()) + u':' + QString::number(int(mode));
+    const QString cacheKey = QStringLiteral("stanzary-svg:") + m_path + u':' + QString::number(size.width()) + u'x'
+                             + QString::number(size.height()) + u':' + QString::number(int(mode));
     QPixmap cached;
     if (QPixmapCache::find(cacheKey, &cached))
         return cached;

@@ -56,7 +56,8 @@ public:
 protected:
     virtual void showMessage(MessageIcon icon, const QString &title, const QString &text) = 0;
     virtual Answer showQuestion(bool withCancel, MessageIcon icon, const QString &title, const QString &text) = 0;
-    virtual std::optional<QString> showInput(const QString &title, const QString &prompt, const QString &defaultText) = 0;
+    virtual std::optional<QString> showInput(const QString &title, const QString &prompt,
+                                             const QString &defaultText) = 0;
     virtual QString showFolderChooser(const QString &title, const QString &startFolder) = 0;
 };
 
@@ -101,10 +102,10 @@ public:
         QString defaultText; // input box: its default text; folder chooser: the start folder
     };
 
-    void queueAnswer(Answer answer);                 // for askYesNo and askYesNoCancel
+    void queueAnswer(Answer answer); // for askYesNo and askYesNoCancel
     void queueInput(const std::optional<QString> &text);
-    void queueFolder(const QString &folder);         // empty = cancelled
-    void queueShellResult(bool opened);              // default when none queued: true
+    void queueFolder(const QString &folder); // empty = cancelled
+    void queueShellResult(bool opened);      // default when none queued: true
 
     const QList<Shown> &shown() const { return m_shown; }
     // Only the notices (Kind::Message).

@@ -1,17 +1,17 @@
 #include "ui/frmMain.h"
 
-#include "app/basMain.h"
 #include "app/ImageIndex.h"
 #include "app/SongCommands.h"
+#include "app/basMain.h"
 #include "lists/SongLists.h"
 #include "store/CollectionScan.h"
 #include "ui/CountPanel.h"
-#include "ui/frmlists.h"
 #include "ui/IconSet.h"
 #include "ui/MainToolbar.h"
 #include "ui/NodeTreeModel.h"
 #include "ui/SongDetailsView.h"
 #include "ui/UserDialogs.h"
+#include "ui/frmlists.h"
 
 #include <QAction>
 #include <QApplication>
@@ -42,7 +42,10 @@ int toPixels(double twips)
         return 0;
     return qRound(std::clamp(twips / kTwipsPerPixel, -100000.0, 100000.0));
 }
-double toTwips(int pixels) { return pixels * kTwipsPerPixel; }
+double toTwips(int pixels)
+{
+    return pixels * kTwipsPerPixel;
+}
 } // namespace
 
 frmMain::frmMain(basMain &state, SongLists &lists, UserDialogs &dialogs, QWidget *parent)
@@ -399,8 +402,7 @@ void frmMain::chooseNode(int position, bool fromMouse)
 {
     if (position <= 0)
         return;
-    const bool sameSong = !m_state.strCurrentFile.isEmpty()
-                          && m_state.nodes.at(position).key == m_state.strCurrentKey;
+    const bool sameSong = !m_state.strCurrentFile.isEmpty() && m_state.nodes.at(position).key == m_state.strCurrentKey;
     if (!sameSong && !confirmLeavingSong()) {
         reselectCurrentSong();
         return;
@@ -482,9 +484,9 @@ bool frmMain::confirmLeavingSong()
 {
     if (m_state.strCurrentFile.isEmpty() || !details->lyricsModified())
         return true;
-    const Answer answer = m_dialogs.askYesNoCancel(
-        QStringLiteral("Tunewright Stanzary"),
-        QStringLiteral("Save changes to ") + currentListEntry(m_state) + QStringLiteral("?"));
+    const Answer answer =
+        m_dialogs.askYesNoCancel(QStringLiteral("Tunewright Stanzary"),
+                                 QStringLiteral("Save changes to ") + currentListEntry(m_state) + QStringLiteral("?"));
     if (answer == Answer::Cancel)
         return false;
     if (answer == Answer::Yes)

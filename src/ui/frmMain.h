@@ -123,9 +123,9 @@ private:
     SearchState m_search;
     QString m_appliedSearch; // the text of the last filter pass
 
-    bool m_treeMouseDown = false;   // blnTreeMouseDown
-    bool m_programmatic = false;    // selection changes made by the window itself
-    double m_wantedSplit = -1;      // twips, applied once the window has its size
+    bool m_treeMouseDown = false; // blnTreeMouseDown
+    bool m_programmatic = false;  // selection changes made by the window itself
+    double m_wantedSplit = -1;    // twips, applied once the window has its size
 };
 
 } // namespace stanzary

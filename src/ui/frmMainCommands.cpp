@@ -16,10 +16,10 @@
 #include <QAction>
 #include <QFile>
 #include <QLabel>
-#include <QTreeView>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTextCursor>
+#include <QTreeView>
 
 namespace stanzary {
 
@@ -79,8 +79,7 @@ bool frmMain::SaveLyricsText(const QString &path)
     const QString marked = withFilterMark(boxText);
     const LyricsWriteResult result = writeLyricsFile(path, marked, m_state.codePage);
     switch (result.status) {
-    case LyricsWriteStatus::Ok:
-        break;
+    case LyricsWriteStatus::Ok: break;
     case LyricsWriteStatus::ReadOnly:
         m_dialogs.critical(QStringLiteral("Stanzary"), QStringLiteral("File is read-only"));
         return false;

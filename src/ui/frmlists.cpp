@@ -87,8 +87,8 @@ void frmlists::buildControls()
 
     m_redownloadModel = new SongListModel(m_lists.redownload, this);
     m_deletedModel = new SongListModel(m_lists.deleted, this);
-    lstRedownload = makeList(this, QStringLiteral("lstRedownload"), QStringLiteral("Redownload List"),
-                             m_redownloadModel);
+    lstRedownload =
+        makeList(this, QStringLiteral("lstRedownload"), QStringLiteral("Redownload List"), m_redownloadModel);
     lstDeleted = makeList(this, QStringLiteral("lstDeleted"), QStringLiteral("Deleted Items"), m_deletedModel);
 
     txtList = new QPlainTextEdit(this);
@@ -294,8 +294,8 @@ void frmlists::ShowCorrectList()
 // "Marked for Redownload (3)": which list is shown, and how long it is.
 void frmlists::showListHeading()
 {
-    const QString name = m_state.blnShowRedownloadList ? QStringLiteral("Marked for Redownload")
-                                                       : QStringLiteral("Deleted Items");
+    const QString name =
+        m_state.blnShowRedownloadList ? QStringLiteral("Marked for Redownload") : QStringLiteral("Deleted Items");
     lblShownList->setText(name + QStringLiteral(" (") + QString::number(shownList().size()) + u')');
 }
 

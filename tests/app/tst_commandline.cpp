@@ -19,23 +19,22 @@ private slots:
         QTest::addColumn<QString>("song");
         QTest::newRow("plain") << QStringLiteral("/song Some Band - Some Song") << true << QStringLiteral("Some Band")
                                << QStringLiteral("Some Song");
-        QTest::newRow("stops before the next slash")
-            << QStringLiteral("/song Some Band - Some Song /min") << true << QStringLiteral("Some Band")
-            << QStringLiteral("Some Song");
-        QTest::newRow("slash inside the name cuts it") << QStringLiteral("/song A/B - Some Song") << false << QString()
-                                                       << QString();
-        QTest::newRow("case-sensitive marker") << QStringLiteral("/SONG Some Band - Some Song") << false << QString()
-                                               << QString();
+        QTest::newRow("stops before the next slash") << QStringLiteral("/song Some Band - Some Song /min") << true
+                                                     << QStringLiteral("Some Band") << QStringLiteral("Some Song");
+        QTest::newRow("slash inside the name cuts it")
+            << QStringLiteral("/song A/B - Some Song") << false << QString() << QString();
+        QTest::newRow("case-sensitive marker")
+            << QStringLiteral("/SONG Some Band - Some Song") << false << QString() << QString();
         QTest::newRow("split at the first dash only")
             << QStringLiteral("/song Some Band - Some Song - Live") << true << QStringLiteral("Some Band")
             << QStringLiteral("Some Song - Live");
         QTest::newRow("nothing after the marker") << QStringLiteral("/min /song ") << false << QString() << QString();
-        QTest::newRow("marker needs its blank") << QStringLiteral("/songSome Band - X") << false << QString()
-                                                << QString();
-        QTest::newRow("after other options") << QStringLiteral("/min /song Band - X") << true << QStringLiteral("Band")
-                                             << QStringLiteral("X");
-        QTest::newRow("first request wins") << QStringLiteral("/song A - B /song C - D") << true << QStringLiteral("A")
-                                            << QStringLiteral("B");
+        QTest::newRow("marker needs its blank")
+            << QStringLiteral("/songSome Band - X") << false << QString() << QString();
+        QTest::newRow("after other options")
+            << QStringLiteral("/min /song Band - X") << true << QStringLiteral("Band") << QStringLiteral("X");
+        QTest::newRow("first request wins")
+            << QStringLiteral("/song A - B /song C - D") << true << QStringLiteral("A") << QStringLiteral("B");
         QTest::newRow("empty song kept for the caller")
             << QStringLiteral("/song Intro -") << true << QStringLiteral("Intro") << QString();
         QTest::newRow("no command line") << QString() << false << QString() << QString();
@@ -56,8 +55,9 @@ private slots:
 
     void argumentsJoinedBySingleBlanks()
     {
-        const QStringList args = {QStringLiteral("/opt/stanzary"), QStringLiteral("/song"), QStringLiteral("Some"),
-                                  QStringLiteral("Band"), QStringLiteral("-"), QStringLiteral("Some Song")};
+        const QStringList args = {
+            QStringLiteral("/opt/stanzary"), QStringLiteral("/song"), QStringLiteral("Some"),
+            QStringLiteral("Band"),          QStringLiteral("-"),     QStringLiteral("Some Song")};
         QCOMPARE(commandLineText(args), QStringLiteral("/song Some Band - Some Song"));
         QCOMPARE(commandLineText({QStringLiteral("/opt/stanzary")}), QString());
     }

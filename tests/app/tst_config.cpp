@@ -69,7 +69,8 @@ private slots:
     {
         const auto store = openConfigStore();
         QVERIFY2(store->fileName().endsWith(QLatin1StringView("/Zeph/Zeph.conf")), qPrintable(store->fileName()));
-        QVERIFY(!store->fileName().startsWith(QStandardPaths::writableLocation(QStandardPaths::HomeLocation) + QStringLiteral("/.config/")));
+        QVERIFY(!store->fileName().startsWith(QStandardPaths::writableLocation(QStandardPaths::HomeLocation)
+                                              + QStringLiteral("/.config/")));
     }
 
     void firstStartGivesDefaults()
@@ -85,7 +86,8 @@ private slots:
         QCOMPARE(g.SplitPos, 3500.0);
         QCOMPARE(g.FrmMaximized, false);
         QVERIFY(state.blnEnableSearch && state.blnRealTimeSearch && state.blnLoadKasEditor);
-        QVERIFY(state.blnCheckUnfilteredSongs && state.blnCheckForAvaliableTimestamps && state.blnCheckTimestampsAtStart);
+        QVERIFY(state.blnCheckUnfilteredSongs && state.blnCheckForAvaliableTimestamps
+                && state.blnCheckTimestampsAtStart);
     }
 
     void savedValuesComeBackAsText()
@@ -139,8 +141,8 @@ private slots:
         QTest::newRow("beyond single precision") << QStringLiteral("SplitPos") << QStringLiteral("1e39") << 0.0;
         QTest::newRow("exponent") << QStringLiteral("FrmTop") << QStringLiteral("1.5e3") << 1500.0;
         QTest::newRow("blanks") << QStringLiteral("FrmLeft") << QStringLiteral(" 42 ") << 42.0;
-        QTest::newRow("rounded to single precision") << QStringLiteral("SplitPos") << QStringLiteral("0.1")
-                                                     << static_cast<double>(0.1F);
+        QTest::newRow("rounded to single precision")
+            << QStringLiteral("SplitPos") << QStringLiteral("0.1") << static_cast<double>(0.1F);
     }
     void storedNumbers()
     {

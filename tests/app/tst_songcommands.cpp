@@ -45,7 +45,8 @@ private slots:
 
     void siteNamesBecomeWebAddresses()
     {
-        QCOMPARE(siteAddress(QStringLiteral("www.site.example"))->toString(), QStringLiteral("http://www.site.example"));
+        QCOMPARE(siteAddress(QStringLiteral("www.site.example"))->toString(),
+                 QStringLiteral("http://www.site.example"));
         QVERIFY(!siteAddress(QString()).has_value());
         QVERIFY(!siteAddress(QStringLiteral("../etc")).has_value());
     }
@@ -57,12 +58,15 @@ private slots:
         QTest::addColumn<bool>("kas");
         QTest::addColumn<QString>("text");
         QTest::newRow("timestamps") << true << int(Icon::HasTimestamps) << true << QStringLiteral("Timestamps found");
-        QTest::newRow("available unfiltered") << true << int(Icon::UnfilteredKaraokeAvailable) << false
-                                              << QStringLiteral("Timestamps are avaliable for download. Click 'Search Kar' button to get them!");
-        QTest::newRow("lyrics only") << true << int(Icon::LyricsOnly) << false
-                                     << QStringLiteral("Timestamps not found. You can create them, and also upload them to the server!");
-        QTest::newRow("check off") << false << int(Icon::KaraokeAvailable) << false
-                                   << QStringLiteral("Karaoke not found. It may be avaliable for download, or you can create it by yourself!");
+        QTest::newRow("available unfiltered")
+            << true << int(Icon::UnfilteredKaraokeAvailable) << false
+            << QStringLiteral("Timestamps are avaliable for download. Click 'Search Kar' button to get them!");
+        QTest::newRow("lyrics only")
+            << true << int(Icon::LyricsOnly) << false
+            << QStringLiteral("Timestamps not found. You can create them, and also upload them to the server!");
+        QTest::newRow("check off")
+            << false << int(Icon::KaraokeAvailable) << false
+            << QStringLiteral("Karaoke not found. It may be avaliable for download, or you can create it by yourself!");
     }
     void karaokeTextFollowsStateAndStartOption()
     {
@@ -101,8 +105,10 @@ private slots:
         state.intLyricsCount = 2;
         state.intTimestampsDownloaded = 1;
         state.nodes.add(QStringLiteral("keyact"), QStringLiteral("Act"), Icon::Artist);
-        state.nodes.add(QStringLiteral("A/Act - One.txt"), QStringLiteral("One"), Icon::HasTimestamps, QStringLiteral("keyact"));
-        state.nodes.add(QStringLiteral("A/Act - Two.txt"), QStringLiteral("Two"), Icon::LyricsOnly, QStringLiteral("keyact"));
+        state.nodes.add(QStringLiteral("A/Act - One.txt"), QStringLiteral("One"), Icon::HasTimestamps,
+                        QStringLiteral("keyact"));
+        state.nodes.add(QStringLiteral("A/Act - Two.txt"), QStringLiteral("Two"), Icon::LyricsOnly,
+                        QStringLiteral("keyact"));
         SongLists lists;
         lists.LoadLists(inst.root(), state.codePage);
         SelectSongNode(state, 2);

@@ -165,10 +165,7 @@ private slots:
         }
     }
 
-    void indexIsGenerated()
-    {
-        check(karaokeIndexPath(m_host), exampleIndex());
-    }
+    void indexIsGenerated() { check(karaokeIndexPath(m_host), exampleIndex()); }
 
     // What the scan will show: every song in exactly its intended state.
     void allThreeStatesOccur()
@@ -193,7 +190,10 @@ private slots:
         QStringList expectedKas;
         for (const KasSong &song : kasSongs())
             expectedKas << song.lyricsKey;
-        auto sorted = [](QStringList l) { l.sort(); return l; };
+        auto sorted = [](QStringList l) {
+            l.sort();
+            return l;
+        };
         QCOMPARE(sorted(withKas), sorted(expectedKas));
         QCOMPARE(sorted(available), sorted(availableSongs()));
         QVERIFY(lyricsOnly.size() >= 5);

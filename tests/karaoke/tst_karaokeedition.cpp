@@ -93,10 +93,10 @@ private slots:
         QTest::addColumn<QByteArray>("saved");
         QTest::newRow("tail with CR LF") << QByteArray("@@We;x;y\r\n") << QByteArray("@@We;x;y\r\n");
         QTest::newRow("tail without line end") << QByteArray("@@We;") << QByteArray("@@We;\r\n");
-        QTest::newRow("past the picker's range") << bytes({200, 64, 'L', 'a', ';', 13, 10})
-                                                 << bytes({200, 64, 'L', 'a', ';', 13, 10});
-        QTest::newRow("second byte above 127") << bytes({64, 200, 'L', 'a', ';', 13, 10})
-                                               << bytes({64, 200, 'L', 'a', ';', 13, 10});
+        QTest::newRow("past the picker's range")
+            << bytes({200, 64, 'L', 'a', ';', 13, 10}) << bytes({200, 64, 'L', 'a', ';', 13, 10});
+        QTest::newRow("second byte above 127")
+            << bytes({64, 200, 'L', 'a', ';', 13, 10}) << bytes({64, 200, 'L', 'a', ';', 13, 10});
         QTest::newRow("two-space prefix dropped") << QByteArray("@@  AAOh;\r\n") << QByteArray("AAOh;\r\n");
         QTest::newRow("one-space prefix kept") << QByteArray("@@ xAAOh;\r\n") << QByteArray("@@ xAAOh;\r\n");
     }
@@ -144,10 +144,18 @@ private slots:
     {
         QTest::addColumn<int>("position");
         QTest::addColumn<QStringList>("after");
-        QTest::newRow("below row 0") << 1 << QStringList{QStringLiteral("A"), QString(), QStringLiteral("B"), QStringLiteral("C")};
-        QTest::newRow("before row 0") << 0 << QStringList{QString(), QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")};
-        QTest::newRow("at the end") << 3 << QStringList{QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"), QString()};
-        QTest::newRow("beyond the end") << 6 << QStringList{QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"), QString()};
+        QTest::newRow("below row 0") << 1
+                                     << QStringList{QStringLiteral("A"), QString(), QStringLiteral("B"),
+                                                    QStringLiteral("C")};
+        QTest::newRow("before row 0") << 0
+                                      << QStringList{QString(), QStringLiteral("A"), QStringLiteral("B"),
+                                                     QStringLiteral("C")};
+        QTest::newRow("at the end") << 3
+                                    << QStringList{QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"),
+                                                   QString()};
+        QTest::newRow("beyond the end") << 6
+                                        << QStringList{QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"),
+                                                       QString()};
     }
     void addInsertsAnEmptyRow()
     {
@@ -174,8 +182,8 @@ private slots:
                                         << QStringList{QStringLiteral("A "), QStringLiteral("C ")};
         QTest::newRow("last row") << QByteArray("@@A @AB @BC ;") << 2 << false
                                   << QStringList{QStringLiteral("A "), QStringLiteral("B ")};
-        QTest::newRow("beyond the last row") << QByteArray("@@A @AB @BC ;") << 7 << false
-                                             << QStringList{QStringLiteral("A "), QStringLiteral("B ")};
+        QTest::newRow("beyond the last row")
+            << QByteArray("@@A @AB @BC ;") << 7 << false << QStringList{QStringLiteral("A "), QStringLiteral("B ")};
         QTest::newRow("row 0") << QByteArray("@@A @AB ;") << 0 << true
                                << QStringList{QStringLiteral("A "), QStringLiteral("B ")};
         QTest::newRow("negative") << QByteArray("@@A @AB ;") << -1 << true

@@ -166,10 +166,11 @@ private slots:
         const KasRecord blank{QByteArray("@A"), QByteArray("  ")};
         const KasRecord b{QByteArray("AA"), QByteArray(" b")};
         QTest::newRow("CR LF added") << QList<KasRecord>{a} << QByteArray(";") << QByteArray("@@a ;\r\n");
-        QTest::newRow("CR LF kept, not doubled") << QList<KasRecord>{a} << QByteArray(";x\r\n") << QByteArray("@@a ;x\r\n");
+        QTest::newRow("CR LF kept, not doubled")
+            << QList<KasRecord>{a} << QByteArray(";x\r\n") << QByteArray("@@a ;x\r\n");
         QTest::newRow("LF alone gets CR LF") << QList<KasRecord>{a} << QByteArray(";\n") << QByteArray("@@a ;\n\r\n");
-        QTest::newRow("two spaces left out") << QList<KasRecord>{a, blank, b} << QByteArray(";\r\n")
-                                             << QByteArray("@@a AA b;\r\n");
+        QTest::newRow("two spaces left out")
+            << QList<KasRecord>{a, blank, b} << QByteArray(";\r\n") << QByteArray("@@a AA b;\r\n");
         QTest::newRow("nothing") << QList<KasRecord>{} << QByteArray(";\r\n") << QByteArray(";\r\n");
     }
     void composing()

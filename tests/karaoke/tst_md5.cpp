@@ -43,14 +43,15 @@ private slots:
         QTest::newRow("empty") << QByteArray() << QByteArray("d41d8cd98f00b204e9800998ecf8427e");
         QTest::newRow("a") << QByteArray("a") << QByteArray("0cc175b9c0f1b6a831c399e269772661");
         QTest::newRow("abc") << QByteArray("abc") << QByteArray("900150983cd24fb0d6963f7d28e17f72");
-        QTest::newRow("message digest") << QByteArray("message digest") << QByteArray("f96b697d7cb7938d525a2f31aaf161d0");
-        QTest::newRow("alphabet") << QByteArray("abcdefghijklmnopqrstuvwxyz") << QByteArray("c3fcd3d76192e4007dfb496cca67e13b");
-        QTest::newRow("alphanumeric")
-            << QByteArray("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789")
-            << QByteArray("d174ab98d277d9f5a5611c2c9f419d9f");
-        QTest::newRow("digits x8")
-            << QByteArray("12345678901234567890123456789012345678901234567890123456789012345678901234567890")
-            << QByteArray("57edf4a22be3c955ac49da2e2107b67a");
+        QTest::newRow("message digest") << QByteArray("message digest")
+                                        << QByteArray("f96b697d7cb7938d525a2f31aaf161d0");
+        QTest::newRow("alphabet") << QByteArray("abcdefghijklmnopqrstuvwxyz")
+                                  << QByteArray("c3fcd3d76192e4007dfb496cca67e13b");
+        QTest::newRow("alphanumeric") << QByteArray("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789")
+                                      << QByteArray("d174ab98d277d9f5a5611c2c9f419d9f");
+        QTest::newRow("digits x8") << QByteArray(
+            "12345678901234567890123456789012345678901234567890123456789012345678901234567890")
+                                   << QByteArray("57edf4a22be3c955ac49da2e2107b67a");
     }
     void rfc1321Suite()
     {
@@ -102,10 +103,10 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("accented Latin-1") << QStringLiteral("\u00c9lo\u00efse - Caf\u00e9")
-                                          << QByteArray("\xe9lo\xefse - caf\xe9");
-        QTest::newRow("above U+00FF keeps the low byte") << QStringLiteral("\u0141\u00f3d\u017a")
-                                                         << QByteArray("\x42\xf3\x64\x7a");
+        QTest::newRow("accented Latin-1")
+            << QStringLiteral("\u00c9lo\u00efse - Caf\u00e9") << QByteArray("\xe9lo\xefse - caf\xe9");
+        QTest::newRow("above U+00FF keeps the low byte")
+            << QStringLiteral("\u0141\u00f3d\u017a") << QByteArray("\x42\xf3\x64\x7a");
         QTest::newRow("Cyrillic") << QStringLiteral("\u0416\u0430") << QByteArray("\x36\x30");
         QTest::newRow("control and digits") << QStringLiteral("A\t1") << QByteArray("a\t1");
     }

@@ -104,7 +104,7 @@ private slots:
         QCOMPARE(lists.deleted.removeAll(QStringLiteral("a")), 2);
         QCOMPARE(test::readAll(file("deleted.txt")), QByteArrayLiteral("\r\nb\r\nBand - Song\r\n"));
         QCOMPARE(lists.deleted.removeAll(QStringLiteral("A")), 0); // exact comparison
-        lists.deleted.removeAt(7);                                  // outside: nothing
+        lists.deleted.removeAt(7);                                 // outside: nothing
         lists.deleted.removeAt(0);
         QCOMPARE(test::readAll(file("deleted.txt")), QByteArrayLiteral("b\r\nBand - Song\r\n"));
         QCOMPARE(changed.count(), 4);

@@ -61,7 +61,8 @@ private slots:
         inst.writeFile(QStringLiteral("d/sub2/x"), "x");
         inst.writeFile(QStringLiteral("d/Sub1/x"), "x");
         const QString d = inst.root() + QStringLiteral("d");
-        QCOMPARE(listFilesWithSuffix(d, QStringLiteral(".txt")), (QStringList{QStringLiteral("A.txt"), QStringLiteral("b.TXT")}));
+        QCOMPARE(listFilesWithSuffix(d, QStringLiteral(".txt")),
+                 (QStringList{QStringLiteral("A.txt"), QStringLiteral("b.TXT")}));
         QCOMPARE(listSubfolders(d), (QStringList{QStringLiteral("Sub1"), QStringLiteral("sub2")}));
         QCOMPARE(findFileIgnoringCase(d, QStringLiteral("C.KAS")), QStringLiteral("c.kas"));
         QVERIFY(findFileIgnoringCase(d, QStringLiteral(".hidden.txt")).isEmpty());

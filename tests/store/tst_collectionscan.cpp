@@ -82,8 +82,8 @@ private slots:
         m_host->addLyrics(QStringLiteral("some band - Two.txt"));
         point(true);
         BuildTree(*m_state);
-        QCOMPARE(describe(m_state->nodes), lines({"keysome band|Some Band|9", "  Some Band - One.txt|One|10",
-                                                  "  some band - Two.txt|Two|10"}));
+        QCOMPARE(describe(m_state->nodes),
+                 lines({"keysome band|Some Band|9", "  Some Band - One.txt|One|10", "  some band - Two.txt|Two|10"}));
     }
 
     void artistContinuesInNextFolder()
@@ -120,9 +120,9 @@ private slots:
         m_host->addLyrics(QStringLiteral(" Spaced  -  Out - Live .txt"));
         point(true);
         BuildTree(*m_state);
-        QCOMPARE(describe(m_state->nodes), lines({"keyspaced|Spaced|9", "   Spaced  -  Out - Live .txt|Out - Live|10",
-                                                  "keyband|Band|9", "  Band - Song.TXT|Song|10", "keyintro|Intro|9",
-                                                  "  Intro -.txt||10"}));
+        QCOMPARE(describe(m_state->nodes),
+                 lines({"keyspaced|Spaced|9", "   Spaced  -  Out - Live .txt|Out - Live|10", "keyband|Band|9",
+                        "  Band - Song.TXT|Song|10", "keyintro|Intro|9", "  Intro -.txt||10"}));
         QCOMPARE(m_state->intLyricsCount, 3);
     }
 
@@ -157,8 +157,8 @@ private slots:
             << true << lines({"- Intro.txt", "Band - X.txt"})
             << lines({"key||9", "  - Intro.txt|Intro|10", "keyband|Band|9", "  Band - X.txt|X|10"}) << true;
         QTest::newRow("single-folder mode ignores subfolders")
-            << true << lines({"Top - Level.txt", "B/Band - X.txt"}) << lines({"keytop|Top|9", "  Top - Level.txt|Level|10"})
-            << true;
+            << true << lines({"Top - Level.txt", "B/Band - X.txt"})
+            << lines({"keytop|Top|9", "  Top - Level.txt|Level|10"}) << true;
     }
     void folderModes()
     {
@@ -358,8 +358,8 @@ private slots:
         m_state->nodes.setTag(1, QStringLiteral("filterchecked"));
         m_host->addLyrics(QStringLiteral("Cat - Y.txt"));
         RescanTree(*m_state);
-        QCOMPARE(describe(m_state->nodes), lines({"keyband|Band|9", "  Band - X.txt|X|10", "keycat|Cat|9",
-                                                  "  Cat - Y.txt|Y|10"}));
+        QCOMPARE(describe(m_state->nodes),
+                 lines({"keyband|Band|9", "  Band - X.txt|X|10", "keycat|Cat|9", "  Cat - Y.txt|Y|10"}));
         QVERIFY(m_state->nodes.at(1).tag.isEmpty());
         QCOMPARE(m_state->intLyricsCount, 2);
         QCOMPARE(m_state->NodeSnapshot.size(), 4);
@@ -374,10 +374,9 @@ private slots:
         QTest::newRow("stamped song") << true << true << 7
                                       << lines({"Lyrics: 2", "", "0 downloaded", "+ 1 avaliable for download",
                                                 "= 50% of your lyrics"});
-        QTest::newRow("available song, unfiltered icon") << true << false << 16
-                                                          << lines({"Lyrics: 2", "", "1 downloaded",
-                                                                    "+ 0 avaliable for download",
-                                                                    "= 50% of your lyrics"});
+        QTest::newRow("available song, unfiltered icon")
+            << true << false << 16
+            << lines({"Lyrics: 2", "", "1 downloaded", "+ 0 avaliable for download", "= 50% of your lyrics"});
         QTest::newRow("availability off") << false << true << 7 << lines({"Lyrics: 2", "Timestamps: 0", "", "", ""});
     }
     void deleteBookkeeping()

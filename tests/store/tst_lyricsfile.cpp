@@ -53,25 +53,28 @@ private slots:
             << QStringLiteral("x\n* Downloaded from: http://a.example/p\nnext line\n") << true
             << QStringLiteral("http://a.example/p") << QStringLiteral("a.example") << false;
         QTest::newRow("https") << trailerLine + QStringLiteral("https://secure.example/p") << true
-                               << QStringLiteral("https://secure.example/p") << QStringLiteral("secure.example") << false;
-        QTest::newRow("no / after the site") << trailerLine + QStringLiteral("http://bare.example") << true
-                                             << QStringLiteral("http://bare.example") << QStringLiteral("bare.example") << false;
+                               << QStringLiteral("https://secure.example/p") << QStringLiteral("secure.example")
+                               << false;
+        QTest::newRow("no / after the site")
+            << trailerLine + QStringLiteral("http://bare.example") << true << QStringLiteral("http://bare.example")
+            << QStringLiteral("bare.example") << false;
         QTest::newRow("no scheme: no site") << trailerLine + QStringLiteral("www.site.example/p") << true
                                             << QStringLiteral("www.site.example/p") << QString() << false;
         QTest::newRow("first scheme counts")
             << trailerLine + QStringLiteral("https://one.example/?next=http://two.example/") << true
-            << QStringLiteral("https://one.example/?next=http://two.example/") << QStringLiteral("one.example") << false;
-        QTest::newRow("marker is case-sensitive")
-            << body + QStringLiteral("* downloaded from: http://a.example/p\r\n") << false << QString() << QString() << false;
+            << QStringLiteral("https://one.example/?next=http://two.example/") << QStringLiteral("one.example")
+            << false;
+        QTest::newRow("marker is case-sensitive") << body + QStringLiteral("* downloaded from: http://a.example/p\r\n")
+                                                  << false << QString() << QString() << false;
         QTest::newRow("filter used without trailer")
             << body + QStringLiteral("[Tunewright] filter used\r\n") << false << QString() << QString() << true;
         QTest::newRow("filter mark anywhere, with trailer")
             << QStringLiteral("] filter used\r\n") + body + trailerLine + QStringLiteral("http://a.example/p") << true
             << QStringLiteral("http://a.example/p") << QStringLiteral("a.example") << true;
-        QTest::newRow("capital F is not the mark") << body + QStringLiteral("[Tunewright] Filter used\r\n") << false
-                                                   << QString() << QString() << false;
-        QTest::newRow("no-break space is not the mark here") << body + QStringLiteral("\u00a0\r\n") << false << QString()
-                                                             << QString() << false;
+        QTest::newRow("capital F is not the mark")
+            << body + QStringLiteral("[Tunewright] Filter used\r\n") << false << QString() << QString() << false;
+        QTest::newRow("no-break space is not the mark here")
+            << body + QStringLiteral("\u00a0\r\n") << false << QString() << QString() << false;
     }
     void deriveSource()
     {
@@ -93,7 +96,8 @@ private slots:
         test::FakeInstallation inst(tmp.path());
         const QString path = inst.addLyrics(QStringLiteral("A/A - B.txt"), QByteArray("x\r\n\0y\xe9", 6));
         QCOMPARE(readLyricsBytes(path), std::optional<QByteArray>(QByteArray("x\r\n\0y\xe9", 6)));
-        QCOMPARE(readLyricsText(path, CodePage()), std::optional<QString>(QStringLiteral("x\r\n") + QChar(0) + QStringLiteral("y\u00e9")));
+        QCOMPARE(readLyricsText(path, CodePage()),
+                 std::optional<QString>(QStringLiteral("x\r\n") + QChar(0) + QStringLiteral("y\u00e9")));
         const QString empty = inst.addLyrics(QStringLiteral("A/A - Empty.txt"), QByteArray());
         QCOMPARE(readLyricsBytes(empty), std::optional<QByteArray>(QByteArray()));
         QVERIFY(!readLyricsBytes(inst.lyricsPath() + QStringLiteral("A/missing.txt")));
@@ -110,7 +114,8 @@ private slots:
         QTest::newRow("blank lines kept") << QStringLiteral("a\n\n\nb") << QByteArray("a\r\n\r\n\r\nb\r\n");
         QTest::newRow("CR LF already there not doubled") << QStringLiteral("a\r\nb\r\n") << QByteArray("a\r\nb\r\n");
         QTest::newRow("empty text") << QString() << QByteArray("\r\n");
-        QTest::newRow("code page bytes") << QStringLiteral("caf\u00e9 \u20ac\u00a0") << QByteArray("caf\xe9 \x80\xa0\r\n");
+        QTest::newRow("code page bytes") << QStringLiteral("caf\u00e9 \u20ac\u00a0")
+                                         << QByteArray("caf\xe9 \x80\xa0\r\n");
     }
     void writesWithCrLf()
     {
@@ -128,13 +133,15 @@ private slots:
     {
         QTemporaryDir tmp;
         test::FakeInstallation inst(tmp.path());
-        const QString path = inst.addLyrics(QStringLiteral("A/A - B.txt"), "la\r\n----------------\r\n* Downloaded from: http://a.example/p");
+        const QString path = inst.addLyrics(QStringLiteral("A/A - B.txt"),
+                                            "la\r\n----------------\r\n* Downloaded from: http://a.example/p");
         for (int round = 0; round < 3; ++round) {
             // What the window does: file -> box (LF), mark, save.
             const QString box = readLyricsText(path, CodePage())->replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
             QVERIFY(writeLyricsFile(path, withFilterMark(box), CodePage()).ok());
         }
-        QCOMPARE(test::readAll(path), QByteArray("la\r\n----------------\r\n* Downloaded from: http://a.example/p\xa0\r\n"));
+        QCOMPARE(test::readAll(path),
+                 QByteArray("la\r\n----------------\r\n* Downloaded from: http://a.example/p\xa0\r\n"));
         QCOMPARE(deriveLyricsSource(*readLyricsText(path, CodePage())).strPage, QStringLiteral("http://a.example/p"));
     }
 
@@ -169,12 +176,14 @@ private slots:
         test::FakeInstallation inst(tmp.path());
         const QString path = inst.addLyrics(QStringLiteral("A/A - B.txt"), "old\r\n");
 
-        const LyricsWriteResult unencodable = writeLyricsFile(path, QStringLiteral("caf\u00e9 \u0416 \u4e2d"), CodePage());
+        const LyricsWriteResult unencodable =
+            writeLyricsFile(path, QStringLiteral("caf\u00e9 \u0416 \u4e2d"), CodePage());
         QCOMPARE(unencodable.status, LyricsWriteStatus::Unencodable);
         QCOMPARE(unencodable.detail, QStringLiteral("\u0416"));
         QCOMPARE(test::readAll(path), QByteArray("old\r\n"));
         // The same text fits the Cyrillic code page but for the last character.
-        QCOMPARE(writeLyricsFile(path, QStringLiteral("\u0416"), CodePage::forFontCharset(204)).status, LyricsWriteStatus::Ok);
+        QCOMPARE(writeLyricsFile(path, QStringLiteral("\u0416"), CodePage::forFontCharset(204)).status,
+                 LyricsWriteStatus::Ok);
 
         const QString fresh = inst.lyricsPath() + QStringLiteral("A/A - New.txt");
         QCOMPARE(writeLyricsFile(fresh, QStringLiteral("\u4e2d"), CodePage()).status, LyricsWriteStatus::Unencodable);
@@ -185,7 +194,8 @@ private slots:
         test::setReadOnly(path, false);
         QCOMPARE(test::readAll(path), QByteArray("\xc6\r\n"));
 
-        const LyricsWriteResult noFolder = writeLyricsFile(inst.lyricsPath() + QStringLiteral("Z/missing/x.txt"), QStringLiteral("x"), CodePage());
+        const LyricsWriteResult noFolder =
+            writeLyricsFile(inst.lyricsPath() + QStringLiteral("Z/missing/x.txt"), QStringLiteral("x"), CodePage());
         QCOMPARE(noFolder.status, LyricsWriteStatus::Failed);
         QVERIFY(!noFolder.detail.isEmpty());
     }
@@ -200,10 +210,14 @@ private slots:
         QTest::newRow("last character") << QStringLiteral("la") + nbsp << false;
         QTest::newRow("sixth from the end") << QStringLiteral("la") + nbsp + QStringLiteral("abcde") << false;
         QTest::newRow("seventh from the end") << QStringLiteral("la") + nbsp + QStringLiteral("abcdef") << true;
-        QTest::newRow("line ends count as two: inside") << QStringLiteral("la") + nbsp + QStringLiteral("\n\n") << false;
-        QTest::newRow("line ends count as two: outside") << QStringLiteral("la") + nbsp + QStringLiteral("\n\n\n") << true;
-        QTest::newRow("one line end and three letters") << QStringLiteral("la") + nbsp + QStringLiteral("\nabc") << false;
-        QTest::newRow("one line end and four letters") << QStringLiteral("la") + nbsp + QStringLiteral("\nabcd") << true;
+        QTest::newRow("line ends count as two: inside")
+            << QStringLiteral("la") + nbsp + QStringLiteral("\n\n") << false;
+        QTest::newRow("line ends count as two: outside")
+            << QStringLiteral("la") + nbsp + QStringLiteral("\n\n\n") << true;
+        QTest::newRow("one line end and three letters")
+            << QStringLiteral("la") + nbsp + QStringLiteral("\nabc") << false;
+        QTest::newRow("one line end and four letters")
+            << QStringLiteral("la") + nbsp + QStringLiteral("\nabcd") << true;
     }
     void filterMark()
     {

@@ -43,7 +43,8 @@ QStringList byPosition(const NodeCollection &n)
                    .arg(n.parentOf(p))
                    .arg(t.key)
                    .arg(t.image)
-                   .arg(t.bold ? QStringLiteral(" bold") : QString(), t.checked ? QStringLiteral(" checked") : QString(),
+                   .arg(t.bold ? QStringLiteral(" bold") : QString(),
+                        t.checked ? QStringLiteral(" checked") : QString(),
                         t.expanded ? QStringLiteral(" open") : QString(), t.tag);
     }
     return out;
@@ -230,10 +231,14 @@ private slots:
     {
         QTest::addColumn<quint32>("seed");
         QTest::addColumn<QStringList>("keystrokes");
-        const QStringList sequences[] = {
-            lines({"n", "ni", "nig", "nigh", "night"}),  lines({"opal"}),         lines({"ka", "kal", "ka", "k"}),
-            lines({"e", "x", "ex"}),                    lines({"ri", "riv", ""}), lines({"o", "on", "one"}),
-            lines({"zzz", "z", ""}),                    lines({"silver", "s", "si", "sil"})};
+        const QStringList sequences[] = {lines({"n", "ni", "nig", "nigh", "night"}),
+                                         lines({"opal"}),
+                                         lines({"ka", "kal", "ka", "k"}),
+                                         lines({"e", "x", "ex"}),
+                                         lines({"ri", "riv", ""}),
+                                         lines({"o", "on", "one"}),
+                                         lines({"zzz", "z", ""}),
+                                         lines({"silver", "s", "si", "sil"})};
         for (quint32 seed : {1u, 2u, 3u}) {
             int i = 0;
             for (const QStringList &keys : sequences)

@@ -9,8 +9,7 @@
 
 namespace stanzary::test {
 
-FakeInstallation::FakeInstallation(const QString &root)
-    : m_root(root.endsWith(u'/') ? root : root + u'/')
+FakeInstallation::FakeInstallation(const QString &root) : m_root(root.endsWith(u'/') ? root : root + u'/')
 {
     QDir().mkpath(m_root);
 }
@@ -72,8 +71,8 @@ QByteArray readAll(const QString &path)
 void setReadOnly(const QString &path, bool readOnly)
 {
     QFile::Permissions p = QFile::permissions(path);
-    const QFile::Permissions write = QFileDevice::WriteOwner | QFileDevice::WriteUser
-                                     | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    const QFile::Permissions write =
+        QFileDevice::WriteOwner | QFileDevice::WriteUser | QFileDevice::WriteGroup | QFileDevice::WriteOther;
     QFile::setPermissions(path, readOnly ? (p & ~write) : (p | QFileDevice::WriteOwner | QFileDevice::WriteUser));
 }
 

@@ -15,7 +15,7 @@ public:
     explicit FakeInstallation(const QString &root);
 
     QString root() const { return m_root; }
-    QString hostPath() const { return m_root; }            // "<root>/"
+    QString hostPath() const { return m_root; } // "<root>/"
     QString lyricsPath() const { return m_root + QStringLiteral("lyrics/"); }
 
     // The host's executable placeholder "Tunewright.exe".

@@ -65,10 +65,10 @@ inline ScanResult PlainScanFolder(const QString &folder, QList<TagEntry> &entrie
 // Rows compared field by field (QTest and the benchmark both use it).
 inline bool sameRow(const TaggerRow &a, const TaggerRow &b)
 {
-    return a.checked == b.checked && a.mp3Name == b.mp3Name && a.mp3Path == b.mp3Path
-           && a.hasLyrics3 == b.hasLyrics3 && a.withoutId3v1 == b.withoutId3v1 && a.candidates == b.candidates
-           && a.chosen == b.chosen && a.lyricsName == b.lyricsName && a.lyricsPath == b.lyricsPath
-           && a.filtered == b.filtered && a.sharedLyrics == b.sharedLyrics;
+    return a.checked == b.checked && a.mp3Name == b.mp3Name && a.mp3Path == b.mp3Path && a.hasLyrics3 == b.hasLyrics3
+           && a.withoutId3v1 == b.withoutId3v1 && a.candidates == b.candidates && a.chosen == b.chosen
+           && a.lyricsName == b.lyricsName && a.lyricsPath == b.lyricsPath && a.filtered == b.filtered
+           && a.sharedLyrics == b.sharedLyrics;
 }
 
 inline bool sameRows(const QList<TaggerRow> &a, const QList<TaggerRow> &b)

@@ -15,8 +15,14 @@ using namespace stanzary;
 
 namespace {
 
-QByteArray bytes(const char *s) { return QByteArray(s); }
-QByteArray digits(qint64 n, int width) { return QByteArray::number(n).rightJustified(width, '0'); }
+QByteArray bytes(const char *s)
+{
+    return QByteArray(s);
+}
+QByteArray digits(qint64 n, int width)
+{
+    return QByteArray::number(n).rightJustified(width, '0');
+}
 
 QByteArray v2Tag(const QList<QPair<QByteArray, QByteArray>> &fields, const QByteArray &marker = "LYRICS200")
 {
@@ -156,9 +162,8 @@ private slots:
         QTest::newRow("trailer") << QByteArray("\r\n  la la\r\nsecond \t\r\n\r\n" + trailer)
                                  << QByteArray("la la\r\nsecond\r\n\r\n----------------" + credit);
         QTest::newRow("no trailer keeps blanks") << bytes("\r\nla\r\n\r\n") << QByteArray("\r\nla\r\n\r\n" + credit);
-        QTest::newRow("last trailer wins")
-            << QByteArray("a\r\n" + trailer + "b\r\n" + trailer)
-            << QByteArray("a\r\n" + trailer + "b\r\n\r\n----------------" + credit);
+        QTest::newRow("last trailer wins") << QByteArray("a\r\n" + trailer + "b\r\n" + trailer)
+                                           << QByteArray("a\r\n" + trailer + "b\r\n\r\n----------------" + credit);
         QTest::newRow("empty") << QByteArray() << credit;
     }
     void prepareTagText()
@@ -224,8 +229,11 @@ private slots:
         const QByteArray file = test::readAll(mp3);
         QCOMPARE(file.size(), 1000 + 45 + l + 128);
         QCOMPARE(file.left(1000), audio);
-        const QByteArray expected = "LYRICSBEGIN" "IND00003100" "LYR" + digits(l, 5) + text + digits(30 + l, 6) + "LYRICS200"
-                                    + "TAG" + bytes("Night Train").leftJustified(30, '\0')
+        const QByteArray expected = "LYRICSBEGIN"
+                                    "IND00003100"
+                                    "LYR"
+                                    + digits(l, 5) + text + digits(30 + l, 6) + "LYRICS200" + "TAG"
+                                    + bytes("Night Train").leftJustified(30, '\0')
                                     + bytes("Blue Lake").leftJustified(30, '\0') + QByteArray(30, '\0') + "    "
                                     + QByteArray(28, '\0') + QByteArray("\0\0\xff", 3);
         QCOMPARE(file.mid(1000), expected);
@@ -243,36 +251,39 @@ private slots:
     // exactly with the record, and the sizes add up.
     void layouts_data()
     {
-        QTest::addColumn<QByteArray>("kept");     // bytes that must stay as they are
-        QTest::addColumn<QByteArray>("oldTail");  // what follows them before tagging
-        QTest::addColumn<QByteArray>("record");   // the record the file must end with
+        QTest::addColumn<QByteArray>("kept");    // bytes that must stay as they are
+        QTest::addColumn<QByteArray>("oldTail"); // what follows them before tagging
+        QTest::addColumn<QByteArray>("record");  // the record the file must end with
         QTest::addColumn<QByteArray>("marker");
         QTest::addColumn<QByteArray>("otherField"); // ID of a field that must survive, or empty
         const QByteArray audio = audioBytes(7000);
         const QByteArray made = MakeId3v1("Blue Lake", "Night Train", {}, "    ", 255, 0, {}).toBytes();
-        const QByteArray v2 = v2Tag({{"LYR", "old words here, quite a few of them"}, {"INF", "kept info"}, {"IND", "110"}});
+        const QByteArray v2 =
+            v2Tag({{"LYR", "old words here, quite a few of them"}, {"INF", "kept info"}, {"IND", "110"}});
         const QByteArray v1 = "LYRICSBEGINold v1 lyrics\r\nline twoLYRICSEND";
         QTest::newRow("nothing") << audio << QByteArray() << made << bytes("LYRICS200") << QByteArray();
         QTest::newRow("ID3v1 only") << audio << oldId3v1() << oldId3v1() << bytes("LYRICS200") << QByteArray();
         QTest::newRow("v1 + ID3v1") << audio << v1 + oldId3v1() << oldId3v1() << bytes("LYRICS200") << QByteArray();
         QTest::newRow("v2 + ID3v1") << audio << v2 + oldId3v1() << oldId3v1() << bytes("LYRICS200") << bytes("INF");
         QTest::newRow("v2 without ID3v1") << audio << v2 << made << bytes("LYRICS200") << bytes("INF");
-        QTest::newRow("APE + v2 + ID3v1") << audio + apeTag() << v2 + oldId3v1() << oldId3v1() << bytes("LYRICS200")
-                                          << bytes("INF");
-        QTest::newRow("v2 + APE + ID3v1") << audio + v2 + apeTag() << oldId3v1() << oldId3v1() << bytes("LYRICS200")
-                                          << QByteArray();
+        QTest::newRow("APE + v2 + ID3v1")
+            << audio + apeTag() << v2 + oldId3v1() << oldId3v1() << bytes("LYRICS200") << bytes("INF");
+        QTest::newRow("v2 + APE + ID3v1")
+            << audio + v2 + apeTag() << oldId3v1() << oldId3v1() << bytes("LYRICS200") << QByteArray();
         QTest::newRow("v2.01 + ID3v1") << audio << v2Tag({{"IND", "100"}, {"CRC", "abcd"}}, "LYRICS201") + oldId3v1()
                                        << oldId3v1() << bytes("LYRICS201") << bytes("CRC");
         // Empty fields are not read back: the rewritten tag is 24 bytes shorter.
         QTest::newRow("v2 with empty fields")
-            << audio << v2Tag({{"IND", "100"}, {"EAL", ""}, {"EAR", ""}, {"ETT", ""}, {"LYR", QByteArray(1000, 'x')}}) + oldId3v1()
-                                              << oldId3v1() << bytes("LYRICS200") << QByteArray();
+            << audio
+            << v2Tag({{"IND", "100"}, {"EAL", ""}, {"EAR", ""}, {"ETT", ""}, {"LYR", QByteArray(1000, 'x')}})
+                   + oldId3v1()
+            << oldId3v1() << bytes("LYRICS200") << QByteArray();
         QTest::newRow("v3 stays in place") << audio + v2Tag({{"IND", "1"}}, "LYRICS300") << oldId3v1() << oldId3v1()
                                            << bytes("LYRICS200") << QByteArray();
         QByteArray broken = v2;
         broken.replace("LYRICSBEGIN", "LYRICSBEG1N");
-        QTest::newRow("unreadable v2 stays in place") << audio + broken << oldId3v1() << oldId3v1() << bytes("LYRICS200")
-                                                      << QByteArray();
+        QTest::newRow("unreadable v2 stays in place")
+            << audio + broken << oldId3v1() << oldId3v1() << bytes("LYRICS200") << QByteArray();
     }
     void layouts()
     {
@@ -282,7 +293,11 @@ private slots:
         QFETCH(QByteArray, marker);
         QFETCH(QByteArray, otherField);
         const QString mp3 = write(QStringLiteral("layout.mp3"), kept + oldTail);
-        const QByteArray other = otherField.isEmpty() ? QByteArray() : fieldOf(parseTail(kept + oldTail + (oldTail.endsWith(oldId3v1()) ? QByteArray() : record)), otherField);
+        const QByteArray other =
+            otherField.isEmpty()
+                ? QByteArray()
+                : fieldOf(parseTail(kept + oldTail + (oldTail.endsWith(oldId3v1()) ? QByteArray() : record)),
+                          otherField);
 
         int longestLyr = 0;
         for (const QByteArray &lyrics : {QByteArray(300, 'm'), QByteArray(40, 's'), QByteArray(900, 'L')}) {
@@ -335,7 +350,10 @@ private slots:
     void blanksInTheLyricsAndTheName()
     {
         const QString mp3 = write(QStringLiteral("ff.mp3"), audioBytes(500));
-        QVERIFY(tag(mp3, "a\xff" "b", QStringLiteral("Band - T\u00ffne")));
+        QVERIFY(tag(mp3,
+                    "a\xff"
+                    "b",
+                    QStringLiteral("Band - T\u00ffne")));
         const ParsedTail p = parseTail(test::readAll(mp3));
         QVERIFY(fieldOf(p, "LYR").startsWith("a b\r\n"));
         QCOMPARE(p.id3v1.mid(3, 30), bytes("T ne").leftJustified(30, '\0'));

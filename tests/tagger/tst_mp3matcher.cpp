@@ -23,7 +23,10 @@ using namespace stanzary;
 
 namespace {
 
-QString s(const char *text) { return QString::fromUtf8(text); }
+QString s(const char *text)
+{
+    return QString::fromUtf8(text);
+}
 
 QList<TagEntry> entriesOf(const QStringList &names)
 {
@@ -55,7 +58,10 @@ QByteArray id3v2(const QByteArray &title)
     return "ID3" + QByteArray("\x03\0\0\0\0\0", 6) + char(frame.size()) + frame;
 }
 
-QByteArray audio(int n) { return QByteArray(n, '\x55'); }
+QByteArray audio(int n)
+{
+    return QByteArray(n, '\x55');
+}
 
 const QByteArray Filtered = "words\r\nmore words\r\n[Tunewright] filter used\r\n";
 const QByteArray Unfiltered = "words\r\nmore words, and no mark at the end of them\r\n";
@@ -73,7 +79,7 @@ private slots:
         addSong(nodes, s("Blue  Lake"), s("Night Train"));
         addSong(nodes, s("Zed"), s("Go"));
         nodes.add(QStringLiteral("keylonely"), QStringLiteral("Lonely"), 9); // artist without songs
-        addSong(nodes, s("Blue  Lake"), s("Dawn"));                           // after another artist
+        addSong(nodes, s("Blue  Lake"), s("Dawn"));                          // after another artist
         const QList<TagEntry> e = BuildTagEntries(nodes);
         QCOMPARE(e.size(), 3);
         QCOMPARE(e.at(0).Words, (QStringList{s("Blue"), QString(), s("Lake"), s("-"), s("Night"), s("Train")}));
@@ -100,8 +106,8 @@ private slots:
         QTest::newRow("second LAME3 stays") << QStringList{s("Lame3 - X")} << s("LAME3 x LAME3") << QList<int>{0};
         QTest::newRow("lower-case lame3 stays") << QStringList{s("Lame3 - X")} << s("lame3 x") << QList<int>{0};
         QTest::newRow("first ID3 removed") << QStringList{s("ID3 - Song")} << s("ID3song") << QList<int>{};
-        QTest::newRow("accents ignore case") << QStringList{s("\u00c9t\u00e9 - No\u00ebl")} << s("\u00e9T\u00c9 NO\u00cbL")
-                                             << QList<int>{0};
+        QTest::newRow("accents ignore case")
+            << QStringList{s("\u00c9t\u00e9 - No\u00ebl")} << s("\u00e9T\u00c9 NO\u00cbL") << QList<int>{0};
         QTest::newRow("no words matches all") << QStringList{s("X - Y"), s(" - ")} << s("anything") << QList<int>{1};
         QTest::newRow("repeated word") << QStringList{s("La La - La")} << s("la") << QList<int>{0};
         QTest::newRow("overlapping words") << QStringList{s("abc - bcd")} << s("abcd") << QList<int>{0};
@@ -262,9 +268,9 @@ private slots:
         QTemporaryDir tmp;
         test::FakeInstallation inst(tmp.path());
         NodeCollection nodes;
-        const QList<QPair<QString, QString>> songs{{s("Blue Lake"), s("Night Train")}, {s("Quiet Owls"), s("Ember")},
+        const QList<QPair<QString, QString>> songs{{s("Blue Lake"), s("Night Train")},  {s("Quiet Owls"), s("Ember")},
                                                    {s("Harbor Lights"), s("Low Tide")}, {s("Velvet Fox"), s("Shared")},
-                                                   {s("Marsh Reed"), s("Grey")}, {s("Deep Cellar"), s("Hidden")},
+                                                   {s("Marsh Reed"), s("Grey")},        {s("Deep Cellar"), s("Hidden")},
                                                    {s("Tin Drum"), s("Tagged")}};
         for (const auto &[artist, song] : songs) {
             addSong(nodes, artist, song);
@@ -273,13 +279,13 @@ private slots:
         QList<TagEntry> entries = BuildTagEntries(nodes);
         const EntryWordIndex index(entries);
         const QString mp3s = inst.root() + s("mp3/");
-        inst.writeFile(s("mp3/blue lake-night train.mp3"), audio(2000));                          // name, no tags
-        inst.writeFile(s("mp3/Track01.MP3"), audio(800) + id3v1("Ember", "Quiet Owls"));         // ID3v1, upper case
-        inst.writeFile(s("mp3/sub/track02.mp3"), id3v2("Harbor Lights Low Tide") + audio(900));  // ID3v2
-        inst.writeFile(s("mp3/sub/deeper/Deep Cellar - Hidden.mp3"), audio(100));                 // too deep
+        inst.writeFile(s("mp3/blue lake-night train.mp3"), audio(2000));                        // name, no tags
+        inst.writeFile(s("mp3/Track01.MP3"), audio(800) + id3v1("Ember", "Quiet Owls"));        // ID3v1, upper case
+        inst.writeFile(s("mp3/sub/track02.mp3"), id3v2("Harbor Lights Low Tide") + audio(900)); // ID3v2
+        inst.writeFile(s("mp3/sub/deeper/Deep Cellar - Hidden.mp3"), audio(100));               // too deep
         inst.writeFile(s("mp3/a/velvet fox shared 1.mp3"), audio(300));
         inst.writeFile(s("mp3/a/velvet fox shared 2.mp3"), audio(300));
-        inst.writeFile(s("mp3/marsh reed grey.mp3"), audio(40));                                 // short, unfiltered
+        inst.writeFile(s("mp3/marsh reed grey.mp3"), audio(40)); // short, unfiltered
         inst.writeFile(s("mp3/tin drum tagged.mp3"),
                        audio(600) + "LYRICSBEGININD00003100000022LYRICS200" + id3v1("x", "y")); // holds Lyrics3
         inst.writeFile(s("mp3/nothing here.mp3"), audio(700));
@@ -403,7 +409,8 @@ private slots:
         const EntryWordIndex index(entries);
         auto scan = std::async(std::launch::async, [&] {
             const bool piped = HasFilterMark(inst.lyricsPath() + s("Piped - Song.txt"));
-            return std::make_pair(piped, ScanFolder(inst.root() + s("m/"), entries, index, inst.lyricsPath(), CodePage()));
+            return std::make_pair(piped,
+                                  ScanFolder(inst.root() + s("m/"), entries, index, inst.lyricsPath(), CodePage()));
         });
         const bool finished = scan.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
         while (scan.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready) {
@@ -426,7 +433,8 @@ private slots:
         test::FakeInstallation inst(tmp.path());
         inst.writeFile(s("m/some song.mp3"), audio(10));
         QList<TagEntry> none;
-        const ScanResult noSongs = ScanFolder(inst.root() + s("m/"), none, EntryWordIndex(none), inst.lyricsPath(), CodePage());
+        const ScanResult noSongs =
+            ScanFolder(inst.root() + s("m/"), none, EntryWordIndex(none), inst.lyricsPath(), CodePage());
         QVERIFY(noSongs.rows.isEmpty());
         QCOMPARE(noSongs.filesParsed, 1);
 

@@ -7,7 +7,10 @@ using namespace stanzary;
 
 namespace {
 
-QByteArray bytes(const char *s) { return QByteArray(s); }
+QByteArray bytes(const char *s)
+{
+    return QByteArray(s);
+}
 
 // A Lyrics3 v2 tag built by hand: "LYRICSBEGIN", fields, six-digit size, marker.
 QByteArray v2Tag(const QList<QPair<QByteArray, QByteArray>> &fields, const QByteArray &marker = "LYRICS200")
@@ -20,15 +23,18 @@ QByteArray v2Tag(const QList<QPair<QByteArray, QByteArray>> &fields, const QByte
 
 QByteArray id3v1(const QByteArray &title = "Title")
 {
-    QByteArray r = "TAG" + title.leftJustified(30, '\0', true) + QByteArray(30, 'A') + QByteArray(30, '\0')
-                   + "1999" + QByteArray(28, '\0');
+    QByteArray r = "TAG" + title.leftJustified(30, '\0', true) + QByteArray(30, 'A') + QByteArray(30, '\0') + "1999"
+                   + QByteArray(28, '\0');
     r += '\0';
     r += '\x05';
     r += '\x11';
     return r;
 }
 
-QByteArray audio(int n) { return QByteArray(n, '\xaa'); }
+QByteArray audio(int n)
+{
+    return QByteArray(n, '\xaa');
+}
 
 struct Read
 {
@@ -70,7 +76,8 @@ private slots:
         QTest::newRow("v2.00 before ID3v1") << a + v2Tag({{"IND", "100"}}) + id3v1() << bytes("LYRICS200");
         QTest::newRow("v2.00 without ID3v1") << a + v2Tag({{"IND", "100"}}) << bytes("LYRICS200");
         QTest::newRow("v2.01 as read") << a + v2Tag({{"IND", "100"}}, "LYRICS201") + id3v1() << bytes("LYRICS201");
-        QTest::newRow("v3 is higher") << a + v2Tag({{"IND", "100"}}, "LYRICS300") + id3v1() << bytes("LyricsVersionHigher");
+        QTest::newRow("v3 is higher") << a + v2Tag({{"IND", "100"}}, "LYRICS300") + id3v1()
+                                      << bytes("LyricsVersionHigher");
         QTest::newRow("lower case is none") << a + v2Tag({{"IND", "100"}}, "lyrics200") + id3v1() << bytes("NoLyrics");
         QTest::newRow("v1") << a + "LYRICSBEGINla laLYRICSEND" << bytes("Lyrics3v1");
         QTest::newRow("nothing") << a << bytes("NoLyrics");
@@ -253,7 +260,9 @@ private slots:
         QCOMPARE(fields.at(1).ID, bytes("LYR"));
         QCOMPARE(fields.at(1).Data.size(), 99999);
         QCOMPARE(fields.at(1).Size, bytes("99999"));
-        SetField(fields, "AUT", "a\xff" "b");
+        SetField(fields, "AUT",
+                 "a\xff"
+                 "b");
         QCOMPARE(fields.last().Data, bytes("a b"));
         QCOMPARE(fields.size(), 3);
     }

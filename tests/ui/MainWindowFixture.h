@@ -3,10 +3,10 @@
 // A started Stanzary on a fake installation, for the main window's tests.
 
 #include "FakeInstallation.h"
+#include "ui/NodeTreeModel.h"
 #include "ui/StartUp.h"
 #include "ui/UserDialogs.h"
 #include "ui/frmMain.h"
-#include "ui/NodeTreeModel.h"
 
 #include <QAbstractItemView>
 #include <QAction>

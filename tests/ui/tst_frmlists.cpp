@@ -212,11 +212,9 @@ void tst_frmlists::deleteSeveralSelected_data()
     QTest::addColumn<QStringList>("left");
     QTest::addColumn<bool>("deleteKey");
     QTest::newRow("first, middle, last") << true << QList<int>{0, 2, 4} << entries({"b - 2", "d - 4"}) << false;
-    QTest::newRow("neighbours, Delete key") << true << QList<int>{1, 2} << entries({"a - 1", "d - 4", "e - 5"})
-                                            << true;
+    QTest::newRow("neighbours, Delete key") << true << QList<int>{1, 2} << entries({"a - 1", "d - 4", "e - 5"}) << true;
     QTest::newRow("all") << false << QList<int>{4, 3, 2, 1, 0} << QStringList() << false;
-    QTest::newRow("none") << false << QList<int>{} << entries({"a - 1", "b - 2", "c - 3", "d - 4", "e - 5"})
-                          << false;
+    QTest::newRow("none") << false << QList<int>{} << entries({"a - 1", "b - 2", "c - 3", "d - 4", "e - 5"}) << false;
 }
 
 void tst_frmlists::deleteSeveralSelected()
@@ -397,8 +395,8 @@ void tst_frmlists::hoverTexts_data()
     QTest::newRow("cmdDelete") << s("cmdDelete") << s("Delete selected entries of current list.");
     QTest::newRow("cmdCreateFullList") << s("cmdCreateFullList")
                                        << s("Create a text list with all entries of current list.");
-    QTest::newRow("cmdCreateSelectedText") << s("cmdCreateSelectedText")
-                                           << s("Create a text list with selected entries of current list.");
+    QTest::newRow("cmdCreateSelectedText")
+        << s("cmdCreateSelectedText") << s("Create a text list with selected entries of current list.");
     QTest::newRow("lblmain") << s("lblmain") << window;
     QTest::newRow("lstRedownload") << s("lstRedownload") << window;
     QTest::newRow("lstDeleted") << s("lstDeleted") << window;
@@ -496,9 +494,9 @@ void tst_frmlists::screenshot()
     const QString folder = qEnvironmentVariable("STANZARY_SHOTS");
     if (folder.isEmpty())
         QSKIP("STANZARY_SHOTS not set");
-    m_lists->redownload.assign(entries({"Amber Road - Quiet Harbour", "Nine Lanterns - Paper Moon Parade",
-                                        "The Willow Set - Kettle Song", "Amber Road - Late Train North",
-                                        "Copper Fields - Window Light"}));
+    m_lists->redownload.assign(
+        entries({"Amber Road - Quiet Harbour", "Nine Lanterns - Paper Moon Parade", "The Willow Set - Kettle Song",
+                 "Amber Road - Late Train North", "Copper Fields - Window Light"}));
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
     select(list("lstRedownload"), {1, 3});

@@ -108,8 +108,8 @@ private slots:
 
     void withoutRealTimeSearchOnlyEnterFilters()
     {
-        QSettings(QStringLiteral("Zeph"), QStringLiteral("Zeph")).setValue(QStringLiteral("Config/RealTimeSearch"),
-                                                                         QStringLiteral("False"));
+        QSettings(QStringLiteral("Zeph"), QStringLiteral("Zeph"))
+            .setValue(QStringLiteral("Config/RealTimeSearch"), QStringLiteral("False"));
         StartedApp app(threeSongs);
         QTest::keyClicks(app.window()->txtSearch, QStringLiteral("solo"));
         QCOMPARE(app.state().nodes.count(), 5);
@@ -224,8 +224,8 @@ private slots:
         app.button("Delete")->trigger();
         QVERIFY(!QFile::exists(app.install.lyricsPath() + QStringLiteral("B/Band - Beta.txt")));
         // in the trash, so that a mistaken delete can be undone
-        const QString trash = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
-                              + QStringLiteral("/Trash/files/");
+        const QString trash =
+            QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Trash/files/");
         QVERIFY(!QDir(trash).entryList({QStringLiteral("Band - Beta.txt*")}).isEmpty());
         QCOMPARE(app.label("lblLyricsCount"), QStringLiteral("Lyrics: 2"));
         QCOMPARE(app.label("lblTimestampsSmall"), QStringLiteral("0 downloaded"));
@@ -359,8 +359,8 @@ private slots:
 
     void maximisedWindowOpensMaximised()
     {
-        QSettings(QStringLiteral("Zeph"), QStringLiteral("Zeph")).setValue(QStringLiteral("Config/FrmMaximized"),
-                                                                         QStringLiteral("True"));
+        QSettings(QStringLiteral("Zeph"), QStringLiteral("Zeph"))
+            .setValue(QStringLiteral("Config/FrmMaximized"), QStringLiteral("True"));
         StartedApp app(threeSongs);
         QVERIFY(app.window()->isMaximized());
     }

@@ -11,13 +11,11 @@ using namespace stanzary;
 
 namespace {
 
-const QList<int> kExpected{2, 4, 6, 7, 8, 9, 10, 11, 13, 15, 16, 17, 18,
-                           19, 20, 21, 22, 23, 24, 25, 26, 27, 28};
+const QList<int> kExpected{2, 4, 6, 7, 8, 9, 10, 11, 13, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28};
 
 QImage render(int index, int size, QIcon::Mode mode = QIcon::Normal)
 {
-    return IconSet::icon(index).pixmap(QSize(size, size), 1.0, mode).toImage().convertToFormat(
-        QImage::Format_ARGB32);
+    return IconSet::icon(index).pixmap(QSize(size, size), 1.0, mode).toImage().convertToFormat(QImage::Format_ARGB32);
 }
 
 int opaquePixels(const QImage &image)
@@ -134,11 +132,10 @@ void tst_IconSet::disabledLooksDifferent()
 
 void tst_IconSet::toolbarKeys()
 {
-    const QStringList keys{QStringLiteral("Save"),          QStringLiteral("Delete"),
-                           QStringLiteral("MarkRedownload"), QStringLiteral("Lists"),
-                           QStringLiteral("OpenInBrowser"), QStringLiteral("VisitSite"),
-                           QStringLiteral("Lyrics3"),       QStringLiteral("SearchKaraoke"),
-                           QStringLiteral("JoinLyrics"),    QStringLiteral("Options")};
+    const QStringList keys{QStringLiteral("Save"),    QStringLiteral("Delete"),        QStringLiteral("MarkRedownload"),
+                           QStringLiteral("Lists"),   QStringLiteral("OpenInBrowser"), QStringLiteral("VisitSite"),
+                           QStringLiteral("Lyrics3"), QStringLiteral("SearchKaraoke"), QStringLiteral("JoinLyrics"),
+                           QStringLiteral("Options")};
     for (int i = 0; i < keys.size(); ++i) {
         QCOMPARE(IconSet::toolbarIndex(keys[i]), ToolbarIcon::Save + i);
         QVERIFY(!IconSet::toolbarIcon(keys[i]).isNull());

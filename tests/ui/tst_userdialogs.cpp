@@ -220,8 +220,9 @@ void tst_UserDialogs::realInputBox()
         box->setTextValue(QStringLiteral("New Artist"));
         box->accept();
     });
-    QCOMPARE(d.inputText(QStringLiteral("New lyrics"), QStringLiteral("ARTIST/BAND name"), QStringLiteral("Old Artist")),
-             std::optional<QString>(QStringLiteral("New Artist")));
+    QCOMPARE(
+        d.inputText(QStringLiteral("New lyrics"), QStringLiteral("ARTIST/BAND name"), QStringLiteral("Old Artist")),
+        std::optional<QString>(QStringLiteral("New Artist")));
     QCOMPARE(label, QStringLiteral("ARTIST/BAND name"));
 
     whenOpen<QInputDialog>([](QInputDialog *box) { box->reject(); });
