@@ -21,21 +21,21 @@ const QString &configGroup()
 
 // A number key: its stored value as a single-precision number, the default
 // when the key is absent, 0 when the stored text does not convert.
-double readNumber(const QSettings &store, const QString &key, double fallback)
+double readNumber(const QSettings &store, const ConfigKey &key)
 {
-    const QVariant stored = store.value(key);
+    const QVariant stored = store.value(QLatin1StringView(key.name));
     if (!stored.isValid())
-        return static_cast<double>(static_cast<float>(fallback));
+        return static_cast<double>(static_cast<float>(key.defaultValue));
     return static_cast<double>(configNumber(stored.toString()).value_or(0.0F));
 }
 
 // A flag key: the stored value, the default when absent; a stored text that
 // does not convert leaves flag unchanged.
-void readFlag(const QSettings &store, const QString &key, bool fallback, bool &flag)
+void readFlag(const QSettings &store, const ConfigKey &key, bool &flag)
 {
-    const QVariant stored = store.value(key);
+    const QVariant stored = store.value(QLatin1StringView(key.name));
     if (!stored.isValid()) {
-        flag = fallback;
+        flag = key.defaultValue != 0;
         return;
     }
     if (const auto value = configBool(stored.toString()))
@@ -43,6 +43,37 @@ void readFlag(const QSettings &store, const QString &key, bool fallback, bool &f
 }
 
 } // namespace
+
+const QList<ConfigKey> &configKeys()
+{
+    using G = StoredGeometry;
+    static const QList<ConfigKey> keys = {
+        {"FrmTop", 1000, &G::FrmTop},
+        {"FrmLeft", 1000, &G::FrmLeft},
+        {"FrmWidth", 12500, &G::FrmWidth},
+        {"FrmHeight", 8500, &G::FrmHeight},
+        {"SplitPos", 3500, &G::SplitPos},
+        {"FrmMaximized", 0, nullptr, &G::FrmMaximized},
+        {"EnableSearch", 1, nullptr, nullptr, &basMain::blnEnableSearch},
+        {"RealTimeSearch", 1, nullptr, nullptr, &basMain::blnRealTimeSearch},
+        {"LoadKasEditor", 1, nullptr, nullptr, &basMain::blnLoadKasEditor},
+        {"CheckUnfilteredSongs", 1, nullptr, nullptr, &basMain::blnCheckUnfilteredSongs},
+        {"CheckForAvaliableTimestamps", 1, nullptr, nullptr, &basMain::blnCheckForAvaliableTimestamps},
+    };
+    return keys;
+}
+
+StoredGeometry StoredGeometry::defaults()
+{
+    StoredGeometry g;
+    for (const ConfigKey &key : configKeys()) {
+        if (key.number)
+            g.*key.number = key.defaultValue;
+        else if (key.geometryFlag)
+            g.*key.geometryFlag = key.defaultValue != 0;
+    }
+    return g;
+}
 
 QString configBoolText(bool value)
 {
@@ -95,20 +126,16 @@ StoredGeometry LoadConfig(basMain &state)
 
 StoredGeometry LoadConfig(basMain &state, QSettings &store, const HostRegistry &registry)
 {
-    const StoredGeometry defaults;
-    StoredGeometry geometry;
+    StoredGeometry geometry = StoredGeometry::defaults();
     store.beginGroup(configGroup());
-    geometry.FrmTop = readNumber(store, QStringLiteral("FrmTop"), defaults.FrmTop);
-    geometry.FrmLeft = readNumber(store, QStringLiteral("FrmLeft"), defaults.FrmLeft);
-    geometry.FrmWidth = readNumber(store, QStringLiteral("FrmWidth"), defaults.FrmWidth);
-    geometry.FrmHeight = readNumber(store, QStringLiteral("FrmHeight"), defaults.FrmHeight);
-    geometry.SplitPos = readNumber(store, QStringLiteral("SplitPos"), defaults.SplitPos);
-    readFlag(store, QStringLiteral("FrmMaximized"), false, geometry.FrmMaximized);
-    readFlag(store, QStringLiteral("EnableSearch"), true, state.blnEnableSearch);
-    readFlag(store, QStringLiteral("RealTimeSearch"), true, state.blnRealTimeSearch);
-    readFlag(store, QStringLiteral("LoadKasEditor"), true, state.blnLoadKasEditor);
-    readFlag(store, QStringLiteral("CheckUnfilteredSongs"), true, state.blnCheckUnfilteredSongs);
-    readFlag(store, QStringLiteral("CheckForAvaliableTimestamps"), true, state.blnCheckForAvaliableTimestamps);
+    for (const ConfigKey &key : configKeys()) {
+        if (key.number)
+            geometry.*key.number = readNumber(store, key);
+        else if (key.geometryFlag)
+            readFlag(store, key, geometry.*key.geometryFlag);
+        else
+            readFlag(store, key, state.*key.option);
+    }
     store.endGroup();
 
     // Scans follow the availability option as it stood at start.
@@ -126,17 +153,15 @@ void SaveConfig(const basMain &state, const StoredGeometry &geometry)
 void SaveConfig(const basMain &state, const StoredGeometry &geometry, QSettings &store)
 {
     store.beginGroup(configGroup());
-    store.setValue(QStringLiteral("FrmTop"), configNumberText(geometry.FrmTop));
-    store.setValue(QStringLiteral("FrmLeft"), configNumberText(geometry.FrmLeft));
-    store.setValue(QStringLiteral("FrmWidth"), configNumberText(geometry.FrmWidth));
-    store.setValue(QStringLiteral("FrmHeight"), configNumberText(geometry.FrmHeight));
-    store.setValue(QStringLiteral("SplitPos"), configNumberText(geometry.SplitPos));
-    store.setValue(QStringLiteral("FrmMaximized"), configBoolText(geometry.FrmMaximized));
-    store.setValue(QStringLiteral("EnableSearch"), configBoolText(state.blnEnableSearch));
-    store.setValue(QStringLiteral("RealTimeSearch"), configBoolText(state.blnRealTimeSearch));
-    store.setValue(QStringLiteral("LoadKasEditor"), configBoolText(state.blnLoadKasEditor));
-    store.setValue(QStringLiteral("CheckUnfilteredSongs"), configBoolText(state.blnCheckUnfilteredSongs));
-    store.setValue(QStringLiteral("CheckForAvaliableTimestamps"), configBoolText(state.blnCheckForAvaliableTimestamps));
+    for (const ConfigKey &key : configKeys()) {
+        const QString name = QLatin1StringView(key.name);
+        if (key.number)
+            store.setValue(name, configNumberText(geometry.*key.number));
+        else if (key.geometryFlag)
+            store.setValue(name, configBoolText(geometry.*key.geometryFlag));
+        else
+            store.setValue(name, configBoolText(state.*key.option));
+    }
     store.endGroup();
     store.sync();
 }

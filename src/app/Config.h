@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 #include <memory>
@@ -16,13 +17,33 @@ class HostRegistry;
 // them to the window (and reading them back at exit) is the window's part.
 struct StoredGeometry
 {
-    double FrmTop = 1000, FrmLeft = 1000, FrmWidth = 12500, FrmHeight = 8500, SplitPos = 3500;
+    double FrmTop = 0, FrmLeft = 0, FrmWidth = 0, FrmHeight = 0, SplitPos = 0;
     bool FrmMaximized = false;
+
+    // The first start's geometry: every value at its key's default.
+    static StoredGeometry defaults();
 
     // Where the splitter starts: SplitPos, or a third of FrmWidth when the
     // stored position is not left of the window's right edge.
     double splitterStart() const { return SplitPos < FrmWidth ? SplitPos : FrmWidth / 3; }
 };
+
+// One configuration key: its name in the store, its default, and the value
+// it holds - a number of the window's geometry, a flag of the geometry, or
+// one of the shared option flags. Exactly one of the three targets is set.
+struct ConfigKey
+{
+    const char *name;
+    double defaultValue; // flags: 1 for True, 0 for False
+    double StoredGeometry::*number = nullptr;
+    bool StoredGeometry::*geometryFlag = nullptr;
+    bool basMain::*option = nullptr;
+
+    bool isNumber() const { return number != nullptr; }
+};
+
+// The eleven keys, in the order they are read and written.
+const QList<ConfigKey> &configKeys();
 
 // The program's own settings store: application "Zeph" (native format, so
 // ~/.config/Zeph/Zeph.conf on Linux); the keys live in group "Config".

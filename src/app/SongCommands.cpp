@@ -57,6 +57,7 @@ LyricsDetails ShowLyricsDetails(basMain &state)
     LyricsDetails d;
     const std::optional<QByteArray> bytes = readLyricsBytes(state.strCurrentFile);
     d.fileFound = bytes.has_value();
+    d.fileExists = d.fileFound || QFileInfo::exists(state.strCurrentFile);
     d.text = bytes ? state.codePage.decode(*bytes) : QString();
     d.lblArtist = state.strCurrentArtist;
     d.lblSong2 = state.strCurrentSong;
@@ -85,13 +86,11 @@ QString currentListEntry(const basMain &state)
     return listEntry(state.strCurrentArtist, state.strCurrentSong);
 }
 
-namespace {
-
-bool removeLyricsFile(const QString &path)
+bool removeLyricsFile(const QString &path, QString *reason)
 {
-    // The trash keeps a mistaken delete recoverable. It lives in the per-user
-    // data folder, which must exist for the trash to be made there; a trash
-    // that could not be set up properly (a relative place) is not used.
+    // The trash lives in the per-user data folder, which must exist for the
+    // trash to be made there; a trash that could not be set up properly (a
+    // relative place) is not used.
     QDir().mkpath(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
     QString inTrash;
     if (QFile::moveToTrash(path, &inTrash)) {
@@ -99,12 +98,15 @@ bool removeLyricsFile(const QString &path)
             return true;
         QFile::rename(inTrash, path);
     }
-    return QFile::remove(path);
+    QFile file(path);
+    if (file.remove())
+        return true;
+    if (reason)
+        *reason = file.errorString();
+    return false;
 }
 
-} // namespace
-
-DeleteOutcome DeleteCurrentSong(basMain &state, SongLists &lists)
+DeleteOutcome DeleteCurrentSong(basMain &state, SongLists &lists, const FileRemover &remove)
 {
     DeleteOutcome out;
     if (state.strCurrentFile.isEmpty() || !QFile::exists(state.strCurrentFile)) {
@@ -112,6 +114,10 @@ DeleteOutcome DeleteCurrentSong(basMain &state, SongLists &lists)
         return out;
     }
     const bool hadTimestampFile = KasFileExists(state.strCurrentFile);
+    if (!remove(state.strCurrentFile, &out.failure)) {
+        out.fileDeleteFailed = true;
+        return out;
+    }
 
     // The node is found by its key: a search since the song was chosen may
     // have moved every position.
@@ -130,7 +136,6 @@ DeleteOutcome DeleteCurrentSong(basMain &state, SongLists &lists)
     }
     removeFromSnapshot(state, state.strCurrentKey);
 
-    out.fileDeleteFailed = !removeLyricsFile(state.strCurrentFile);
     out.nodeToChoose = parent > 0 && parent <= nodes.count() ? parent : 0;
     lists.deleted.append(currentListEntry(state));
     out.collectionEmpty = state.intLyricsCount <= 0;

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QUrl>
 
+#include <functional>
+
 #include <optional>
 
 namespace stanzary {
@@ -15,8 +17,9 @@ class SongLists;
 // What the details view shows for the chosen song, worked out from its file.
 struct LyricsDetails
 {
-    bool fileFound = false; // false: the window says "File wasn't found"
-    QString text;           // the whole file, decoded (CR LF line ends)
+    bool fileFound = false;  // the file was read
+    bool fileExists = false; // not read, but there: it cannot be read (rather than not found)
+    QString text;            // the whole file, decoded (CR LF line ends)
     QString lblArtist, lblSong2, lblKaraoke, lblWebsite, lblBrowser, lblFilter;
     bool loadKaraokeEditor = false; // timestamps exist and the editor is to load them
     bool hideKaraokeEditor = false; // the song has no timestamps
@@ -37,15 +40,24 @@ LyricsDetails ShowLyricsDetails(basMain &state);
 struct DeleteOutcome
 {
     bool nothingToDelete = false;  // the file is gone: beep, nothing changed
-    bool fileDeleteFailed = false; // "Couldn't delete file. File was not found"
+    bool fileDeleteFailed = false; // the file stays, and so does everything else
+    QString failure;               // why it could not be deleted
     int nodeToChoose = 0;          // position whose node the window chooses next, 0 for none
     CountPanelTexts counts;        // the count panel after the delete
     bool collectionEmpty = false;  // disable Search Kar and the search box
 };
 
-// Deletes the current song: counters, tree, snapshot, file (to the trash where
-// the desktop has one, so a mistake can be undone), deleted list.
-DeleteOutcome DeleteCurrentSong(basMain &state, SongLists &lists);
+// Removes a file; false with the reason when it could not.
+using FileRemover = std::function<bool(const QString &path, QString *reason)>;
+
+// Moves a lyrics file to the desktop's trash, so that a mistake can be
+// undone, or removes it where there is no trash.
+bool removeLyricsFile(const QString &path, QString *reason);
+
+// Deletes the current song's file and then its traces: counters, tree,
+// snapshot and the deleted list. When the file cannot be deleted nothing
+// else changes, so the song stays where the user sees it.
+DeleteOutcome DeleteCurrentSong(basMain &state, SongLists &lists, const FileRemover &remove = removeLyricsFile);
 
 // The current song's list entry ("Artist - Song").
 QString currentListEntry(const basMain &state);

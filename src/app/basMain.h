@@ -33,6 +33,9 @@ public:
 
     // The plug-in's own folder (where the program runs), ending with "/".
     QString strProgramPath;
+    // Where the host's registry entry was looked for ("the registry file
+    // ~/.wine/system.reg"), for telling the user when it was not found.
+    QString strHostRegistryPlace;
 
     // Options.
     bool blnEnableSearch = true;
@@ -46,6 +49,10 @@ public:
     int intLyricsCount = 0;
     int intTimestampsDownloaded = 0;
     int intTimestampsAvaliable = 0;
+
+    // The karaoke index's record count ("10", "10.4") as the last scan read
+    // it; null when that scan did not look at the index.
+    QString strIndexRecordCount;
 
     // The full tree after the last scan.
     QList<TreeNodeRecord> NodeSnapshot;

@@ -306,6 +306,11 @@ QString WineRegistry::defaultPrefix()
     return QDir::homePath() + QStringLiteral("/.wine");
 }
 
+QString WineRegistry::place() const
+{
+    return QStringLiteral("the registry file ") + m_prefix + QStringLiteral("system.reg");
+}
+
 std::optional<QString> WineRegistry::firstValueOfKey(const QString &keyPath) const
 {
     QFile file(m_prefix + QStringLiteral("system.reg"));

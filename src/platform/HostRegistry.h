@@ -26,6 +26,10 @@ public:
     // A path as the host wrote it, as a path of this system (separator "/").
     // A trailing separator is kept.
     virtual QString localPath(const QString &hostPath) const = 0;
+
+    // Where the entry is looked for, for telling the user ("the registry
+    // file ~/.wine/system.reg").
+    virtual QString place() const { return QStringLiteral("the registry"); }
 };
 
 // The registry of the platform the program runs on. Elsewhere than Windows
@@ -62,6 +66,7 @@ public:
     // "\\server\share\x" goes through "dosdevices/unc". Other paths only have
     // "\" turned into "/".
     QString localPath(const QString &hostPath) const override;
+    QString place() const override;
 
 private:
     std::optional<QString> firstValueOfKey(const QString &keyPath) const;

@@ -25,7 +25,9 @@ bool isReadOnlyFile(const QString &path);
 
 // Writes data as the whole new content of path through QSaveFile: the new
 // content is complete on disk before it replaces the old, so a failure leaves
-// the old file as it was. A read-only target is refused.
+// the old file as it was. A read-only target is refused. In a folder where no
+// new file can be made, a writable file is written in place: that keeps its
+// hard links and owner but is not protected against a failure mid-write.
 WriteResult writeFileSafely(const QString &path, const QByteArray &data);
 
 } // namespace stanzary

@@ -5,9 +5,7 @@
 #include "platform/DirListing.h"
 #include "store/SongNames.h"
 
-#include <QCoreApplication>
 #include <QDir>
-#include <QEventLoop>
 #include <QFileInfo>
 #include <QLocale>
 
@@ -291,7 +289,7 @@ void SnapshotTree(basMain &state)
     state.NodeSnapshot = std::move(snapshot);
 }
 
-CountPanelTexts BuildTree(basMain &state, const std::function<void(const CountPanelTexts &)> &showCounts)
+CountPanelTexts BuildTree(basMain &state, const TreeScanCallbacks &callbacks)
 {
     state.intLyricsCount = 0;
     state.intTimestampsDownloaded = 0;
@@ -315,8 +313,7 @@ CountPanelTexts BuildTree(basMain &state, const std::function<void(const CountPa
     }
 
     CountPanelTexts texts = countPanelTexts(state);
-    if (index)
-        texts.indexRecordCount = index->recordCountText();
+    state.strIndexRecordCount = index ? index->recordCountText() : QString();
     index.reset();
 
     // The snapshot is taken whenever there are songs, so that a search turned
@@ -328,21 +325,19 @@ CountPanelTexts BuildTree(basMain &state, const std::function<void(const CountPa
     else
         state.NodeSnapshot.clear();
 
-    if (showCounts)
-        showCounts(texts);
-    // Paint the new tree and labels; keys and clicks wait until the scan
-    // has returned, so that no command runs in the middle of it.
-    if (QCoreApplication::instance())
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    if (callbacks.showCounts)
+        callbacks.showCounts(texts);
+    if (callbacks.processEvents)
+        callbacks.processEvents();
     return texts;
 }
 
-CountPanelTexts RescanTree(basMain &state, const std::function<void(const CountPanelTexts &)> &showCounts)
+CountPanelTexts RescanTree(basMain &state, const TreeScanCallbacks &callbacks)
 {
     // Two resets (the clear, then the scan's own bulk scope), so that the
     // scan's pending events paint the finished tree, not one in mid-reset.
     state.nodes.clear();
-    return BuildTree(state, showCounts);
+    return BuildTree(state, callbacks);
 }
 
 } // namespace stanzary

@@ -20,26 +20,34 @@ struct CountPanelTexts
     QString lblPercent;
     // No songs: the window disables SearchKaraoke and txtSearch.
     bool collectionEmpty = true;
-    // The karaoke index's record count ("10", "10.4") for the tag of
-    // lblAvaliableCount; null when no index was loaded by this scan.
-    QString indexRecordCount;
+};
+
+// What a scan tells the window while it runs. Either may be empty.
+struct TreeScanCallbacks
+{
+    // Once, with the count-panel texts of the finished scan.
+    std::function<void(const CountPanelTexts &)> showCounts;
+    // Once, after showCounts: the window lets its pending events run, so
+    // that the new tree and labels are painted. The scan itself never runs
+    // an event loop.
+    std::function<void()> processEvents;
 };
 
 // Scans state.strLyricsPath into state.nodes: one root node per artist (key
 // "key" + artist in lower case, image 9) and one child per song (key = the
 // song key, text = the song title, image 10, 7 or 6). Sets the three
-// counters, may switch state.blnSingleDir on (a lyrics folder without
-// subfolders), and fills state.NodeSnapshot.
+// counters and state.strIndexRecordCount, may switch state.blnSingleDir on
+// (a lyrics folder without subfolders), and fills state.NodeSnapshot.
 //
 // The caller clears state.nodes first (RescanTree does both). The snapshot is
-// taken, then showCounts is called once with the count-panel texts, then
-// pending events other than user input run once. A missing lyrics folder
-// gives no nodes and the empty-collection texts; an unknown host, no index.
-CountPanelTexts BuildTree(basMain &state, const std::function<void(const CountPanelTexts &)> &showCounts = {});
+// taken before the callbacks run, so nothing they do to the tree ends up in
+// it. A missing lyrics folder gives no nodes and the empty-collection texts;
+// an unknown host, no index.
+CountPanelTexts BuildTree(basMain &state, const TreeScanCallbacks &callbacks = {});
 
 // Clears the tree and scans again (the F5 key and the
 // options window's manual update).
-CountPanelTexts RescanTree(basMain &state, const std::function<void(const CountPanelTexts &)> &showCounts = {});
+CountPanelTexts RescanTree(basMain &state, const TreeScanCallbacks &callbacks = {});
 
 // Copies every node of state.nodes into state.NodeSnapshot, by position.
 void SnapshotTree(basMain &state);

@@ -5,6 +5,7 @@
 #include "platform/DirListing.h"
 #include "platform/HostRegistry.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
@@ -113,6 +114,7 @@ void FindHostPath(basMain &state, const QString &programDir, const HostRegistry 
         state.strHostPath = program;
     else if (const auto data = registry.firstValue(hostRegistryKey()))
         state.strHostPath = withTrailingSeparator(registry.localPath(*data));
+    state.strHostRegistryPlace = registry.place();
     state.strLyricsPath = lyricsFolderOf(state.strHostPath.isEmpty() ? program : state.strHostPath);
 }
 
@@ -142,6 +144,30 @@ void ReadHostSettings(basMain &state, const HostRegistry &registry)
         const QString value = state.codePage.decode(readingPage.encode(*cachePath).value_or(QByteArray()));
         state.strLyricsPath = withTrailingSeparator(isWindowsPath(value) ? registry.localPath(value) : value);
     }
+}
+
+QString collectionNotFoundNotice(const basMain &state)
+{
+    const QString folder = QDir::toNativeSeparators(state.strLyricsPath);
+    const QString folderState = QFileInfo(state.strLyricsPath).isDir() ? QStringLiteral("holds no lyrics files")
+                                                                       : QStringLiteral("does not exist");
+    const QString cachePath = QStringLiteral("If the lyrics are kept elsewhere, a line \"[CachePath]=<folder>\" in "
+                                             "Tunewright's settings.txt names their folder, and \"[SingleDir]=1\" "
+                                             "there tells that they lie directly in it rather than in one subfolder "
+                                             "per first letter.");
+    if (state.strHostPath.isEmpty()) {
+        return QStringLiteral("Tunewright was not found.\n\nStanzary looked for Tunewright.exe in its own folder (")
+               + QDir::toNativeSeparators(state.strProgramPath)
+               + QStringLiteral(") and for Tunewright's installation in ") + state.strHostRegistryPlace
+               + QStringLiteral(". The lyrics folder it uses instead, ") + folder + QStringLiteral(", ") + folderState
+               + QStringLiteral(".\n\nTo use your Tunewright lyrics, run Stanzary from Tunewright's folder (beside "
+                                "Tunewright.exe), or start it with WINEPREFIX set to the Wine prefix Tunewright is "
+                                "installed in. ")
+               + cachePath;
+    }
+    return QStringLiteral("No lyrics were found.\n\nTunewright is installed in ")
+           + QDir::toNativeSeparators(state.strHostPath) + QStringLiteral("; its lyrics folder ") + folder
+           + QStringLiteral(" ") + folderState + QStringLiteral(".\n\n") + cachePath;
 }
 
 } // namespace stanzary

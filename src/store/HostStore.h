@@ -45,4 +45,9 @@ void ReadHostSettings(basMain &state, const HostRegistry &registry);
 // "lyrics/", or the folder's real name when it differs only in case.
 QString lyricsFolderOf(const QString &installationDir);
 
+// What the window tells the user when a scan found no lyrics: where the host
+// and its lyrics were looked for, and how to point the program at them
+// (beside Tunewright.exe, WINEPREFIX, "[CachePath]").
+QString collectionNotFoundNotice(const basMain &state);
+
 } // namespace stanzary

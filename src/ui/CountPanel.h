@@ -2,15 +2,16 @@
 
 #include <QWidget>
 
-class QLabel;
-
 namespace stanzary {
 
+class ElidedLabel;
 struct CountPanelTexts;
 
 // The count panel `picCountPanel` at the top left of the main window: the
-// lyrics count and the timestamp counts, each beside its legend icon
-// (`imageCount` 0 to 4 show images 10, 7, 8, 6 and 4).
+// lyrics count and the timestamp counts (`lblLyricsCount`,
+// `lblTimestampsBig`, `lblTimestampsSmall`, `lblAvaliableCount`,
+// `lblPercent`), each beside its legend icon (`imageCount0` to 4 show images
+// 10, 7, 8, 6 and 4).
 class CountPanel : public QWidget
 {
     Q_OBJECT
@@ -18,19 +19,19 @@ class CountPanel : public QWidget
 public:
     explicit CountPanel(QWidget *parent = nullptr);
 
-    // Shows the texts of a scan or of a delete.
+    // Shows the texts of a scan or of a delete; a null text leaves its label
+    // as it is.
     void showCounts(const CountPanelTexts &texts);
     // Only the first two lines (lyrics count and timestamps count) stay
     // visible when the availability check was off at start.
     void setFirstLinesOnly(bool firstLinesOnly);
 
-    QLabel *lblLyricsCount = nullptr;
-    QLabel *lblTimestampsBig = nullptr;
-    QLabel *lblTimestampsSmall = nullptr;
-    QLabel *lblAvaliableCount = nullptr;
-    QLabel *lblPercent = nullptr;
-
 private:
+    ElidedLabel *m_lyricsCount = nullptr;
+    ElidedLabel *m_timestampsCount = nullptr;
+    ElidedLabel *m_downloadedCount = nullptr;
+    ElidedLabel *m_availableCount = nullptr;
+    ElidedLabel *m_percent = nullptr;
     QWidget *m_detailLines = nullptr;
 };
 

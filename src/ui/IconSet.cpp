@@ -1,7 +1,6 @@
 #include "ui/IconSet.h"
 
 #include "app/ImageIndex.h"
-#include "app/basMain.h"
 #include "ui/SvgIconEngine.h"
 
 #include <QHash>
@@ -58,25 +57,6 @@ constexpr std::array<Entry, 23> kEntries{{
     {ToolbarIcon::Options, "options"},
 }};
 
-struct ToolbarKey
-{
-    const char *key;
-    int index;
-};
-
-constexpr std::array<ToolbarKey, 10> kToolbarKeys{{
-    {"Save", ToolbarIcon::Save},
-    {"Delete", ToolbarIcon::Delete},
-    {"MarkRedownload", ToolbarIcon::MarkRedownload},
-    {"Lists", ToolbarIcon::Lists},
-    {"OpenInBrowser", ToolbarIcon::OpenInBrowser},
-    {"VisitSite", ToolbarIcon::VisitSite},
-    {"Lyrics3", ToolbarIcon::Lyrics3},
-    {"SearchKaraoke", ToolbarIcon::SearchKaraoke},
-    {"JoinLyrics", ToolbarIcon::JoinLyrics},
-    {"Options", ToolbarIcon::Options},
-}};
-
 } // namespace
 
 QString IconSet::resourcePath(int index)
@@ -86,11 +66,6 @@ QString IconSet::resourcePath(int index)
             return QStringLiteral(":/icons/") + QLatin1StringView(e.file) + QStringLiteral(".svg");
     }
     return QString();
-}
-
-bool IconSet::hasIcon(int index)
-{
-    return !resourcePath(index).isEmpty();
 }
 
 QList<int> IconSet::indexes()
@@ -114,21 +89,6 @@ QIcon IconSet::icon(int index)
     QIcon result = path.isEmpty() ? QIcon() : QIcon(new SvgIconEngine(path));
     cache.insert(index, result);
     return result;
-}
-
-int IconSet::toolbarIndex(const QString &key)
-{
-    for (const ToolbarKey &k : kToolbarKeys) {
-        if (key == QLatin1StringView(k.key))
-            return k.index;
-    }
-    return 0;
-}
-
-QIcon IconSet::toolbarIcon(const QString &key)
-{
-    const int index = toolbarIndex(key);
-    return index ? icon(index) : QIcon();
 }
 
 } // namespace stanzary

@@ -29,13 +29,7 @@ class IconSet
 {
 public:
     static QIcon icon(int index);
-    // The toolbar button's icon by its key ("Save", "Delete", "MarkRedownload",
-    // "Lists", "OpenInBrowser", "VisitSite", "Lyrics3", "SearchKaraoke",
-    // "JoinLyrics", "Options"); null for any other key.
-    static QIcon toolbarIcon(const QString &key);
-    static int toolbarIndex(const QString &key); // 0 for an unknown key
 
-    static bool hasIcon(int index);
     // Every index that has a picture, ascending.
     static QList<int> indexes();
     // The SVG resource behind an index, empty when there is none.

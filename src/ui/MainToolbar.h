@@ -9,9 +9,35 @@ class QToolButton;
 
 namespace stanzary {
 
-// The main window's toolbar `tlbMain`: ten buttons in a fixed order, each
-// known by its key (compared exactly), three of them with drop-down menus.
-// Clicks are reported by key; the toolbar itself does nothing with them.
+// The toolbar's commands, one action each. An action's objectName() is the
+// command's key ("Save", "MarkRedownload", "MR", ...), by which tests and
+// automation find it; code uses the members. Button actions come first, in
+// button order; the drop-down items follow the button they belong to.
+struct MainActions
+{
+    QAction *save = nullptr; // button 1, with the items below
+    QAction *saveItem = nullptr;
+    QAction *saveAs = nullptr;
+    QAction *deleteSong = nullptr;     // button 2
+    QAction *markRedownload = nullptr; // button 3, a check button
+    QAction *lists = nullptr;          // button 4, with the items below
+    QAction *listRedownload = nullptr;
+    QAction *listDeleted = nullptr;
+    QAction *openInBrowser = nullptr; // button 5
+    QAction *visitSite = nullptr;     // button 6
+    QAction *lyrics3 = nullptr;       // button 7
+    QAction *searchKaraoke = nullptr; // button 8
+    QAction *joinLyrics = nullptr;    // button 9, a check button
+    QAction *options = nullptr;       // button 10, with the items below
+    QAction *optionsItem = nullptr;
+    QAction *help = nullptr;
+    QAction *legend = nullptr;
+    QAction *about = nullptr;
+};
+
+// The main window's toolbar `tlbMain`: ten captioned buttons in a fixed
+// order, three of them with drop-down menus, no separators. It only holds
+// the actions; the window connects each to its handler.
 class MainToolbar : public QToolBar
 {
     Q_OBJECT
@@ -19,33 +45,19 @@ class MainToolbar : public QToolBar
 public:
     explicit MainToolbar(QWidget *parent = nullptr);
 
-    // The button's action by key ("Save", "Delete", ...), or nullptr.
-    QAction *button(const QString &key) const;
-    // The button's action by position, 1 to 10.
-    QAction *buttonAt(int index) const;
-    // A drop-down item by key ("SaveAs", "MR", "Help", ...), or nullptr.
-    QAction *menuItem(const QString &key) const;
-    // The drop-down menu of a button ("Save", "Lists", "Options"), or nullptr.
-    QMenu *menuOf(const QString &key) const;
+    const MainActions &actions() const { return m_actions; }
 
-    // Sets a check button's pressed state without reporting a click.
-    void setPressed(const QString &key, bool pressed);
-
-signals:
-    // A button was clicked; checked is its pressed state after the click.
-    void buttonClicked(const QString &key, bool checked);
-    // A drop-down item was chosen.
-    void buttonMenuClicked(const QString &key);
+    // Opens a button's drop-down menu below it (for a button whose own
+    // command is not available, so that its items stay reachable).
+    void popUpMenuOf(QAction *button);
 
 private:
     enum class Style { Plain, Check, DropDown };
-    QAction *addButton(const QString &key, const QString &caption, const QString &toolTip, Style style);
-    void addMenuItem(QMenu *menu, const QString &key, const QString &text);
+    QAction *addButton(const char *key, const QString &caption, const QString &toolTip, int icon, Style style);
+    QAction *addMenuItem(QAction *button, const char *key, const QString &text);
 
-    QList<QAction *> m_buttons;
-    QHash<QString, QAction *> m_buttonByKey;
-    QHash<QString, QAction *> m_itemByKey;
-    QHash<QString, QMenu *> m_menuByKey;
+    MainActions m_actions;
+    QHash<const QAction *, QToolButton *> m_buttonOf;
 };
 
 } // namespace stanzary

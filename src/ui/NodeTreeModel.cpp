@@ -1,11 +1,27 @@
 #include "ui/NodeTreeModel.h"
 
+#include "app/ImageIndex.h"
 #include "ui/IconSet.h"
 
 #include <QFont>
+#include <QTextDocument>
 #include <QTreeView>
 
 namespace stanzary {
+
+QString imageMeaning(int image)
+{
+    switch (image) {
+    case Icon::Artist: return QStringLiteral("artist");
+    case Icon::LyricsOnly: return QStringLiteral("lyrics, no timestamps");
+    case Icon::HasTimestamps: return QStringLiteral("timestamps downloaded");
+    case Icon::KaraokeAvailable: return QStringLiteral("timestamps available for download");
+    case Icon::UnfilteredLyricsOnly: return QStringLiteral("lyrics, no timestamps, unfiltered");
+    case Icon::UnfilteredHasTimestamps: return QStringLiteral("timestamps downloaded, unfiltered");
+    case Icon::UnfilteredKaraokeAvailable: return QStringLiteral("timestamps available for download, unfiltered");
+    default: return QString();
+    }
+}
 
 NodeTreeModel::NodeTreeModel(NodeCollection &nodes, QObject *parent) : QAbstractItemModel(parent), m_nodes(nodes)
 {
@@ -96,9 +112,10 @@ QVariant NodeTreeModel::data(const QModelIndex &index, int role) const
     const TreeNode &node = m_nodes.node(idOf(index));
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::AccessibleTextRole:
-    case Qt::ToolTipRole: // a long name cut at the tree's edge reads whole here
-        return node.text;
+    case Qt::AccessibleTextRole: return node.text;
+    case Qt::ToolTipRole: // a long name cut at the tree's edge reads whole here, as written
+        return Qt::convertFromPlainText(node.text, Qt::WhiteSpaceNormal);
+    case Qt::AccessibleDescriptionRole: return imageMeaning(node.image);
     case Qt::DecorationRole: {
         const QIcon icon = IconSet::icon(node.image);
         return icon.isNull() ? QVariant() : QVariant(icon);
@@ -157,12 +174,14 @@ void NodeTreeModel::onAdded()
 
 void NodeTreeModel::onAboutToRemove(int parentId, int row)
 {
+    m_removing = true;
     beginRemoveRows(indexOfId(parentId), row, row);
 }
 
 void NodeTreeModel::onRemoved()
 {
     endRemoveRows();
+    m_removing = false;
 }
 
 void NodeTreeModel::onNodeChanged(int id)

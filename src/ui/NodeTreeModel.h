@@ -36,6 +36,10 @@ public:
     void setCheckBoxesShown(bool shown);
     bool checkBoxesShown() const { return m_checkBoxes; }
 
+    // True while a node is being removed: the view then moves its current
+    // row by itself, which is no choice of the user's.
+    bool isRemoving() const { return m_removing; }
+
     // Position (from 1) <-> index. An invalid index or a removed node gives
     // position 0; a position outside 1..count() gives an invalid index.
     QModelIndex indexOfPosition(int position) const;
@@ -68,7 +72,12 @@ private:
 
     NodeCollection &m_nodes;
     bool m_checkBoxes = false;
+    bool m_removing = false;
 };
+
+// What a node's image tells, in words ("timestamps downloaded, unfiltered"),
+// for assistive technology; empty for an image the tree does not use.
+QString imageMeaning(int image);
 
 // Sets a tree view up the way the program's tree works: this model, one
 // column without header, uniform row heights (fast with tens of thousands

@@ -1,10 +1,13 @@
 #include "ui/SongDetailsView.h"
 
-#include <QFontDatabase>
+#include "app/SongCommands.h"
+#include "ui/ElidedLabel.h"
+
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QTextCursor>
 #include <QVBoxLayout>
 
 namespace stanzary {
@@ -25,142 +28,165 @@ SongDetailsView::SongDetailsView(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("songDetails"));
 
-    LblSong = new QLabel(this);
-    LblSong->setObjectName(QStringLiteral("LblSong"));
-    LblSong->setAccessibleName(QStringLiteral("Selection"));
-    QFont titleFont = LblSong->font();
+    m_titleLine = new ElidedLabel(this);
+    m_titleLine->setObjectName(QStringLiteral("LblSong"));
+    m_titleLine->setRowTitle(QStringLiteral("Selection"));
+    QFont titleFont = m_titleLine->font();
     titleFont.setBold(true);
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.35);
-    LblSong->setFont(titleFont);
-    LblSong->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    LblSong->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    m_titleLine->setFont(titleFont);
 
-    picInfo = new QWidget(this);
-    picInfo->setObjectName(QStringLiteral("picInfo"));
-    picInfo->setAccessibleName(QStringLiteral("Details"));
-    lblInfoTitles = new QLabel(picInfo);
-    lblInfoTitles->setObjectName(QStringLiteral("lblInfoTitles"));
-    lblInfoTitles->setAccessibleName(QStringLiteral("Details titles"));
-    lblInfoTitles->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    QFont titlesFont = lblInfoTitles->font();
+    m_notice = new QLabel(this);
+    m_notice->setObjectName(QStringLiteral("lblCollectionNotice"));
+    m_notice->setTextFormat(Qt::PlainText);
+    m_notice->setWordWrap(true);
+    m_notice->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    m_notice->setFrameShape(QFrame::StyledPanel);
+    m_notice->setMargin(8);
+    m_notice->hide();
+
+    m_infoBlock = new QWidget(this);
+    m_infoBlock->setObjectName(QStringLiteral("picInfo"));
+    m_infoBlock->setAccessibleName(QStringLiteral("Details"));
+    m_rowTitles = new QLabel(m_infoBlock);
+    m_rowTitles->setObjectName(QStringLiteral("lblInfoTitles"));
+    m_rowTitles->setTextFormat(Qt::PlainText);
+    m_rowTitles->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    QFont titlesFont = m_rowTitles->font();
     titlesFont.setBold(true);
-    lblInfoTitles->setFont(titlesFont);
+    m_rowTitles->setFont(titlesFont);
 
     auto *values = new QVBoxLayout;
     values->setContentsMargins(0, 0, 0, 0);
     values->setSpacing(0);
-    lblArtist = makeValue(QStringLiteral("lblArtist"), rowTitles().at(0));
-    lblSong2 = makeValue(QStringLiteral("lblSong2"), rowTitles().at(1));
-    lblKaraoke = makeValue(QStringLiteral("lblKaraoke"), rowTitles().at(2));
-    lblWebsite = makeValue(QStringLiteral("lblWebsite"), rowTitles().at(3));
-    lblBrowser = makeValue(QStringLiteral("lblBrowser"), rowTitles().at(4));
-    lblFilter = makeValue(QStringLiteral("lblFilter"), rowTitles().at(5));
-    for (QLabel *l : {lblArtist, lblSong2, lblKaraoke, lblWebsite, lblBrowser, lblFilter})
-        values->addWidget(l);
+    const char *names[] = {"lblArtist", "lblSong2", "lblKaraoke", "lblWebsite", "lblBrowser", "lblFilter"};
+    for (int row = 0; row < 6; ++row) {
+        m_values.append(makeValue(names[row], rowTitles().at(row).chopped(1)));
+        values->addWidget(m_values.constLast());
+    }
     values->addStretch(1);
 
-    auto *info = new QHBoxLayout(picInfo);
+    auto *info = new QHBoxLayout(m_infoBlock);
     info->setContentsMargins(4, 2, 4, 2);
     info->setSpacing(12);
-    info->addWidget(lblInfoTitles, 0);
+    info->addWidget(m_rowTitles, 0);
     info->addLayout(values, 1);
 
-    frmKaraoke = new QGroupBox(QStringLiteral("Karaoke Editor"), this);
-    frmKaraoke->setObjectName(QStringLiteral("frmKaraoke"));
-    frmKaraoke->setAccessibleName(QStringLiteral("Karaoke Editor"));
-    frmKaraoke->hide();
+    m_karaokeFrame = new QGroupBox(QStringLiteral("Karaoke Editor"), this);
+    m_karaokeFrame->setObjectName(QStringLiteral("frmKaraoke"));
+    m_karaokeFrame->setAccessibleName(QStringLiteral("Karaoke Editor"));
+    m_karaokeFrame->hide();
 
-    lyrics = new QPlainTextEdit(this);
-    lyrics->setObjectName(QStringLiteral("lyrics"));
-    lyrics->setAccessibleName(QStringLiteral("Lyrics text"));
-    lyrics->setTabChangesFocus(true);
-    lyrics->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    m_lyricsBox = new QPlainTextEdit(this);
+    m_lyricsBox->setObjectName(QStringLiteral("lyrics"));
+    m_lyricsBox->setAccessibleName(QStringLiteral("Lyrics text"));
+    m_lyricsBox->setTabChangesFocus(true);
+    m_lyricsBox->setLineWrapMode(QPlainTextEdit::WidgetWidth);
 
     auto *lower = new QHBoxLayout;
     lower->setContentsMargins(0, 0, 0, 0);
     lower->setSpacing(6);
-    lower->addWidget(frmKaraoke, 0);
-    lower->addWidget(lyrics, 1);
+    lower->addWidget(m_karaokeFrame, 0);
+    lower->addWidget(m_lyricsBox, 1);
 
     auto *column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(4);
-    column->addWidget(LblSong);
-    column->addWidget(picInfo);
+    column->addWidget(m_titleLine);
+    column->addWidget(m_notice);
+    column->addWidget(m_infoBlock);
     column->addLayout(lower, 1);
+    clear();
 }
 
-QLabel *SongDetailsView::makeValue(const QString &name, const QString &rowTitle)
+ElidedLabel *SongDetailsView::makeValue(const char *name, const QString &rowTitle)
 {
-    auto *label = new QLabel(picInfo);
-    label->setObjectName(name);
-    label->setAccessibleDescription(rowTitle.chopped(1));
-    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    auto *label = new ElidedLabel(m_infoBlock);
+    label->setObjectName(QLatin1StringView(name));
+    label->setRowTitle(rowTitle);
     label->setMinimumHeight(label->fontMetrics().lineSpacing());
     return label;
 }
 
-void SongDetailsView::clearValues()
+void SongDetailsView::setValues(const QStringList &values)
 {
-    for (QLabel *l : {lblArtist, lblSong2, lblKaraoke, lblWebsite, lblBrowser, lblFilter}) {
-        l->clear();
-        l->setToolTip(QString());
-    }
+    for (qsizetype row = 0; row < m_values.size(); ++row)
+        m_values.at(row)->setFullText(values.value(row));
 }
 
-void SongDetailsView::clearAll()
+void SongDetailsView::setLyrics(const QString &text, bool editable)
 {
-    LblSong->clear();
-    lblInfoTitles->clear();
-    clearValues();
-    setLyricsText(QString());
+    QString boxText = text;
+    boxText.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    m_lyricsBox->setPlainText(boxText);
+    m_lyricsBox->document()->setModified(false);
+    m_lyricsBox->setReadOnly(!editable);
+    m_lyricsBox->setPlaceholderText(editable ? QString() : QStringLiteral("Choose a song to see its lyrics."));
+}
+
+void SongDetailsView::clear()
+{
+    m_titleLine->setFullText(QString());
+    m_rowTitles->clear();
+    setValues({});
+    showKaraokeFrame(false);
+    setLyrics(QString(), false);
 }
 
 void SongDetailsView::showArtist(const QString &artist, int songCount)
 {
-    LblSong->setText(QStringLiteral(" ") + artist);
-    lblInfoTitles->setText(QString::number(songCount) + QStringLiteral(" lyrics avaliable"));
-    clearValues();
+    m_titleLine->setFullText(QStringLiteral(" ") + artist);
+    m_rowTitles->setText(QString::number(songCount) + QStringLiteral(" lyrics avaliable"));
+    setValues({});
+    showKaraokeFrame(false);
+    setLyrics(QString(), false);
 }
 
-void SongDetailsView::showSongTitles(const QString &artist, const QString &song)
+void SongDetailsView::showSong(const QString &artist, const QString &song, const LyricsDetails &d)
 {
-    LblSong->setText(QStringLiteral(" ") + artist + QStringLiteral(" - ") + song);
-    lblInfoTitles->setText(rowTitles().join(u'\n'));
+    m_titleLine->setFullText(QStringLiteral(" ") + artist + QStringLiteral(" - ") + song);
+    m_rowTitles->setText(rowTitles().join(u'\n'));
+    setValues({d.lblArtist, d.lblSong2, d.lblKaraoke, d.lblWebsite, d.lblBrowser, d.lblFilter});
+    if (d.hideKaraokeEditor)
+        showKaraokeFrame(false);
+    setLyrics(d.text, true);
+}
+
+void SongDetailsView::showNotice(const QString &text)
+{
+    m_notice->setText(text);
+    m_notice->setVisible(!text.isEmpty());
 }
 
 QString SongDetailsView::lyricsText() const
 {
     // toRawText keeps no-break spaces (toPlainText would turn them into
     // blanks and lose the filter mark); paragraph breaks become LF.
-    QString text = lyrics->document()->toRawText();
+    QString text = m_lyricsBox->document()->toRawText();
     text.replace(QChar::ParagraphSeparator, u'\n');
     text.replace(QChar::LineSeparator, u'\n');
     return text;
 }
 
-void SongDetailsView::setLyricsText(const QString &text)
-{
-    QString boxText = text;
-    boxText.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    lyrics->setPlainText(boxText);
-    lyrics->document()->setModified(false);
-}
-
 bool SongDetailsView::lyricsModified() const
 {
-    return lyrics->document()->isModified();
+    return m_lyricsBox->document()->isModified();
 }
 
-void SongDetailsView::setLyricsModified(bool modified)
+void SongDetailsView::markLyricsSaved(const QString &savedText)
 {
-    lyrics->document()->setModified(modified);
+    const QString boxText = lyricsText();
+    if (savedText.size() > boxText.size() && savedText.startsWith(boxText)) {
+        QTextCursor end(m_lyricsBox->document());
+        end.movePosition(QTextCursor::End);
+        end.insertText(savedText.mid(boxText.size()));
+    }
+    m_lyricsBox->document()->setModified(false);
 }
 
 void SongDetailsView::showKaraokeFrame(bool show)
 {
-    frmKaraoke->setVisible(show);
+    m_karaokeFrame->setVisible(show);
 }
 
 } // namespace stanzary

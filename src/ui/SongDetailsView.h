@@ -5,14 +5,19 @@
 class QGroupBox;
 class QLabel;
 class QPlainTextEdit;
-class QPushButton;
 
 namespace stanzary {
 
+class ElidedLabel;
+struct LyricsDetails;
+
 // The right column of the main window below the toolbar: the title line
 // `LblSong`, the details block `picInfo` (row titles in `lblInfoTitles`, one
-// value label per row), the karaoke editor frame `frmKaraoke` and the lyrics
-// box `lyrics`. It only shows what it is given; the main window decides what.
+// value per row in `lblArtist`, `lblSong2`, `lblKaraoke`, `lblWebsite`,
+// `lblBrowser`, `lblFilter`), the karaoke editor frame `frmKaraoke` and the
+// lyrics box `lyrics`. It shows what it is given; the main window decides
+// what. Everything that comes from files is shown as plain text. The lyrics
+// box can be edited only while a song is shown.
 class SongDetailsView : public QWidget
 {
     Q_OBJECT
@@ -20,39 +25,40 @@ class SongDetailsView : public QWidget
 public:
     explicit SongDetailsView(QWidget *parent = nullptr);
 
-    // The details of an artist node: its title line and "N lyrics avaliable".
+    // An artist node: its title line and "N lyrics avaliable"; no values, no
+    // lyrics, no editor.
     void showArtist(const QString &artist, int songCount);
-    // Row titles of a song; the value labels are set one by one.
-    void showSongTitles(const QString &artist, const QString &song);
+    // A song node: the title line " Artist - Song", the six rows and the
+    // lyrics text, which the user may then edit.
+    void showSong(const QString &artist, const QString &song, const LyricsDetails &details);
+    // Nothing chosen: everything empty.
+    void clear();
 
-    // The lyrics box's text as a user edits it (LF line ends).
+    // A notice above the details (where the collection was looked for when
+    // none was found); an empty text hides it.
+    void showNotice(const QString &text);
+
+    // The lyrics box's text as the user edited it (LF line ends).
     QString lyricsText() const;
-    // Replaces the box's text; the box counts as unchanged afterwards.
-    void setLyricsText(const QString &text);
     bool lyricsModified() const;
-    void setLyricsModified(bool modified);
+    // The box's text was saved as savedText (the box's text with what saving
+    // appended): the box shows savedText and counts as unchanged.
+    void markLyricsSaved(const QString &savedText);
 
     void showKaraokeFrame(bool show);
 
-    QLabel *LblSong = nullptr;
-    QWidget *picInfo = nullptr;
-    QLabel *lblInfoTitles = nullptr;
-    QLabel *lblArtist = nullptr;
-    QLabel *lblSong2 = nullptr;
-    QLabel *lblKaraoke = nullptr;
-    QLabel *lblWebsite = nullptr;
-    QLabel *lblBrowser = nullptr;
-    QLabel *lblFilter = nullptr;
-    QGroupBox *frmKaraoke = nullptr;
-    QPlainTextEdit *lyrics = nullptr;
-
-    // Empties the value labels.
-    void clearValues();
-    // Nothing chosen: title line, row titles, values and lyrics empty.
-    void clearAll();
-
 private:
-    QLabel *makeValue(const QString &name, const QString &rowTitle);
+    ElidedLabel *makeValue(const char *name, const QString &rowTitle);
+    void setValues(const QStringList &values);
+    void setLyrics(const QString &text, bool editable);
+
+    ElidedLabel *m_titleLine = nullptr;
+    QLabel *m_notice = nullptr;
+    QWidget *m_infoBlock = nullptr;
+    QLabel *m_rowTitles = nullptr;
+    QList<ElidedLabel *> m_values; // artist, song, karaoke, website, page, filter
+    QGroupBox *m_karaokeFrame = nullptr;
+    QPlainTextEdit *m_lyricsBox = nullptr;
 };
 
 } // namespace stanzary

@@ -75,6 +75,7 @@ QWidget *WidgetUserDialogs::owner() const
 void WidgetUserDialogs::showMessage(MessageIcon icon, const QString &title, const QString &text)
 {
     QMessageBox box(boxIcon(icon), title, text, QMessageBox::Ok, owner());
+    box.setTextFormat(Qt::PlainText); // names from files are never markup
     box.exec();
 }
 
@@ -84,6 +85,7 @@ Answer WidgetUserDialogs::showQuestion(bool withCancel, MessageIcon icon, const 
     if (withCancel)
         buttons |= QMessageBox::Cancel;
     QMessageBox box(boxIcon(icon), title, text, buttons, owner());
+    box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(QMessageBox::Yes);
     box.setEscapeButton(withCancel ? QMessageBox::Cancel : QMessageBox::No);
     switch (box.exec()) {

@@ -3,28 +3,28 @@
 #include "app/ImageIndex.h"
 #include "app/SongCommands.h"
 #include "app/basMain.h"
-#include "lists/SongLists.h"
 #include "store/CollectionScan.h"
+#include "store/HostStore.h"
 #include "ui/CountPanel.h"
 #include "ui/IconSet.h"
 #include "ui/MainToolbar.h"
 #include "ui/NodeTreeModel.h"
 #include "ui/SongDetailsView.h"
+#include "ui/SongTree.h"
+#include "ui/ToolbarCommands.h"
 #include "ui/UserDialogs.h"
-#include "ui/frmlists.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QHBoxLayout>
-#include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMetaMethod>
 #include <QScreen>
 #include <QShortcut>
 #include <QSplitter>
-#include <QTreeView>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -49,119 +49,146 @@ double toTwips(int pixels)
 } // namespace
 
 frmMain::frmMain(basMain &state, SongLists &lists, UserDialogs &dialogs, QWidget *parent)
-    : QMainWindow(parent), m_state(state), m_lists(lists), m_dialogs(dialogs)
+    : QMainWindow(parent), m_state(state), m_dialogs(dialogs)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("ZEPH - Tunewright Stanzary"));
     setWindowIcon(IconSet::icon(Icon::HasTimestamps));
     m_model = new NodeTreeModel(state.nodes, this);
-    buildLayout();
-    connectTree();
-    connectToolbar();
-    setSongButtons(false);
-    resize(toPixels(12500), toPixels(8500));
-}
-
-frmMain::~frmMain() = default;
-
-void frmMain::buildLayout()
-{
-    auto *left = new QWidget(this);
-    left->setObjectName(QStringLiteral("leftColumn"));
-    picCountPanel = new CountPanel(left);
-
-    lblSearch = new QLabel(QStringLiteral("Search:"), left);
-    lblSearch->setObjectName(QStringLiteral("lblSearch"));
-    txtSearch = new QLineEdit(left);
-    txtSearch->setObjectName(QStringLiteral("txtSearch"));
-    txtSearch->setAccessibleName(QStringLiteral("Search"));
-    txtSearch->setClearButtonEnabled(true);
-    txtSearch->setPlaceholderText(QStringLiteral("Artist or song (Ctrl+F)"));
-    lblSearch->setBuddy(txtSearch);
-    lblSearchResults = new QLabel(left);
-    lblSearchResults->setObjectName(QStringLiteral("lblSearchResults"));
-    lblSearchResults->setAccessibleName(QStringLiteral("Search results"));
-    lblSearchResults->hide();
-
-    lista = new QTreeView(left);
-    lista->setObjectName(QStringLiteral("lista"));
-    lista->setAccessibleName(QStringLiteral("Lyrics"));
-    lista->setModel(m_model);
-    lista->setHeaderHidden(true);
-    lista->setUniformRowHeights(true);
-    lista->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    lista->setExpandsOnDoubleClick(false);
-    lista->setSelectionMode(QAbstractItemView::SingleSelection);
-    lista->setIconSize(QSize(16, 16));
-    lista->header()->setStretchLastSection(true);
-
-    auto *searchRow = new QHBoxLayout;
-    searchRow->setSpacing(6);
-    searchRow->addWidget(lblSearch);
-    searchRow->addWidget(txtSearch, 1);
-
-    auto *leftLayout = new QVBoxLayout(left);
-    leftLayout->setContentsMargins(6, 6, 0, 6);
-    leftLayout->setSpacing(6);
-    leftLayout->addWidget(picCountPanel);
-    leftLayout->addLayout(searchRow);
-    leftLayout->addWidget(lblSearchResults);
-    leftLayout->addWidget(lista, 1);
 
     // The toolbar spans the window, so that its ten captioned buttons fit
     // even at the first start's window size.
-    tlbMain = new MainToolbar(this);
-    addToolBar(Qt::TopToolBarArea, tlbMain);
-
-    auto *right = new QWidget(this);
-    right->setObjectName(QStringLiteral("rightColumn"));
-    details = new SongDetailsView(right);
-    auto *rightLayout = new QVBoxLayout(right);
-    rightLayout->setContentsMargins(0, 6, 6, 6);
-    rightLayout->setSpacing(4);
-    rightLayout->addWidget(details, 1);
-
+    m_toolbar = new MainToolbar(this);
+    addToolBar(Qt::TopToolBarArea, m_toolbar);
     m_splitter = new QSplitter(Qt::Horizontal, this);
     m_splitter->setObjectName(QStringLiteral("splitMain"));
     m_splitter->setChildrenCollapsible(false);
-    m_splitter->addWidget(left);
-    m_splitter->addWidget(right);
+    m_splitter->addWidget(buildLeftColumn());
+    m_splitter->addWidget(buildRightColumn());
     m_splitter->setStretchFactor(1, 1);
     m_splitter->setHandleWidth(6);
     m_splitter->handle(1)->setObjectName(QStringLiteral("picSplit"));
     m_splitter->handle(1)->setAccessibleName(QStringLiteral("Splitter"));
     setCentralWidget(m_splitter);
 
-    auto *find = new QShortcut(QKeySequence::Find, this);
-    connect(find, &QShortcut::activated, this, [this] {
-        txtSearch->setFocus(Qt::ShortcutFocusReason);
-        txtSearch->selectAll();
-    });
-    auto *save = new QShortcut(QKeySequence::Save, this);
-    connect(save, &QShortcut::activated, this, &frmMain::SaveCommand);
-    // The Delete key on a song in the tree is the toolbar's Delete (the file
-    // goes to the trash).
-    auto *del = new QShortcut(QKeySequence::Delete, lista, nullptr, nullptr, Qt::WidgetShortcut);
-    connect(del, &QShortcut::activated, this, [this] {
-        if (tlbMain->button(QStringLiteral("Delete"))->isEnabled())
-            DeleteCommand();
-    });
-    auto *help = new QShortcut(QKeySequence::HelpContents, this);
-    connect(help, &QShortcut::activated, this, [this] { onButtonMenuClicked(QStringLiteral("Help")); });
+    m_commands = new ToolbarCommands(state, lists, dialogs, *m_details, m_toolbar->actions(), this);
+    connectCommands();
+    connectTree();
+    setSongButtons(false);
+    const StoredGeometry first = StoredGeometry::defaults();
+    resize(toPixels(first.FrmWidth), toPixels(first.FrmHeight));
 }
 
-void frmMain::setListsWindow(frmlists *listsWindow)
+frmMain::~frmMain() = default;
+
+QWidget *frmMain::buildLeftColumn()
 {
-    m_listsWindow = listsWindow;
-    connect(listsWindow, &frmlists::releaseMarkRedownload, this,
-            [this] { tlbMain->setPressed(QStringLiteral("MarkRedownload"), false); });
+    auto *left = new QWidget(this);
+    left->setObjectName(QStringLiteral("leftColumn"));
+    m_countPanel = new CountPanel(left);
+
+    m_searchLabel = new QLabel(QStringLiteral("Search:"), left);
+    m_searchLabel->setObjectName(QStringLiteral("lblSearch"));
+    m_searchBox = new QLineEdit(left);
+    m_searchBox->setObjectName(QStringLiteral("txtSearch"));
+    m_searchBox->setAccessibleName(QStringLiteral("Search"));
+    m_searchBox->setClearButtonEnabled(true);
+    m_searchBox->setPlaceholderText(QStringLiteral("Artist or song (Ctrl+F)"));
+    m_searchLabel->setBuddy(m_searchBox);
+    // The count line's name is its text, so that a screen reader reads the
+    // counts rather than a fixed name.
+    m_searchCountLine = new QLabel(left);
+    m_searchCountLine->setObjectName(QStringLiteral("lblSearchResults"));
+    m_searchCountLine->setTextFormat(Qt::PlainText);
+    m_searchCountLine->setAccessibleDescription(QStringLiteral("Search results"));
+    m_searchCountLine->hide();
+
+    m_tree = new SongTree(*m_model, left);
+
+    auto *searchRow = new QHBoxLayout;
+    searchRow->setSpacing(6);
+    searchRow->addWidget(m_searchLabel);
+    searchRow->addWidget(m_searchBox, 1);
+    auto *layout = new QVBoxLayout(left);
+    layout->setContentsMargins(6, 6, 0, 6);
+    layout->setSpacing(6);
+    layout->addWidget(m_countPanel);
+    layout->addLayout(searchRow);
+    layout->addWidget(m_searchCountLine);
+    layout->addWidget(m_tree, 1);
+    return left;
+}
+
+QWidget *frmMain::buildRightColumn()
+{
+    auto *right = new QWidget(this);
+    right->setObjectName(QStringLiteral("rightColumn"));
+    m_details = new SongDetailsView(right);
+    auto *layout = new QVBoxLayout(right);
+    layout->setContentsMargins(0, 6, 6, 6);
+    layout->setSpacing(4);
+    layout->addWidget(m_details, 1);
+    return right;
+}
+
+void frmMain::connectCommands()
+{
+    const MainActions &a = m_toolbar->actions();
+    connect(m_commands, &ToolbarCommands::songDeleted, this, &frmMain::onSongDeleted);
+    connect(m_commands, &ToolbarCommands::redownloadEntryChosen, this, &frmMain::redownloadEntryChosen);
+    connect(a.lists, &QAction::triggered, this, [this] { emit listsRequested(m_state.blnShowRedownloadList); });
+    connect(a.listRedownload, &QAction::triggered, this, [this] { emit listsRequested(true); });
+    connect(a.listDeleted, &QAction::triggered, this, [this] { emit listsRequested(false); });
+    connect(a.lyrics3, &QAction::triggered, this, &frmMain::taggerRequested);
+    connect(a.optionsItem, &QAction::triggered, this, &frmMain::optionsRequested);
+    connect(a.legend, &QAction::triggered, this, &frmMain::aboutRequested);
+    connect(a.about, &QAction::triggered, this, &frmMain::aboutRequested);
+    // Without an options window the button opens its drop-down, so that
+    // Help and the other items stay within reach.
+    connect(a.options, &QAction::triggered, this, [this] {
+        if (offers(&frmMain::optionsRequested))
+            emit optionsRequested();
+        else
+            m_toolbar->popUpMenuOf(m_toolbar->actions().options);
+    });
+
+    auto *find = new QShortcut(QKeySequence::Find, this);
+    connect(find, &QShortcut::activated, this, [this] {
+        m_searchBox->setFocus(Qt::ShortcutFocusReason);
+        m_searchBox->selectAll();
+    });
+    connect(new QShortcut(QKeySequence::Save, this), &QShortcut::activated, m_commands, &ToolbarCommands::save);
+    connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, a.help, &QAction::trigger);
+}
+
+bool frmMain::offers(void (frmMain::*request)()) const
+{
+    return isSignalConnected(QMetaMethod::fromSignal(request));
+}
+
+// Commands whose window is not offered (nothing connected to its request)
+// are visibly off. Save As and joining are not built yet.
+void frmMain::offerWindowCommands()
+{
+    const MainActions &a = m_toolbar->actions();
+    a.optionsItem->setEnabled(offers(&frmMain::optionsRequested));
+    a.legend->setEnabled(offers(&frmMain::aboutRequested));
+    a.about->setEnabled(offers(&frmMain::aboutRequested));
+    a.lyrics3->setEnabled(offers(&frmMain::taggerRequested));
+    a.saveAs->setEnabled(false);
+    a.joinLyrics->setEnabled(false);
+}
+
+void frmMain::releaseMarkRedownload()
+{
+    m_commands->releaseMarkRedownload();
 }
 
 // ---- configuration and layout ---------------------------------------------
 
 void frmMain::applyConfig(const StoredGeometry &g)
 {
-    m_wantedSplit = g.SplitPos >= g.FrmWidth ? g.FrmWidth / 3.0 : g.SplitPos;
+    m_wantedSplit = g.splitterStart();
     if (g.FrmMaximized) {
         setWindowState(windowState() | Qt::WindowMaximized);
     } else {
@@ -169,11 +196,11 @@ void frmMain::applyConfig(const StoredGeometry &g)
         resize(std::max(1, toPixels(g.FrmWidth)), std::max(1, toPixels(g.FrmHeight)));
         keepOnAScreen();
     }
-    picCountPanel->setFirstLinesOnly(!m_state.blnCheckTimestampsAtStart);
+    m_countPanel->setFirstLinesOnly(!m_state.blnCheckTimestampsAtStart);
     const bool search = m_state.blnEnableSearch;
-    lblSearch->setVisible(search);
-    txtSearch->setVisible(search);
-    txtSearch->setEnabled(search);
+    m_searchLabel->setVisible(search);
+    m_searchBox->setVisible(search);
+    m_searchBox->setEnabled(search);
     setSplitterLeft(toPixels(m_wantedSplit));
 }
 
@@ -201,9 +228,8 @@ StoredGeometry frmMain::currentGeometry() const
 {
     StoredGeometry g;
     const QRect r = geometry();
-    const QPoint p = pos();
-    g.FrmLeft = toTwips(p.x());
-    g.FrmTop = toTwips(p.y());
+    g.FrmLeft = toTwips(pos().x());
+    g.FrmTop = toTwips(pos().y());
     g.FrmWidth = toTwips(r.width());
     g.FrmHeight = toTwips(r.height());
     g.SplitPos = splitPosition();
@@ -245,25 +271,11 @@ void frmMain::resizeEvent(QResizeEvent *event)
 void frmMain::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
+    offerWindowCommands();
     if (m_wantedSplit >= 0) {
         keepSplitterInBand();
         setSplitterLeft(toPixels(m_wantedSplit));
         m_wantedSplit = -1;
-    }
-}
-
-void frmMain::showCounts(const CountPanelTexts &texts)
-{
-    picCountPanel->showCounts(texts);
-    if (!texts.indexRecordCount.isNull())
-        picCountPanel->lblAvaliableCount->setProperty("tag", texts.indexRecordCount);
-    const bool empty = texts.collectionEmpty;
-    if (empty) {
-        tlbMain->button(QStringLiteral("SearchKaraoke"))->setEnabled(false);
-        txtSearch->setEnabled(false);
-    } else {
-        tlbMain->button(QStringLiteral("SearchKaraoke"))->setEnabled(true);
-        txtSearch->setEnabled(m_state.blnEnableSearch);
     }
 }
 
@@ -273,129 +285,93 @@ void frmMain::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
-    m_lists.SaveLists();
-    SaveConfig(m_state, currentGeometry());
-    if (m_listsWindow)
-        m_listsWindow->close();
     event->accept();
     emit closed();
 }
 
-// ---- tree, search and details ----------------------------------------------
+// ---- scan and search -------------------------------------------------------
 
-void frmMain::connectTree()
+void frmMain::showCounts(const CountPanelTexts &texts)
 {
-    lista->viewport()->installEventFilter(this);
-    lista->installEventFilter(this);
-    connect(lista->selectionModel(), &QItemSelectionModel::currentChanged, this, &frmMain::onCurrentChanged);
-    connect(lista, &QTreeView::pressed, this, &frmMain::onPressed);
-    connect(lista, &QTreeView::expanded, this, &frmMain::onExpanded);
-    connect(lista, &QTreeView::collapsed, this, [this](const QModelIndex &index) {
-        if (const int p = m_model->positionOfIndex(index))
-            m_state.nodes.setExpanded(p, false);
-    });
-    connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
-        restoreExpansion();
-        reselectCurrentSong();
-    });
-    connect(m_model, &NodeTreeModel::nodeCheckedByUser, this,
-            [this](int position) { propagateCheck(m_state.nodes, position); });
-
-    connect(txtSearch, &QLineEdit::textChanged, this, [this](const QString &text) {
-        if (m_state.blnRealTimeSearch)
-            FilterTree(text.trimmed());
-    });
-    connect(txtSearch, &QLineEdit::returnPressed, this, [this] {
-        if (!m_state.blnRealTimeSearch)
-            FilterTree(txtSearch->text().trimmed());
-    });
+    m_countPanel->showCounts(texts);
+    m_toolbar->actions().searchKaraoke->setEnabled(!texts.collectionEmpty);
+    m_searchBox->setEnabled(!texts.collectionEmpty && m_state.blnEnableSearch);
 }
 
-bool frmMain::eventFilter(QObject *watched, QEvent *event)
+void frmMain::showScanResult()
 {
-    if (watched == lista->viewport()) {
-        if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)
-            m_treeMouseDown = true;
-        else if (event->type() == QEvent::MouseButtonRelease)
-            m_treeMouseDown = false;
-    } else if (watched == lista && event->type() == QEvent::KeyRelease) {
-        if (static_cast<QKeyEvent *>(event)->key() == Qt::Key_F5) {
-            RescanTree();
-            return true;
-        }
-    }
-    return QMainWindow::eventFilter(watched, event);
+    m_details->showNotice(m_state.intLyricsCount > 0 ? QString() : collectionNotFoundNotice(m_state));
 }
 
 void frmMain::BuildTree()
 {
-    // The scan adds its nodes in one bulk scope and then lets the window
-    // paint once.
-    stanzary::BuildTree(m_state, [this](const CountPanelTexts &t) { showCounts(t); });
+    TreeScanCallbacks callbacks;
+    callbacks.showCounts = [this](const CountPanelTexts &t) { showCounts(t); };
+    // Paint the new tree and labels; keys and clicks wait until the scan
+    // has returned, so that no command runs in the middle of it.
+    callbacks.processEvents = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
+    stanzary::BuildTree(m_state, callbacks);
+    showScanResult();
 }
 
 void frmMain::RescanTree()
 {
-    if (!confirmLeavingSong())
+    bool discarded = false;
+    if (!confirmLeavingSong(&discarded))
         return;
-    stanzary::RescanTree(m_state, [this](const CountPanelTexts &t) { showCounts(t); });
+    m_state.nodes.clear();
+    BuildTree();
     // The search in effect still applies to the new tree, so that the tree,
     // the search box and the count line agree.
     m_search = SearchState();
     if (!m_appliedSearch.isEmpty())
         FilterTree(m_appliedSearch);
+    // The shown song is shown as its file now is (edits the user threw away
+    // are gone from the box too); a song that is gone leaves nothing chosen.
+    if (m_state.strCurrentFile.isEmpty())
+        return;
+    const int p = m_state.nodes.positionOf(m_state.strCurrentKey);
+    if (p <= 0)
+        showNothingChosen();
+    else if (discarded)
+        NodeClick(p, false);
 }
 
 void frmMain::FilterTree(const QString &text)
 {
     m_appliedSearch = text;
     const FilterResult result = stanzary::FilterTree(m_state, m_search, text);
-    lblSearchResults->setText(result.countLine);
-    lblSearchResults->setVisible(result.showLabel);
+    m_searchCountLine->setText(result.countLine);
+    m_searchCountLine->setVisible(result.showLabel);
 }
 
-void frmMain::restoreExpansion()
-{
-    const NodeCollection &nodes = m_state.nodes;
-    for (int p = 1; p <= nodes.count(); ++p) {
-        if (nodes.at(p).expanded && nodes.childCount(p) > 0)
-            lista->setExpanded(m_model->indexOfPosition(p), true);
-    }
-}
+// ---- tree and details -------------------------------------------------------
 
-void frmMain::reselectCurrentSong()
+void frmMain::connectTree()
 {
+    connect(m_tree, &SongTree::nodeChosen, this, &frmMain::chooseNode);
+    connect(m_tree, &SongTree::refreshRequested, this, &frmMain::RescanTree);
+    connect(m_tree, &SongTree::deleteRequested, this, [this] {
+        if (m_toolbar->actions().deleteSong->isEnabled())
+            m_commands->deleteSong();
+    });
+    connect(m_tree, &SongTree::artistExpanded, this, [this](int p) { checkUnfilteredSongs(m_state, p); });
     // After a rebuild the shown song stays selected when it is still there.
-    const int p = m_state.strCurrentFile.isEmpty() ? 0 : m_state.nodes.positionOf(m_state.strCurrentKey);
-    if (p > 0)
-        selectInView(p);
-}
+    connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
+        if (!m_state.strCurrentFile.isEmpty())
+            m_tree->selectPosition(m_state.nodes.positionOf(m_state.strCurrentKey));
+    });
+    connect(m_model, &NodeTreeModel::nodeCheckedByUser, this,
+            [this](int position) { propagateCheck(m_state.nodes, position); });
 
-void frmMain::selectInView(int position)
-{
-    const bool was = m_programmatic;
-    m_programmatic = true;
-    const QModelIndex index = m_model->indexOfPosition(position);
-    lista->setCurrentIndex(index);
-    lista->scrollTo(index);
-    m_programmatic = was;
-}
-
-void frmMain::onCurrentChanged(const QModelIndex &current, const QModelIndex &)
-{
-    // Mouse presses are handled by onPressed, which follows.
-    if (m_programmatic || m_treeMouseDown || !current.isValid())
-        return;
-    chooseNode(m_model->positionOfIndex(current), false);
-}
-
-void frmMain::onPressed(const QModelIndex &index)
-{
-    if (m_programmatic || !index.isValid())
-        return;
-    chooseNode(m_model->positionOfIndex(index), true);
-    // A message box shown meanwhile swallows the button's release.
-    m_treeMouseDown = false;
+    connect(m_searchBox, &QLineEdit::textChanged, this, [this](const QString &text) {
+        if (m_state.blnRealTimeSearch)
+            FilterTree(text.trimmed());
+    });
+    connect(m_searchBox, &QLineEdit::returnPressed, this, [this] {
+        if (!m_state.blnRealTimeSearch)
+            FilterTree(m_searchBox->text().trimmed());
+    });
 }
 
 void frmMain::chooseNode(int position, bool fromMouse)
@@ -403,21 +379,14 @@ void frmMain::chooseNode(int position, bool fromMouse)
     if (position <= 0)
         return;
     const bool sameSong = !m_state.strCurrentFile.isEmpty() && m_state.nodes.at(position).key == m_state.strCurrentKey;
+    // Choosing the shown song again keeps what the user is editing.
+    if (sameSong && m_details->lyricsModified())
+        return;
     if (!sameSong && !confirmLeavingSong()) {
-        reselectCurrentSong();
+        m_tree->selectPosition(m_state.nodes.positionOf(m_state.strCurrentKey));
         return;
     }
     NodeClick(position, fromMouse);
-}
-
-void frmMain::onExpanded(const QModelIndex &index)
-{
-    const int p = m_model->positionOfIndex(index);
-    if (p <= 0)
-        return;
-    m_state.nodes.setExpanded(p, true);
-    if (m_state.blnCheckUnfilteredSongs)
-        checkUnfilteredSongs(m_state, p);
 }
 
 void frmMain::NodeClick(int position, bool fromMouse)
@@ -432,66 +401,74 @@ void frmMain::NodeClick(int position, bool fromMouse)
 
 void frmMain::showArtistNode(int position, bool fromMouse)
 {
-    const TreeNode &node = m_state.nodes.at(position);
-    details->showArtist(node.text, m_state.nodes.childCount(position));
-    if (fromMouse) {
-        const QModelIndex index = m_model->indexOfPosition(position);
-        lista->setExpanded(index, !lista->isExpanded(index));
-    }
+    m_details->showArtist(m_state.nodes.at(position).text, m_state.nodes.childCount(position));
+    if (fromMouse)
+        m_tree->setExpandedAt(position, !m_tree->isExpandedAt(position));
     SelectArtistNode(m_state);
     setSongButtons(false);
-    details->showKaraokeFrame(false);
-    details->setLyricsText(QString());
+    m_toolbar->actions().lyrics3->setEnabled(false);
 }
 
 void frmMain::showSongNode(int position)
 {
     SelectSongNode(m_state, position);
-    details->showSongTitles(m_state.strCurrentArtist, m_state.strCurrentSong);
     const LyricsDetails d = ShowLyricsDetails(m_state);
-    if (!d.fileFound)
-        m_dialogs.critical(QStringLiteral("Tunewright Stanzary"), QStringLiteral("File wasn't found"));
-    details->setLyricsText(d.text);
-    details->lblArtist->setText(d.lblArtist);
-    details->lblSong2->setText(d.lblSong2);
-    details->lblKaraoke->setText(d.lblKaraoke);
-    details->lblWebsite->setText(d.lblWebsite);
-    details->lblBrowser->setText(d.lblBrowser);
-    details->lblFilter->setText(d.lblFilter);
-    // Long values are cut at the window's edge; the tool tip holds them whole.
-    for (QLabel *value : {details->lblArtist, details->lblSong2, details->lblKaraoke, details->lblWebsite,
-                          details->lblBrowser, details->lblFilter})
-        value->setToolTip(value->text());
-    if (d.hideKaraokeEditor)
-        details->showKaraokeFrame(false);
-    tlbMain->button(QStringLiteral("OpenInBrowser"))->setEnabled(d.webButtonsEnabled);
-    tlbMain->button(QStringLiteral("VisitSite"))->setEnabled(d.webButtonsEnabled);
+    if (!d.fileFound && d.fileExists)
+        m_dialogs.critical(applicationTitle(), QStringLiteral("File can't be read:\n") + m_state.strCurrentFile);
+    else if (!d.fileFound)
+        m_dialogs.critical(applicationTitle(), QStringLiteral("File wasn't found"));
+    m_details->showSong(m_state.strCurrentArtist, m_state.strCurrentSong, d);
+    const MainActions &a = m_toolbar->actions();
+    a.openInBrowser->setEnabled(d.webButtonsEnabled);
+    a.visitSite->setEnabled(d.webButtonsEnabled);
+    a.deleteSong->setEnabled(true);
+    a.markRedownload->setEnabled(true);
+    a.markRedownload->setChecked(false);
+    m_commands->showRedownloadMark();
+    a.lyrics3->setEnabled(offers(&frmMain::taggerRequested));
+}
 
-    tlbMain->button(QStringLiteral("Delete"))->setEnabled(true);
-    tlbMain->button(QStringLiteral("MarkRedownload"))->setEnabled(true);
-    tlbMain->setPressed(QStringLiteral("MarkRedownload"), false);
-    markRedownloadFromList();
+void frmMain::showNothingChosen()
+{
+    SelectArtistNode(m_state);
+    m_tree->selectPosition(0);
+    m_details->clear();
+    setSongButtons(false);
+}
+
+void frmMain::onSongDeleted(const DeleteOutcome &out)
+{
+    showCounts(out.counts);
+    if (out.nodeToChoose > 0) {
+        NodeClick(out.nodeToChoose, false);
+        m_tree->selectPosition(out.nodeToChoose);
+    } else {
+        showNothingChosen();
+    }
 }
 
 void frmMain::setSongButtons(bool songChosen)
 {
-    for (const char *key : {"Delete", "MarkRedownload", "OpenInBrowser", "VisitSite"})
-        tlbMain->button(QString::fromLatin1(key))->setEnabled(songChosen);
-    tlbMain->setPressed(QStringLiteral("MarkRedownload"), false);
+    const MainActions &a = m_toolbar->actions();
+    for (QAction *action : {a.deleteSong, a.markRedownload, a.openInBrowser, a.visitSite})
+        action->setEnabled(songChosen);
+    a.markRedownload->setChecked(false);
 }
 
-bool frmMain::confirmLeavingSong()
+bool frmMain::confirmLeavingSong(bool *discarded)
 {
-    if (m_state.strCurrentFile.isEmpty() || !details->lyricsModified())
+    if (discarded)
+        *discarded = false;
+    if (m_state.strCurrentFile.isEmpty() || !m_details->lyricsModified())
         return true;
-    const Answer answer =
-        m_dialogs.askYesNoCancel(QStringLiteral("Tunewright Stanzary"),
-                                 QStringLiteral("Save changes to ") + currentListEntry(m_state) + QStringLiteral("?"));
+    const Answer answer = m_dialogs.askYesNoCancel(
+        applicationTitle(), QStringLiteral("Save changes to ") + currentListEntry(m_state) + QStringLiteral("?"));
     if (answer == Answer::Cancel)
         return false;
     if (answer == Answer::Yes)
-        return SaveLyricsText(m_state.strCurrentFile);
-    details->setLyricsModified(false);
+        return m_commands->SaveLyricsText(m_state.strCurrentFile);
+    if (discarded)
+        *discarded = true;
     return true;
 }
 
@@ -502,9 +479,9 @@ void frmMain::DisplaySpecificLyrics(const QString &strArtist, const QString &str
         return;
     const int artist = m_state.nodes.parentOf(p);
     if (artist > 0)
-        lista->setExpanded(m_model->indexOfPosition(artist), true);
-    selectInView(p);
-    NodeClick(p, false);
+        m_tree->setExpandedAt(artist, true);
+    m_tree->selectPosition(p);
+    chooseNode(p, false);
 }
 
 } // namespace stanzary

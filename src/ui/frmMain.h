@@ -7,26 +7,28 @@
 
 class QLabel;
 class QLineEdit;
-class QModelIndex;
 class QSplitter;
-class QTreeView;
 
 namespace stanzary {
 
 class basMain;
 class CountPanel;
-class frmlists;
 class MainToolbar;
 class NodeTreeModel;
 class SongDetailsView;
 class SongLists;
+class SongTree;
+class ToolbarCommands;
 class UserDialogs;
 struct CountPanelTexts;
+struct DeleteOutcome;
 
 // The main window: count panel, search box and the tree `lista` on the left
-// of a splitter; the toolbar, the selection's details and the lyrics box on
-// the right. It shows the shared state and hands user actions to the core
-// procedures; the toolbar's commands live in frmMainCommands.cpp.
+// of a splitter; the toolbar across the top; the selection's details and the
+// lyrics box on the right. It lays these out and wires them to the core
+// procedures; the toolbar's song commands are ToolbarCommands. Other windows
+// are not its business: it asks for them through the ...Requested signals,
+// and a command whose window nobody offers (no connection) stays off.
 class frmMain : public QMainWindow
 {
     Q_OBJECT
@@ -34,9 +36,6 @@ class frmMain : public QMainWindow
 public:
     frmMain(basMain &state, SongLists &lists, UserDialogs &dialogs, QWidget *parent = nullptr);
     ~frmMain() override;
-
-    // The lists window that the Lists button and the redownload marks use.
-    void setListsWindow(frmlists *listsWindow);
 
     // Applies the stored geometry, the search layout and the count panel's
     // height (the window's part of reading the configuration).
@@ -46,7 +45,7 @@ public:
 
     // Scans the lyrics folder into the tree and shows the counts.
     void BuildTree();
-    // Clears the tree and scans again (F5).
+    // Clears the tree and scans again (F5), after asking about unsaved edits.
     void RescanTree();
     // Narrows the tree to text, or restores it; shows the count line.
     void FilterTree(const QString &text);
@@ -60,16 +59,18 @@ public:
     void DoSplit(double twips);
     double splitPosition() const; // twips
 
-    QTreeView *lista = nullptr;
-    QLineEdit *txtSearch = nullptr;
-    QLabel *lblSearch = nullptr;
-    QLabel *lblSearchResults = nullptr;
-    CountPanel *picCountPanel = nullptr;
-    MainToolbar *tlbMain = nullptr;
-    SongDetailsView *details = nullptr;
-    NodeTreeModel *model() const { return m_model; }
+    // The current song left the redownload list elsewhere.
+    void releaseMarkRedownload();
 
 signals:
+    // The lists window, showing the redownload list or the deleted list.
+    void listsRequested(bool redownload);
+    void taggerRequested();
+    void optionsRequested();
+    // The About window, which also holds the icon legend.
+    void aboutRequested();
+    // The chosen song is the redownload list's entry at row.
+    void redownloadEntryChosen(int row);
     // The window closed: lists and configuration are saved.
     void closed();
 
@@ -77,55 +78,47 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void buildLayout();
+    QWidget *buildLeftColumn();
+    QWidget *buildRightColumn();
+    void connectCommands();
     void connectTree();
-    void connectToolbar();
+    void offerWindowCommands();
+    bool offers(void (frmMain::*request)()) const;
     void showCounts(const CountPanelTexts &texts);
+    void showScanResult();
     void keepSplitterInBand();
     void keepOnAScreen();
     void setSplitterLeft(int px);
 
-    // Tree and details.
-    void onCurrentChanged(const QModelIndex &current, const QModelIndex &previous);
-    void onPressed(const QModelIndex &index);
-    void onExpanded(const QModelIndex &index);
     void chooseNode(int position, bool fromMouse);
     void showArtistNode(int position, bool fromMouse);
     void showSongNode(int position);
-    void selectInView(int position);
-    void reselectCurrentSong();
-    void restoreExpansion();
+    void showNothingChosen();
+    void onSongDeleted(const DeleteOutcome &outcome);
     void setSongButtons(bool songChosen);
 
-    // Edits are never lost silently: false when the user cancels.
-    bool confirmLeavingSong();
-
-    // Toolbar commands (frmMainCommands.cpp).
-    void onButtonClicked(const QString &key, bool checked);
-    void onButtonMenuClicked(const QString &key);
-    void SaveCommand();
-    bool SaveLyricsText(const QString &path);
-    void DeleteCommand();
-    void MarkRedownload(bool pressed);
-    void ShowLists(bool redownload);
-    void OpenInShell(const QString &address);
-    void markRedownloadFromList();
+    // Edits are never lost silently: false when the user cancels. discarded
+    // tells whether the user chose to throw the edits away.
+    bool confirmLeavingSong(bool *discarded = nullptr);
 
     basMain &m_state;
-    SongLists &m_lists;
     UserDialogs &m_dialogs;
-    frmlists *m_listsWindow = nullptr;
     NodeTreeModel *m_model = nullptr;
+    CountPanel *m_countPanel = nullptr;
+    QLabel *m_searchLabel = nullptr;
+    QLineEdit *m_searchBox = nullptr;
+    QLabel *m_searchCountLine = nullptr;
+    SongTree *m_tree = nullptr;
+    MainToolbar *m_toolbar = nullptr;
+    SongDetailsView *m_details = nullptr;
     QSplitter *m_splitter = nullptr;
-    SearchState m_search;
-    QString m_appliedSearch; // the text of the last filter pass
+    ToolbarCommands *m_commands = nullptr;
 
-    bool m_treeMouseDown = false; // blnTreeMouseDown
-    bool m_programmatic = false;  // selection changes made by the window itself
-    double m_wantedSplit = -1;    // twips, applied once the window has its size
+    SearchState m_search;
+    QString m_appliedSearch;   // the text of the last filter pass
+    double m_wantedSplit = -1; // twips, applied once the window has its size
 };
 
 } // namespace stanzary

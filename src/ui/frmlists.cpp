@@ -12,6 +12,7 @@
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QShortcut>
 #include <QVBoxLayout>
 
@@ -52,6 +53,12 @@ QPushButton *makeButton(QWidget *parent, const QString &name, const QString &cap
     return button;
 }
 
+// The text list of entries: joined by CR LF, no CR LF after the last.
+QString textListOfEntries(const QStringList &entries)
+{
+    return entries.join(QStringLiteral("\r\n"));
+}
+
 } // namespace
 
 frmlists::frmlists(basMain &state, SongLists &lists, QWidget *parent)
@@ -60,9 +67,10 @@ frmlists::frmlists(basMain &state, SongLists &lists, QWidget *parent)
     setObjectName(QStringLiteral("frmlists"));
     setWindowTitle(QStringLiteral("Lists"));
     setAccessibleName(QStringLiteral("Lists"));
-    setWindowIcon(IconSet::toolbarIcon(QStringLiteral("Lists")));
+    setWindowIcon(IconSet::icon(ToolbarIcon::Lists));
     setMouseTracking(true);
     buildControls();
+    layOutControls();
 
     connect(&m_lists.redownload, &SongList::changed, this, &frmlists::listChangedElsewhere);
     connect(&m_lists.deleted, &SongList::changed, this, &frmlists::listChangedElsewhere);
@@ -73,68 +81,99 @@ frmlists::~frmlists() = default;
 
 void frmlists::buildControls()
 {
-    lblmain = new QLabel(windowDescription(), this);
-    lblmain->setObjectName(QStringLiteral("lblmain"));
-    lblmain->setAccessibleName(QStringLiteral("Description"));
-    lblmain->setWordWrap(true);
-    lblmain->setFrameShape(QFrame::StyledPanel);
-    lblmain->setMargin(6);
-    lblmain->setMouseTracking(true);
+    m_description = new QLabel(windowDescription(), this);
+    m_description->setObjectName(QStringLiteral("lblmain"));
+    m_description->setAccessibleName(QStringLiteral("Description"));
+    m_description->setWordWrap(true);
+    m_description->setFrameShape(QFrame::StyledPanel);
+    m_description->setMargin(6);
+    m_description->setMouseTracking(true);
     // Room for the longest description on two lines, so the window does not
     // jump while the mouse moves.
-    lblmain->setMinimumHeight(lblmain->fontMetrics().lineSpacing() * 3 + 12);
-    lblmain->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_description->setMinimumHeight(m_description->fontMetrics().lineSpacing() * 3 + 12);
+    m_description->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 
     m_redownloadModel = new SongListModel(m_lists.redownload, this);
     m_deletedModel = new SongListModel(m_lists.deleted, this);
-    lstRedownload =
+    m_redownloadView =
         makeList(this, QStringLiteral("lstRedownload"), QStringLiteral("Redownload List"), m_redownloadModel);
-    lstDeleted = makeList(this, QStringLiteral("lstDeleted"), QStringLiteral("Deleted Items"), m_deletedModel);
+    m_deletedView = makeList(this, QStringLiteral("lstDeleted"), QStringLiteral("Deleted Items"), m_deletedModel);
 
-    txtList = new QPlainTextEdit(this);
-    txtList->setObjectName(QStringLiteral("txtList"));
-    txtList->setAccessibleName(QStringLiteral("Text List"));
-    txtList->setReadOnly(true);
-    txtList->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    txtList->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    m_textList = new QPlainTextEdit(this);
+    m_textList->setObjectName(QStringLiteral("txtList"));
+    m_textList->setAccessibleName(QStringLiteral("Text List"));
+    m_textList->setReadOnly(true);
+    m_textList->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_textList->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
 
-    cmdRedown = makeButton(this, QStringLiteral("cmdRedown"), QStringLiteral("Redownload List"));
-    cmdRedown->setIcon(IconSet::toolbarIcon(QStringLiteral("MarkRedownload")));
-    cmdDelet = makeButton(this, QStringLiteral("cmdDelet"), QStringLiteral("Deleted Items"));
-    cmdDelet->setIcon(IconSet::toolbarIcon(QStringLiteral("Delete")));
-    cmdDelete = makeButton(this, QStringLiteral("cmdDelete"), QStringLiteral("X"));
-    cmdDelete->setToolTip(QStringLiteral("Delete Item"));
-    cmdDelete->setAccessibleName(QStringLiteral("Delete Item"));
-    cmdClear = makeButton(this, QStringLiteral("cmdClear"), QStringLiteral("Clear"));
-    cmdCreateFullList = makeButton(this, QStringLiteral("cmdCreateFullList"), QStringLiteral("Create Full Text List"));
-    cmdCreateSelectedText =
+    m_showRedownload = makeButton(this, QStringLiteral("cmdRedown"), QStringLiteral("Redownload List"));
+    m_showRedownload->setIcon(IconSet::icon(ToolbarIcon::MarkRedownload));
+    m_showDeleted = makeButton(this, QStringLiteral("cmdDelet"), QStringLiteral("Deleted Items"));
+    m_showDeleted->setIcon(IconSet::icon(ToolbarIcon::Delete));
+    m_removeEntries = makeButton(this, QStringLiteral("cmdDelete"), QStringLiteral("X"));
+    m_removeEntries->setToolTip(QStringLiteral("Delete Item"));
+    m_removeEntries->setAccessibleName(QStringLiteral("Delete Item"));
+    m_clearList = makeButton(this, QStringLiteral("cmdClear"), QStringLiteral("Clear"));
+    m_fullTextList = makeButton(this, QStringLiteral("cmdCreateFullList"), QStringLiteral("Create Full Text List"));
+    m_selectedTextList =
         makeButton(this, QStringLiteral("cmdCreateSelectedText"), QStringLiteral("Create Selected TextList"));
 
-    lblShownList = new QLabel(this);
-    lblShownList->setObjectName(QStringLiteral("lblShownList"));
-    lblShownList->setAccessibleName(QStringLiteral("Shown list"));
-    QFont heading = lblShownList->font();
+    // The heading's name is its text, so that a screen reader reads which
+    // list is shown and how long it is.
+    m_heading = new QLabel(this);
+    m_heading->setObjectName(QStringLiteral("lblShownList"));
+    m_heading->setTextFormat(Qt::PlainText);
+    m_heading->setAccessibleDescription(QStringLiteral("Shown list"));
+    QFont heading = m_heading->font();
     heading.setBold(true);
-    lblShownList->setFont(heading);
+    m_heading->setFont(heading);
 
-    // Top: the two list buttons. Middle: the shown list (or the text list
-    // over it) with the entry buttons beside it. Description at the foot.
+    describe(m_showRedownload, QStringLiteral("View and organize the lyrics that you marked for redownload."));
+    describe(m_showDeleted, QStringLiteral("View and organize the lyrics that you recently deleted."));
+    describe(m_removeEntries, QStringLiteral("Delete selected entries of current list."));
+    describe(m_clearList, QStringLiteral("Delete all entries of the current list."));
+    describe(m_fullTextList, QStringLiteral("Create a text list with all entries of current list."));
+    describe(m_selectedTextList, QStringLiteral("Create a text list with selected entries of current list."));
+    describe(m_description, windowDescription());
+    describe(m_redownloadView, windowDescription());
+    describe(m_deletedView, windowDescription());
+
+    connect(m_showRedownload, &QPushButton::clicked, this, &frmlists::cmdRedown_Click);
+    connect(m_showDeleted, &QPushButton::clicked, this, &frmlists::cmdDelet_Click);
+    connect(m_removeEntries, &QPushButton::clicked, this, &frmlists::cmdDelete_Click);
+    // The Delete key in a list does what "X" does.
+    for (QListView *view : {m_redownloadView, m_deletedView}) {
+        auto *del = new QShortcut(QKeySequence::Delete, view, nullptr, nullptr, Qt::WidgetShortcut);
+        connect(del, &QShortcut::activated, this, [this] {
+            if (m_removeEntries->isEnabled())
+                cmdDelete_Click();
+        });
+    }
+    connect(m_clearList, &QPushButton::clicked, this, &frmlists::cmdClear_Click);
+    connect(m_fullTextList, &QPushButton::clicked, this, &frmlists::cmdCreateFullList_Click);
+    connect(m_selectedTextList, &QPushButton::clicked, this, &frmlists::cmdCreateSelectedText_Click);
+}
+
+// Top: the two list buttons. Middle: the shown list (or the text list over
+// it) with the entry buttons beside it. Description at the foot.
+void frmlists::layOutControls()
+{
     auto *switches = new QHBoxLayout;
-    switches->addWidget(cmdRedown);
-    switches->addWidget(cmdDelet);
+    switches->addWidget(m_showRedownload);
+    switches->addWidget(m_showDeleted);
     switches->addStretch(1);
 
     auto *place = new QGridLayout; // the lists and the text list share one place
-    place->addWidget(lstRedownload, 0, 0);
-    place->addWidget(lstDeleted, 0, 0);
-    place->addWidget(txtList, 0, 0);
+    place->addWidget(m_redownloadView, 0, 0);
+    place->addWidget(m_deletedView, 0, 0);
+    place->addWidget(m_textList, 0, 0);
 
     auto *entryButtons = new QVBoxLayout;
-    entryButtons->addWidget(cmdDelete);
-    entryButtons->addWidget(cmdClear);
+    entryButtons->addWidget(m_removeEntries);
+    entryButtons->addWidget(m_clearList);
     entryButtons->addSpacing(12);
-    entryButtons->addWidget(cmdCreateFullList);
-    entryButtons->addWidget(cmdCreateSelectedText);
+    entryButtons->addWidget(m_fullTextList);
+    entryButtons->addWidget(m_selectedTextList);
     entryButtons->addStretch(1);
 
     auto *middle = new QHBoxLayout;
@@ -143,91 +182,49 @@ void frmlists::buildControls()
 
     auto *root = new QVBoxLayout(this);
     root->addLayout(switches);
-    root->addWidget(lblShownList);
+    root->addWidget(m_heading);
     root->addLayout(middle, 1);
-    root->addWidget(lblmain);
+    root->addWidget(m_description);
 
-    setTabOrder(cmdRedown, cmdDelet);
-    setTabOrder(cmdDelet, lstRedownload);
-    setTabOrder(lstRedownload, lstDeleted);
-    setTabOrder(lstDeleted, txtList);
-    setTabOrder(txtList, cmdDelete);
-    setTabOrder(cmdDelete, cmdClear);
-    setTabOrder(cmdClear, cmdCreateFullList);
-    setTabOrder(cmdCreateFullList, cmdCreateSelectedText);
-
-    describe(cmdRedown, cmdRedown->objectName());
-    describe(cmdDelet, cmdDelet->objectName());
-    describe(cmdDelete, cmdDelete->objectName());
-    describe(cmdClear, cmdClear->objectName());
-    describe(cmdCreateFullList, cmdCreateFullList->objectName());
-    describe(cmdCreateSelectedText, cmdCreateSelectedText->objectName());
-    describe(lblmain, lblmain->objectName());
-    describe(lstRedownload, lstRedownload->objectName());
-    describe(lstDeleted, lstDeleted->objectName());
-
-    connect(cmdRedown, &QPushButton::clicked, this, &frmlists::cmdRedown_Click);
-    connect(cmdDelet, &QPushButton::clicked, this, &frmlists::cmdDelet_Click);
-    connect(cmdDelete, &QPushButton::clicked, this, &frmlists::cmdDelete_Click);
-    // The Delete key in a list does what "X" does.
-    for (QListView *view : {lstRedownload, lstDeleted}) {
-        auto *del = new QShortcut(QKeySequence::Delete, view, nullptr, nullptr, Qt::WidgetShortcut);
-        connect(del, &QShortcut::activated, this, [this] {
-            if (cmdDelete->isEnabled())
-                cmdDelete_Click();
-        });
-    }
-    connect(cmdClear, &QPushButton::clicked, this, &frmlists::cmdClear_Click);
-    connect(cmdCreateFullList, &QPushButton::clicked, this, &frmlists::cmdCreateFullList_Click);
-    connect(cmdCreateSelectedText, &QPushButton::clicked, this, &frmlists::cmdCreateSelectedText_Click);
+    setTabOrder(m_showRedownload, m_showDeleted);
+    setTabOrder(m_showDeleted, m_redownloadView);
+    setTabOrder(m_redownloadView, m_deletedView);
+    setTabOrder(m_deletedView, m_textList);
+    setTabOrder(m_textList, m_removeEntries);
+    setTabOrder(m_removeEntries, m_clearList);
+    setTabOrder(m_clearList, m_fullTextList);
+    setTabOrder(m_fullTextList, m_selectedTextList);
 
     setMinimumSize(440, 300);
     resize(560, 380);
 }
 
-QString frmlists::descriptionFor(const QString &objectName)
-{
-    if (objectName == u"cmdRedown")
-        return QStringLiteral("View and organize the lyrics that you marked for redownload.");
-    if (objectName == u"cmdDelet")
-        return QStringLiteral("View and organize the lyrics that you recently deleted.");
-    if (objectName == u"cmdClear")
-        return QStringLiteral("Delete all entries of the current list.");
-    if (objectName == u"cmdDelete")
-        return QStringLiteral("Delete selected entries of current list.");
-    if (objectName == u"cmdCreateFullList")
-        return QStringLiteral("Create a text list with all entries of current list.");
-    if (objectName == u"cmdCreateSelectedText")
-        return QStringLiteral("Create a text list with selected entries of current list.");
-    return windowDescription();
-}
-
 // The control shows its description in lblmain while the mouse is over it.
 // A list's mouse events arrive at its viewport, so that is watched too.
-void frmlists::describe(QWidget *control, const QString &objectName)
+void frmlists::describe(QWidget *control, const QString &description)
 {
-    control->setAccessibleDescription(descriptionFor(objectName));
+    control->setAccessibleDescription(description);
+    m_descriptionOf.insert(control, description);
     control->installEventFilter(this);
-    if (auto *view = qobject_cast<QListView *>(control))
+    if (auto *view = qobject_cast<QListView *>(control)) {
+        m_descriptionOf.insert(view->viewport(), description);
         view->viewport()->installEventFilter(this);
+    }
 }
 
 bool frmlists::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::Enter || event->type() == QEvent::MouseMove) {
-        QObject *control = watched;
-        if (watched == lstRedownload->viewport())
-            control = lstRedownload;
-        else if (watched == lstDeleted->viewport())
-            control = lstDeleted;
-        lblmain->setText(descriptionFor(control->objectName()));
+        const auto it = m_descriptionOf.constFind(watched);
+        if (it != m_descriptionOf.constEnd())
+            m_description->setText(it.value());
     }
     return QWidget::eventFilter(watched, event);
 }
 
 void frmlists::mouseMoveEvent(QMouseEvent *event)
 {
-    lblmain->setText(windowDescription());
+    m_description->setText(windowDescription());
     QWidget::mouseMoveEvent(event);
 }
 
@@ -238,15 +235,8 @@ void frmlists::closeEvent(QCloseEvent *event)
     hide();
 }
 
-void frmlists::setCurrentEntryProvider(std::function<QString()> provider)
-{
-    m_currentEntry = std::move(provider);
-}
-
 QString frmlists::currentEntry() const
 {
-    if (m_currentEntry)
-        return m_currentEntry();
     if (m_state.strCurrentFile.isEmpty())
         return QString();
     return listEntry(m_state.strCurrentArtist, m_state.strCurrentSong);
@@ -259,7 +249,7 @@ SongList &frmlists::shownList() const
 
 QListView *frmlists::shownView() const
 {
-    return m_state.blnShowRedownloadList ? lstRedownload : lstDeleted;
+    return m_state.blnShowRedownloadList ? m_redownloadView : m_deletedView;
 }
 
 QList<int> frmlists::selectedRows(QListView *view) const
@@ -273,20 +263,20 @@ QList<int> frmlists::selectedRows(QListView *view) const
 
 void frmlists::setListButtonsEnabled(bool enabled)
 {
-    cmdDelete->setEnabled(enabled);
-    cmdClear->setEnabled(enabled);
-    cmdCreateFullList->setEnabled(enabled);
-    cmdCreateSelectedText->setEnabled(enabled);
+    m_removeEntries->setEnabled(enabled);
+    m_clearList->setEnabled(enabled);
+    m_fullTextList->setEnabled(enabled);
+    m_selectedTextList->setEnabled(enabled);
 }
 
 void frmlists::ShowCorrectList()
 {
-    txtList->hide();
+    m_textList->hide();
     const bool redownload = m_state.blnShowRedownloadList;
-    cmdRedown->setEnabled(!redownload);
-    cmdDelet->setEnabled(redownload);
-    lstRedownload->setVisible(redownload);
-    lstDeleted->setVisible(!redownload);
+    m_showRedownload->setEnabled(!redownload);
+    m_showDeleted->setEnabled(redownload);
+    m_redownloadView->setVisible(redownload);
+    m_deletedView->setVisible(!redownload);
     setListButtonsEnabled(!shownList().isEmpty());
     showListHeading();
 }
@@ -296,14 +286,14 @@ void frmlists::showListHeading()
 {
     const QString name =
         m_state.blnShowRedownloadList ? QStringLiteral("Marked for Redownload") : QStringLiteral("Deleted Items");
-    lblShownList->setText(name + QStringLiteral(" (") + QString::number(shownList().size()) + u')');
+    m_heading->setText(name + QStringLiteral(" (") + QString::number(shownList().size()) + u')');
 }
 
 // A list changed by the main window while this window shows it: keep the
 // buttons right (the window's own commands set them themselves).
 void frmlists::listChangedElsewhere()
 {
-    if (!m_inCommand && !txtList->isVisible())
+    if (!m_inCommand && !m_textList->isVisible())
         ShowCorrectList();
     else
         showListHeading();
@@ -311,56 +301,51 @@ void frmlists::listChangedElsewhere()
 
 void frmlists::selectRedownloadEntry(int row)
 {
-    QItemSelectionModel *selection = lstRedownload->selectionModel();
+    QItemSelectionModel *selection = m_redownloadView->selectionModel();
     const QModelIndex index = m_redownloadModel->index(row, 0);
     if (!index.isValid()) {
         selection->clearSelection();
         return;
     }
     selection->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
-    lstRedownload->scrollTo(index);
-}
-
-QString frmlists::textListOf(const QStringList &entries)
-{
-    return entries.join(QStringLiteral("\r\n"));
+    m_redownloadView->scrollTo(index);
 }
 
 void frmlists::showTextList(const QString &text)
 {
-    txtList->setPlainText(text);
+    m_textList->setPlainText(text);
     setListButtonsEnabled(false);
-    cmdDelet->setEnabled(true);
-    cmdRedown->setEnabled(true);
-    txtList->selectAll();
-    txtList->show();
-    txtList->raise();
-    txtList->setFocus();
+    m_showDeleted->setEnabled(true);
+    m_showRedownload->setEnabled(true);
+    m_textList->selectAll();
+    m_textList->show();
+    m_textList->raise();
+    m_textList->setFocus();
 }
 
 void frmlists::cmdRedown_Click()
 {
     m_state.blnShowRedownloadList = true;
     ShowCorrectList();
-    lstRedownload->setFocus();
+    m_redownloadView->setFocus();
 }
 
 void frmlists::cmdDelet_Click()
 {
     m_state.blnShowRedownloadList = false;
     ShowCorrectList();
-    lstDeleted->setFocus();
+    m_deletedView->setFocus();
 }
 
 // Removes every selected entry of the shown list (in one change, so the
 // list's file is written once).
 void frmlists::cmdDelete_Click()
 {
-    m_inCommand = true;
     SongList &list = shownList();
     QListView *view = shownView();
     const QList<int> rows = selectedRows(view);
     if (!rows.isEmpty()) {
+        const QScopedValueRollback<bool> ownCommand(m_inCommand, true);
         QStringList remaining = list.entries();
         bool removesCurrent = false;
         const QString current = currentEntry();
@@ -374,41 +359,41 @@ void frmlists::cmdDelete_Click()
             emit releaseMarkRedownload();
         list.assign(remaining);
     }
-    m_inCommand = false;
     view->setFocus();
     ShowCorrectList();
 }
 
 void frmlists::cmdClear_Click()
 {
-    m_inCommand = true;
     const bool redownload = m_state.blnShowRedownloadList;
-    shownList().clear();
-    m_inCommand = false;
+    {
+        const QScopedValueRollback<bool> ownCommand(m_inCommand, true);
+        shownList().clear();
+    }
     if (redownload)
         emit releaseMarkRedownload();
-    cmdClear->setEnabled(false);
-    cmdDelete->setEnabled(false);
+    m_clearList->setEnabled(false);
+    m_removeEntries->setEnabled(false);
 }
 
 void frmlists::cmdCreateFullList_Click()
 {
-    txtList->clear();
+    m_textList->clear();
     if (shownList().isEmpty())
         return;
-    showTextList(textListOf(shownList().entries()));
+    showTextList(textListOfEntries(shownList().entries()));
 }
 
 void frmlists::cmdCreateSelectedText_Click()
 {
-    txtList->clear();
+    m_textList->clear();
     const QList<int> rows = selectedRows(shownView());
     if (rows.isEmpty())
         return;
     QStringList entries;
     for (int row : rows)
         entries.append(shownList().at(row));
-    showTextList(textListOf(entries));
+    showTextList(textListOfEntries(entries));
 }
 
 } // namespace stanzary

@@ -3,10 +3,9 @@
 #include "app/basMain.h"
 #include "lists/SongLists.h"
 
+#include <QHash>
 #include <QString>
 #include <QWidget>
-
-#include <functional>
 
 class QLabel;
 class QListView;
@@ -21,7 +20,9 @@ class SongListModel;
 // (lstDeleted) in one place, one shown at a time as state.blnShowRedownloadList
 // says, with buttons to switch lists, remove the selected entries, clear the
 // shown list and turn it (or its selection) into a text list (txtList) to
-// copy from. Entries can be dragged out as plain text. Closing the window
+// copy from (controls named lstRedownload, lstDeleted, txtList, cmdRedown,
+// cmdDelet, cmdDelete, cmdClear, cmdCreateFullList, cmdCreateSelectedText,
+// lblmain). Entries can be dragged out as plain text. Closing the window
 // only hides it. The window works on the lists and the state it is given
 // (neither owned; both must outlive it). It never asks or reports anything.
 class frmlists : public QWidget
@@ -37,22 +38,10 @@ public:
     // and enables the four list buttons only when that list has entries.
     void ShowCorrectList();
 
-    // Where the window learns the main window's current song's list entry
-    // ("Artist - Song"; empty when no song is chosen). Without one it is
-    // taken from the state's current song.
-    void setCurrentEntryProvider(std::function<QString()> provider);
-
     // Makes the redownload list's entry at row its only selected entry (the
     // main window does so for the song just chosen). Rows outside the list
     // clear the selection.
     void selectRedownloadEntry(int row);
-
-    // The text list of entries: joined by CR LF, no CR LF after the last.
-    static QString textListOf(const QStringList &entries);
-
-    // The hover description of a control, by its object name; the window's
-    // own description for "frmlists", "lblmain" and the two lists.
-    static QString descriptionFor(const QString &objectName);
 
 signals:
     // A removed or cleared redownload entry may have been the current song:
@@ -66,7 +55,8 @@ protected:
 
 private:
     void buildControls();
-    void describe(QWidget *control, const QString &objectName);
+    void layOutControls();
+    void describe(QWidget *control, const QString &description);
     void setListButtonsEnabled(bool enabled);
     SongList &shownList() const;
     QListView *shownView() const;
@@ -85,20 +75,20 @@ private:
 
     basMain &m_state;
     SongLists &m_lists;
-    std::function<QString()> m_currentEntry;
-    bool m_inCommand = false;
+    bool m_inCommand = false; // a change made by this window's own command
 
-    QLabel *lblmain = nullptr;
-    QLabel *lblShownList = nullptr; // which list is shown, with its length
-    QListView *lstRedownload = nullptr;
-    QListView *lstDeleted = nullptr;
-    QPlainTextEdit *txtList = nullptr;
-    QPushButton *cmdRedown = nullptr;
-    QPushButton *cmdDelet = nullptr;
-    QPushButton *cmdDelete = nullptr;
-    QPushButton *cmdClear = nullptr;
-    QPushButton *cmdCreateFullList = nullptr;
-    QPushButton *cmdCreateSelectedText = nullptr;
+    QLabel *m_description = nullptr;
+    QLabel *m_heading = nullptr; // which list is shown, with its length
+    QListView *m_redownloadView = nullptr;
+    QListView *m_deletedView = nullptr;
+    QPlainTextEdit *m_textList = nullptr;
+    QPushButton *m_showRedownload = nullptr;
+    QPushButton *m_showDeleted = nullptr;
+    QPushButton *m_removeEntries = nullptr;
+    QPushButton *m_clearList = nullptr;
+    QPushButton *m_fullTextList = nullptr;
+    QPushButton *m_selectedTextList = nullptr;
+    QHash<const QObject *, QString> m_descriptionOf; // shown while the mouse is over the control
     SongListModel *m_redownloadModel = nullptr;
     SongListModel *m_deletedModel = nullptr;
 };

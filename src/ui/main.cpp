@@ -1,5 +1,5 @@
 #include "app/Manifest.h"
-#include "ui/StartUp.h"
+#include "ui/StanzaryApp.h"
 #include "ui/UserDialogs.h"
 #include "ui/frmMain.h"
 
@@ -9,9 +9,7 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Stanzary"));
-    QApplication::setOrganizationName(QStringLiteral("Zeph"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Tunewright Stanzary"));
+    stanzary::setApplicationIdentity();
 
     stanzary::WidgetUserDialogs dialogs;
     stanzary::StanzaryApp stanzaryApp(dialogs);

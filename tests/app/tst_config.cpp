@@ -24,30 +24,23 @@ QString storedText(const QString &key)
     return openConfigStore()->value(QStringLiteral("Config/") + key).toString();
 }
 
+const ConfigKey &keyNamed(const QString &name)
+{
+    for (const ConfigKey &key : configKeys()) {
+        if (name == QLatin1StringView(key.name))
+            return key;
+    }
+    qFatal("no configuration key %s", qPrintable(name));
+}
+
 bool &flagOf(basMain &state, const QString &key)
 {
-    if (key == QLatin1StringView("EnableSearch"))
-        return state.blnEnableSearch;
-    if (key == QLatin1StringView("RealTimeSearch"))
-        return state.blnRealTimeSearch;
-    if (key == QLatin1StringView("LoadKasEditor"))
-        return state.blnLoadKasEditor;
-    if (key == QLatin1StringView("CheckUnfilteredSongs"))
-        return state.blnCheckUnfilteredSongs;
-    return state.blnCheckForAvaliableTimestamps;
+    return state.*keyNamed(key).option;
 }
 
 double numberOf(const StoredGeometry &g, const QString &key)
 {
-    if (key == QLatin1StringView("FrmTop"))
-        return g.FrmTop;
-    if (key == QLatin1StringView("FrmLeft"))
-        return g.FrmLeft;
-    if (key == QLatin1StringView("FrmWidth"))
-        return g.FrmWidth;
-    if (key == QLatin1StringView("FrmHeight"))
-        return g.FrmHeight;
-    return g.SplitPos;
+    return g.*keyNamed(key).number;
 }
 
 } // namespace

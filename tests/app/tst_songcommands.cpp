@@ -125,6 +125,19 @@ private slots:
         // a second delete of the same, now missing, file changes nothing
         QVERIFY(DeleteCurrentSong(state, lists).nothingToDelete);
         QCOMPARE(state.intLyricsCount, 1);
+
+        // a file that cannot be deleted keeps its song, counts and list as they were
+        SelectSongNode(state, 2);
+        const auto refuse = [](const QString &, QString *reason) {
+            *reason = QStringLiteral("Permission denied");
+            return false;
+        };
+        const DeleteOutcome refused = DeleteCurrentSong(state, lists, refuse);
+        QVERIFY(refused.fileDeleteFailed);
+        QCOMPARE(refused.failure, QStringLiteral("Permission denied"));
+        QVERIFY(state.nodes.contains(QStringLiteral("A/Act - Two.txt")));
+        QCOMPARE(state.intLyricsCount, 1);
+        QCOMPARE(lists.deleted.size(), 1);
     }
 };
 

@@ -3,14 +3,17 @@
 // A started Stanzary on a fake installation, for the main window's tests.
 
 #include "FakeInstallation.h"
+#include "ui/ElidedLabel.h"
 #include "ui/NodeTreeModel.h"
-#include "ui/StartUp.h"
+#include "ui/StanzaryApp.h"
 #include "ui/UserDialogs.h"
 #include "ui/frmMain.h"
 
 #include <QAbstractItemView>
 #include <QAction>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QTreeView>
 #include <QtTest>
@@ -41,11 +44,24 @@ public:
 
     frmMain *window() const { return app->mainWindow(); }
     basMain &state() const { return app->state(); }
-    QTreeView *tree() const { return window()->lista; }
+    // A control of the main window by its name, as automation finds it.
+    template <typename T>
+    T *child(const char *name) const
+    {
+        T *c = window()->findChild<T *>(QString::fromLatin1(name));
+        if (!c)
+            qWarning("no control %s", name);
+        return c;
+    }
+    QTreeView *tree() const { return child<QTreeView>("lista"); }
+    QLineEdit *searchBox() const { return child<QLineEdit>("txtSearch"); }
+    QLabel *countLine() const { return child<QLabel>("lblSearchResults"); }
+    QPlainTextEdit *lyricsBox() const { return child<QPlainTextEdit>("lyrics"); }
 
     QModelIndex indexOf(const QString &key) const
     {
-        return window()->model()->indexOfPosition(state().nodes.positionOf(key));
+        const auto *model = static_cast<const NodeTreeModel *>(tree()->model());
+        return model->indexOfPosition(state().nodes.positionOf(key));
     }
     // A mouse click on the node with key, as a user makes it.
     void click(const QString &key) const
@@ -61,9 +77,12 @@ public:
         tree()->expand(index.parent());
         click(key);
     }
+    // A label's whole text (a value label may show it cut short).
     QString label(const char *name) const
     {
         auto *l = window()->findChild<QLabel *>(QString::fromLatin1(name));
+        if (auto *elided = qobject_cast<ElidedLabel *>(l))
+            return elided->fullText();
         return l ? l->text() : QStringLiteral("<no %1>").arg(QString::fromLatin1(name));
     }
     QAction *button(const char *key) const { return window()->findChild<QAction *>(QString::fromLatin1(key)); }

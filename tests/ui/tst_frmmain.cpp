@@ -2,8 +2,6 @@
 
 #include "app/basMain.h"
 #include "lists/SongLists.h"
-#include "ui/CountPanel.h"
-#include "ui/SongDetailsView.h"
 #include "ui/frmlists.h"
 
 #include <QAbstractButton>
@@ -52,7 +50,7 @@ private slots:
         QCOMPARE(app.label("lblAvaliableCount"), QStringLiteral("+ 0 avaliable for download"));
         QCOMPARE(app.label("lblPercent"), QStringLiteral("= 33.3% of your lyrics"));
         QCOMPARE(app.tree()->model()->rowCount(), 2);
-        QVERIFY(app.window()->txtSearch->isEnabled());
+        QVERIFY(app.searchBox()->isEnabled());
         // first start: the default geometry and splitter (twips / 15)
         QCOMPARE(app.window()->size(), QSize(833, 567));
         QCOMPARE(qRound(app.window()->splitPosition()), 3495);
@@ -65,7 +63,7 @@ private slots:
         QCOMPARE(app.label("lblLyricsCount"), QStringLiteral("Lyrics: Not found"));
         QCOMPARE(app.label("lblTimestampsBig"), QStringLiteral("Timestamps: -"));
         QCOMPARE(app.label("lblPercent"), QStringLiteral("-"));
-        QVERIFY(!app.window()->txtSearch->isEnabled());
+        QVERIFY(!app.searchBox()->isEnabled());
         QVERIFY(!app.button("SearchKaraoke")->isEnabled());
     }
 
@@ -92,18 +90,18 @@ private slots:
     void searchNarrowsAndClearingRestores()
     {
         StartedApp app(threeSongs);
-        QTest::keyClicks(app.window()->txtSearch, QStringLiteral("alp"));
+        QTest::keyClicks(app.searchBox(), QStringLiteral("alp"));
         QCOMPARE(app.state().nodes.count(), 2);
-        QVERIFY(app.window()->lblSearchResults->isVisible());
-        QCOMPARE(app.window()->lblSearchResults->text(), QStringLiteral("{1 artist} {1 song}"));
+        QVERIFY(app.countLine()->isVisible());
+        QCOMPARE(app.countLine()->text(), QStringLiteral("{1 artist} {1 song}"));
         // F5 scans again and keeps the search in effect
         app.install.addLyrics(QStringLiteral("P/Palp - New.txt"));
         QTest::keyClick(app.tree(), Qt::Key_F5);
         QCOMPARE(app.state().nodes.count(), 4);
-        QCOMPARE(app.window()->lblSearchResults->text(), QStringLiteral("{2 artists} {2 songs}"));
-        app.window()->txtSearch->clear();
+        QCOMPARE(app.countLine()->text(), QStringLiteral("{2 artists} {2 songs}"));
+        app.searchBox()->clear();
         QCOMPARE(app.state().nodes.count(), 7);
-        QVERIFY(!app.window()->lblSearchResults->isVisible());
+        QVERIFY(!app.countLine()->isVisible());
     }
 
     void withoutRealTimeSearchOnlyEnterFilters()
@@ -111,11 +109,11 @@ private slots:
         QSettings(QStringLiteral("Zeph"), QStringLiteral("Zeph"))
             .setValue(QStringLiteral("Config/RealTimeSearch"), QStringLiteral("False"));
         StartedApp app(threeSongs);
-        QTest::keyClicks(app.window()->txtSearch, QStringLiteral("solo"));
+        QTest::keyClicks(app.searchBox(), QStringLiteral("solo"));
         QCOMPARE(app.state().nodes.count(), 5);
-        QTest::keyClick(app.window()->txtSearch, Qt::Key_Return);
+        QTest::keyClick(app.searchBox(), Qt::Key_Return);
         QCOMPARE(app.state().nodes.count(), 2);
-        QCOMPARE(app.window()->lblSearchResults->text(), QStringLiteral("{1 artist} {1 song}"));
+        QCOMPARE(app.countLine()->text(), QStringLiteral("{1 artist} {1 song}"));
     }
 
     void clickingArtistAndSongs()
@@ -136,7 +134,7 @@ private slots:
                  QStringLiteral("Timestamps not found. You can create them, and also upload them to the server!"));
         QVERIFY(app.button("OpenInBrowser")->isEnabled());
         QVERIFY(app.button("Delete")->isEnabled());
-        QVERIFY(app.window()->details->lyrics->toPlainText().startsWith(QStringLiteral("Verse one\nline two")));
+        QVERIFY(app.lyricsBox()->toPlainText().startsWith(QStringLiteral("Verse one\nline two")));
 
         app.click(QStringLiteral("B/Band - Beta.txt"));
         QCOMPARE(app.label("lblWebsite"), QStringLiteral("No page information found"));
@@ -162,7 +160,7 @@ private slots:
         QCOMPARE(app.dialogs.last().text, QStringLiteral("File wasn't found"));
         QCOMPARE(app.dialogs.last().title, QStringLiteral("Tunewright Stanzary"));
         QCOMPARE(app.label("lblFilter"), QStringLiteral("Not Used"));
-        QVERIFY(app.window()->details->lyrics->toPlainText().isEmpty());
+        QVERIFY(app.lyricsBox()->toPlainText().isEmpty());
     }
 
     void saveWritesTheBoxWithTheFilterMark()
@@ -170,13 +168,13 @@ private slots:
         StartedApp app(threeSongs);
         const QString path = app.install.lyricsPath() + QStringLiteral("S/Solo - Only One.txt");
         app.clickSong(QStringLiteral("S/Solo - Only One.txt"));
-        app.window()->details->lyrics->setPlainText(QStringLiteral("alone again\ncaf\u00e9"));
+        app.lyricsBox()->setPlainText(QStringLiteral("alone again\ncaf\u00e9"));
         QTest::keySequence(app.window(), QKeySequence::Save);
         QCOMPARE(test::readAll(path), QByteArray("alone again\r\ncaf\xe9\xa0\r\n"));
-        QVERIFY(!app.window()->details->lyricsModified());
+        QVERIFY(!app.lyricsBox()->document()->isModified());
 
         test::setReadOnly(path, true);
-        app.window()->details->lyrics->setPlainText(QStringLiteral("changed"));
+        app.lyricsBox()->setPlainText(QStringLiteral("changed"));
         app.button("Save")->trigger();
         QCOMPARE(app.dialogs.last().text, QStringLiteral("File is read-only"));
         QCOMPARE(app.dialogs.last().title, QStringLiteral("Stanzary"));
@@ -184,7 +182,7 @@ private slots:
         test::setReadOnly(path, false);
 
         // a character the code page cannot hold is refused, not written as "?"
-        app.window()->details->lyrics->setPlainText(QStringLiteral("\u0416"));
+        app.lyricsBox()->setPlainText(QStringLiteral("\u0416"));
         app.button("Save")->trigger();
         QCOMPARE(test::readAll(path), QByteArray("alone again\r\ncaf\xe9\xa0\r\n"));
         QCOMPARE(app.dialogs.last().icon, MessageIcon::Critical);
@@ -202,8 +200,8 @@ private slots:
         StartedApp app(threeSongs);
         const QString alpha = QStringLiteral("B/Band - Alpha.txt");
         app.clickSong(alpha);
-        app.window()->details->lyrics->selectAll();
-        QTest::keyClicks(app.window()->details->lyrics, QStringLiteral("edited"));
+        app.lyricsBox()->selectAll();
+        QTest::keyClicks(app.lyricsBox(), QStringLiteral("edited"));
         app.dialogs.queueAnswer(Answer::Cancel);
         app.click(QStringLiteral("B/Band - Beta.txt"));
         QCOMPARE(app.dialogs.shown().size(), 1);
@@ -240,14 +238,14 @@ private slots:
         QCOMPARE(app.state().nodes.count(), 2);
 
         // cleared search: the deleted songs stay gone
-        QTest::keyClicks(app.window()->txtSearch, QStringLiteral("o"));
-        app.window()->txtSearch->clear();
+        QTest::keyClicks(app.searchBox(), QStringLiteral("o"));
+        app.searchBox()->clear();
         QCOMPARE(app.state().nodes.count(), 2);
 
         app.clickSong(QStringLiteral("B/Band - Alpha.txt"));
         app.button("Delete")->trigger();
         QCOMPARE(app.label("lblLyricsCount"), QStringLiteral("Lyrics: 0"));
-        QVERIFY(!app.window()->txtSearch->isEnabled());
+        QVERIFY(!app.searchBox()->isEnabled());
         QVERIFY(!app.button("SearchKaraoke")->isEnabled());
     }
 
@@ -255,11 +253,11 @@ private slots:
     {
         StartedApp app(threeSongs);
         app.clickSong(QStringLiteral("S/Solo - Only One.txt"));
-        QTest::keyClicks(app.window()->txtSearch, QStringLiteral("one")); // positions move
+        QTest::keyClicks(app.searchBox(), QStringLiteral("one")); // positions move
         app.button("Delete")->trigger();
         QVERIFY(QFile::exists(app.install.lyricsPath() + QStringLiteral("B/Band - Alpha.txt")));
         QVERIFY(!QFile::exists(app.install.lyricsPath() + QStringLiteral("S/Solo - Only One.txt")));
-        app.window()->txtSearch->clear();
+        app.searchBox()->clear();
         QCOMPARE(app.state().nodes.count(), 3);
         QVERIFY(app.state().nodes.contains(QStringLiteral("B/Band - Alpha.txt")));
     }
@@ -332,9 +330,9 @@ private slots:
         StartedApp app(threeSongs);
         QCOMPARE(app.window()->width(), 600);
         QCOMPARE(qRound(app.window()->splitPosition()), 3000); // a third of the width
-        QVERIFY(!app.window()->txtSearch->isVisible());
-        QVERIFY(!app.window()->txtSearch->isEnabled());
-        QVERIFY(!app.window()->picCountPanel->lblPercent->isVisible());
+        QVERIFY(!app.searchBox()->isVisible());
+        QVERIFY(!app.searchBox()->isEnabled());
+        QVERIFY(!app.child<QLabel>("lblPercent")->isVisible());
         QCOMPARE(app.label("lblTimestampsBig"), QStringLiteral("Timestamps: 1"));
         // the splitter stays within a tenth and nine tenths of the width
         app.window()->DoSplit(500);
@@ -372,7 +370,7 @@ private slots:
             i.addLyrics(QStringLiteral("K/Kino - Song.txt"), "\xcf\xf0\xe8\xe2\xe5\xf2\r\n");
         });
         app.clickSong(QStringLiteral("K/Kino - Song.txt"));
-        QCOMPARE(app.window()->details->lyricsText(), QStringLiteral("\u041f\u0440\u0438\u0432\u0435\u0442\n"));
+        QCOMPARE(app.lyricsBox()->toPlainText(), QStringLiteral("\u041f\u0440\u0438\u0432\u0435\u0442\n"));
     }
 
     void everyControlCanBeFoundByName()
@@ -412,7 +410,7 @@ private slots:
         app.clickSong(QStringLiteral("B/Bright Harbor - Lighthouse Keeper's Daughter.txt"));
         QTest::qWait(50);
         app.window()->grab().save(shots + QStringLiteral("/main-song.png"));
-        QTest::keyClicks(app.window()->txtSearch, QStringLiteral("ra"));
+        QTest::keyClicks(app.searchBox(), QStringLiteral("ra"));
         QTest::qWait(50);
         app.window()->grab().save(shots + QStringLiteral("/main-search.png"));
         app.button("MarkRedownload")->trigger();

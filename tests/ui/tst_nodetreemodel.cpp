@@ -5,6 +5,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
+#include <QTextDocument>
 #include <QTreeView>
 #include <QtTest>
 
@@ -254,8 +255,14 @@ void tst_NodeTreeModel::displayRoles()
     const int two = m_nodes->positionOf(s("a2"));
     const QModelIndex i = m_model->indexOfPosition(two);
     QCOMPARE(i.data(Qt::DisplayRole).toString(), s("two"));
-    QCOMPARE(i.data(Qt::ToolTipRole).toString(), s("two"));
     QCOMPARE(i.data(Qt::AccessibleTextRole).toString(), s("two"));
+    QCOMPARE(i.data(Qt::AccessibleDescriptionRole).toString(), s("timestamps downloaded"));
+    // A name from a file is never read as markup: the tool tip shows it as written.
+    const QString markup = s("<b>Bold</b> &amp; Co");
+    m_nodes->setText(two, markup);
+    QTextDocument tip;
+    tip.setHtml(i.data(Qt::ToolTipRole).toString());
+    QCOMPARE(tip.toPlainText(), markup);
     QCOMPARE(i.data(NodeTreeModel::KeyRole).toString(), s("a2"));
     QCOMPARE(i.data(NodeTreeModel::ImageRole).toInt(), Icon::HasTimestamps);
     QCOMPARE(i.data(NodeTreeModel::PositionRole).toInt(), two);
@@ -274,7 +281,7 @@ void tst_NodeTreeModel::displayRoles()
 
     QCOMPARE(m_model->flags(i), Qt::ItemIsEnabled | Qt::ItemIsSelectable); // never editable
     QVERIFY(!m_model->setData(i, s("renamed"), Qt::EditRole));
-    QCOMPARE(i.data().toString(), s("two"));
+    QCOMPARE(i.data().toString(), markup);
 }
 
 void tst_NodeTreeModel::checkBoxesOnlyWhileShown()

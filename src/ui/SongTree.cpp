@@ -1,0 +1,105 @@
+#include "ui/SongTree.h"
+
+#include "ui/NodeTreeModel.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QScopedValueRollback>
+#include <QShortcut>
+
+namespace stanzary {
+
+SongTree::SongTree(NodeTreeModel &model, QWidget *parent) : QTreeView(parent), m_model(model)
+{
+    setObjectName(QStringLiteral("lista"));
+    setAccessibleName(QStringLiteral("Lyrics"));
+    setUpNodeTreeView(*this, model);
+    setExpandsOnDoubleClick(false);
+    setIconSize(QSize(16, 16));
+    header()->setStretchLastSection(true);
+
+    connect(selectionModel(), &QItemSelectionModel::currentChanged, this, &SongTree::onCurrentChanged);
+    connect(this, &QTreeView::pressed, this, &SongTree::onPressed);
+    connect(this, &QTreeView::expanded, this, [this](const QModelIndex &index) {
+        if (const int p = m_model.positionOfIndex(index)) {
+            m_model.nodes().setExpanded(p, true);
+            emit artistExpanded(p);
+        }
+    });
+    connect(this, &QTreeView::collapsed, this, [this](const QModelIndex &index) {
+        if (const int p = m_model.positionOfIndex(index))
+            m_model.nodes().setExpanded(p, false);
+    });
+    connect(&m_model, &QAbstractItemModel::modelReset, this, &SongTree::restoreExpansion);
+    auto *del = new QShortcut(QKeySequence::Delete, this, nullptr, nullptr, Qt::WidgetShortcut);
+    connect(del, &QShortcut::activated, this, &SongTree::deleteRequested);
+}
+
+void SongTree::selectPosition(int position)
+{
+    const QScopedValueRollback<bool> programmatic(m_programmatic, true);
+    const QModelIndex index = m_model.indexOfPosition(position);
+    setCurrentIndex(index);
+    if (index.isValid())
+        scrollTo(index);
+}
+
+void SongTree::setExpandedAt(int position, bool expanded)
+{
+    setExpanded(m_model.indexOfPosition(position), expanded);
+}
+
+bool SongTree::isExpandedAt(int position) const
+{
+    return isExpanded(m_model.indexOfPosition(position));
+}
+
+void SongTree::keyReleaseEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_F5) {
+        emit refreshRequested();
+        event->accept();
+        return;
+    }
+    QTreeView::keyReleaseEvent(event);
+}
+
+bool SongTree::viewportEvent(QEvent *event)
+{
+    if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)
+        m_mouseDown = true;
+    else if (event->type() == QEvent::MouseButtonRelease)
+        m_mouseDown = false;
+    return QTreeView::viewportEvent(event);
+}
+
+void SongTree::onCurrentChanged(const QModelIndex &current)
+{
+    // Mouse presses are reported by onPressed, which follows. A current node
+    // that is not selected (focus coming into an empty choice), or one the
+    // view moved to while a node went, is the view's doing, not the user's.
+    if (m_programmatic || m_mouseDown || m_model.isRemoving() || !current.isValid()
+        || !selectionModel()->isSelected(current))
+        return;
+    emit nodeChosen(m_model.positionOfIndex(current), false);
+}
+
+void SongTree::onPressed(const QModelIndex &index)
+{
+    if (m_programmatic || !index.isValid())
+        return;
+    emit nodeChosen(m_model.positionOfIndex(index), true);
+    // A message box shown meanwhile swallows the button's release.
+    m_mouseDown = false;
+}
+
+void SongTree::restoreExpansion()
+{
+    const NodeCollection &nodes = m_model.nodes();
+    for (int p = 1; p <= nodes.count(); ++p) {
+        if (nodes.at(p).expanded && nodes.childCount(p) > 0)
+            setExpanded(m_model.indexOfPosition(p), true);
+    }
+}
+
+} // namespace stanzary

@@ -1,0 +1,126 @@
+#include "ui/StanzaryApp.h"
+
+#include "app/CommandLine.h"
+#include "app/Config.h"
+#include "app/Manifest.h"
+#include "app/SingleInstance.h"
+#include "store/HostStore.h"
+#include "ui/UserDialogs.h"
+#include "ui/frmMain.h"
+#include "ui/frmlists.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+namespace stanzary {
+
+void setApplicationIdentity()
+{
+    QCoreApplication::setApplicationName(QStringLiteral("Stanzary"));
+    QCoreApplication::setOrganizationName(QStringLiteral("Zeph"));
+}
+
+StanzaryApp::StanzaryApp(UserDialogs &dialogs) : m_dialogs(dialogs) {}
+
+StanzaryApp::~StanzaryApp()
+{
+    // Windows first: they refer to the state and the lists.
+    m_main.reset();
+    m_listsWindow.reset();
+}
+
+bool StanzaryApp::claimSingleInstance(const QString &lockPath)
+{
+    m_instance = std::make_unique<SingleInstance>(lockPath);
+    switch (m_instance->claim()) {
+    case SingleInstance::Claim::First:
+        connect(m_instance.get(), &SingleInstance::showRequested, this, &StanzaryApp::bringMainWindowToFront);
+        return true;
+    case SingleInstance::Claim::AlreadyRunning: m_instance->askRunningToShow(); return false;
+    case SingleInstance::Claim::Unavailable: break;
+    }
+    m_dialogs.information(applicationTitle(),
+                          QStringLiteral("Stanzary could not make its lock file\n") + m_instance->lockPath()
+                              + QStringLiteral("\n(") + m_instance->error()
+                              + QStringLiteral("), so it cannot tell whether it is already running. It starts "
+                                               "anyway; running it twice at once may lose changes to the lists."));
+    return true;
+}
+
+void StanzaryApp::createWindows()
+{
+    m_main = std::make_unique<frmMain>(m_state, m_lists, m_dialogs);
+    m_listsWindow = std::make_unique<frmlists>(m_state, m_lists);
+    frmMain *main = m_main.get();
+    frmlists *lists = m_listsWindow.get();
+    connect(main, &frmMain::listsRequested, this, &StanzaryApp::showLists);
+    connect(main, &frmMain::redownloadEntryChosen, lists, &frmlists::selectRedownloadEntry);
+    connect(lists, &frmlists::releaseMarkRedownload, main, &frmMain::releaseMarkRedownload);
+    connect(main, &frmMain::closed, this, &StanzaryApp::shutDown);
+}
+
+bool StanzaryApp::Main(const StartOptions &options)
+{
+    // 1. One instance per user.
+    if (!claimSingleInstance(options.lockPath)) {
+        m_dialogs.beep();
+        return false;
+    }
+    // 2. Common controls need no registration here; the manifest step runs.
+    // 3. The lists window first shows the redownload list.
+    m_state.blnShowRedownloadList = true;
+    m_state.strProgramPath = QDir(options.programDir).absolutePath() + u'/';
+    // 4. The host and its lyrics folder.
+    FindHostPath(m_state, m_state.strProgramPath);
+    // 5. Both windows, hidden.
+    createWindows();
+    // 6-7. The configuration with the host's settings (its character set is
+    // the code page the lists are read in), then the lists.
+    const StoredGeometry geometry = LoadConfig(m_state);
+    m_lists.onWriteFailed = [this](const QString &path, const QString &reason) {
+        m_dialogs.critical(applicationTitle(),
+                           QStringLiteral("The list could not be saved to\n") + path + QStringLiteral("\n\n") + reason);
+    };
+    m_lists.LoadLists(m_state.strProgramPath, m_state.codePage);
+    m_listsWindow->ShowCorrectList();
+    m_main->applyConfig(geometry);
+    // 8. The collection.
+    m_main->BuildTree();
+    // 9. The visual-styles manifest, where the platform has them.
+    WriteManifest(m_state.strProgramPath, options.programBaseName, options.windowsVersion);
+    // 10. "/song Artist - Song" on the command line.
+    if (const auto request = ProcessCommandLine(options.arguments.join(u' ')))
+        m_main->DisplaySpecificLyrics(request->strArtist, request->strSong);
+    // 11. Show the window.
+    m_main->show();
+    return true;
+}
+
+void StanzaryApp::showLists(bool redownload)
+{
+    m_state.blnShowRedownloadList = redownload;
+    m_listsWindow->ShowCorrectList();
+    m_listsWindow->show();
+    m_listsWindow->raise();
+    m_listsWindow->activateWindow();
+}
+
+void StanzaryApp::bringMainWindowToFront()
+{
+    if (!m_main)
+        return;
+    if (m_main->isMinimized())
+        m_main->showNormal();
+    m_main->show();
+    m_main->raise();
+    m_main->activateWindow();
+}
+
+void StanzaryApp::shutDown()
+{
+    m_lists.SaveLists();
+    SaveConfig(m_state, m_main->currentGeometry());
+    m_listsWindow->close();
+}
+
+} // namespace stanzary
