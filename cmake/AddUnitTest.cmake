@@ -17,7 +17,11 @@ function(add_unit_test)
           "STANZARY_EXAMPLES=${PROJECT_SOURCE_DIR}/examples"
           "ASAN_OPTIONS=detect_leaks=0")
   set_tests_properties(${T_NAME} PROPERTIES ENVIRONMENT "${env}" TIMEOUT 300)
+  # Qt takes a runtime folder only when no one else may enter it; any other
+  # would make every test share the system's, and with it the running
+  # program's single-instance lock.
   file(MAKE_DIRECTORY "${home}/run")
+  file(CHMOD "${home}/run" DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
 endfunction()
 
 # Every tst_*.cpp of the calling folder becomes one test program.

@@ -18,7 +18,7 @@ SongTree::SongTree(NodeTreeModel &model, QWidget *parent) : QTreeView(parent), m
     setIconSize(QSize(16, 16));
     header()->setStretchLastSection(true);
 
-    connect(selectionModel(), &QItemSelectionModel::currentChanged, this, &SongTree::onCurrentChanged);
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &SongTree::onSelectionChanged);
     connect(this, &QTreeView::pressed, this, &SongTree::onPressed);
     connect(this, &QTreeView::expanded, this, [this](const QModelIndex &index) {
         if (const int p = m_model.positionOfIndex(index)) {
@@ -73,15 +73,16 @@ bool SongTree::viewportEvent(QEvent *event)
     return QTreeView::viewportEvent(event);
 }
 
-void SongTree::onCurrentChanged(const QModelIndex &current)
+void SongTree::onSelectionChanged(const QItemSelection &selected)
 {
-    // Mouse presses are reported by onPressed, which follows. A current node
-    // that is not selected (focus coming into an empty choice), or one the
-    // view moved to while a node went, is the view's doing, not the user's.
-    if (m_programmatic || m_mouseDown || m_model.isRemoving() || !current.isValid()
-        || !selectionModel()->isSelected(current))
+    // Mouse presses are reported by onPressed, which follows. The view's own
+    // moves (a current node set when the focus comes in, which selects
+    // nothing; a neighbour chosen while a node goes) are no choice of the
+    // user's.
+    if (m_programmatic || m_mouseDown || m_model.isRemoving() || selected.isEmpty())
         return;
-    emit nodeChosen(m_model.positionOfIndex(current), false);
+    const QModelIndex chosen = selected.indexes().constFirst();
+    emit nodeChosen(m_model.positionOfIndex(chosen), false);
 }
 
 void SongTree::onPressed(const QModelIndex &index)

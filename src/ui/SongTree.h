@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QItemSelection>
 #include <QTreeView>
 
 namespace stanzary {
@@ -37,7 +38,7 @@ protected:
     bool viewportEvent(QEvent *event) override;
 
 private:
-    void onCurrentChanged(const QModelIndex &current);
+    void onSelectionChanged(const QItemSelection &selected);
     void onPressed(const QModelIndex &index);
     void restoreExpansion();
 

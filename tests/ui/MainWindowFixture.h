@@ -26,7 +26,8 @@ class StartedApp
 {
 public:
     // prepare fills the installation before the program starts.
-    explicit StartedApp(const std::function<void(FakeInstallation &)> &prepare, const QStringList &arguments = {})
+    explicit StartedApp(const std::function<void(FakeInstallation &)> &prepare, const QStringList &arguments = {},
+                        const QString &lockPath = {})
         : install(dir.path())
     {
         install.writeExecutable();
@@ -37,6 +38,7 @@ public:
         options.programDir = install.root();
         options.programBaseName = QStringLiteral("stanzary");
         options.arguments = arguments;
+        options.lockPath = lockPath;
         started = app->Main(options);
         if (started)
             QVERIFY(QTest::qWaitForWindowExposed(window()));

@@ -1,0 +1,214 @@
+// The main window as a user with any collection, any screen reader and any
+// start-up situation meets it: names from files read as written, labels
+// that tell assistive technology what they show, long values cut at a word,
+// and clear words when something is missing.
+
+#include "MainWindowFixture.h"
+
+#include "app/basMain.h"
+#include "ui/ElidedLabel.h"
+
+#include <QAccessible>
+#include <QDir>
+#include <QMenu>
+#include <QSettings>
+#include <QTextDocument>
+
+using namespace stanzary;
+using stanzary::test::StartedApp;
+
+namespace {
+
+QString accessibleName(QObject *object)
+{
+    QAccessibleInterface *a = QAccessible::queryAccessibleInterface(object);
+    return a ? a->text(QAccessible::Name) : QString();
+}
+
+QString plainOfToolTip(const QString &toolTip)
+{
+    QTextDocument doc;
+    doc.setHtml(toolTip);
+    return doc.toPlainText();
+}
+
+void oneSong(test::FakeInstallation &i)
+{
+    i.addLyrics(QStringLiteral("B/Band - Alpha.txt"), "words\r\n");
+}
+
+} // namespace
+
+class tst_MainWindowAccess : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void init() { QSettings(QStringLiteral("Zeph"), QStringLiteral("Zeph")).clear(); }
+
+    void namesFromFilesReadAsWritten()
+    {
+        StartedApp app([](test::FakeInstallation &i) {
+            i.addLyrics(QStringLiteral("A/A<i>x - <b>Bold & co.txt"),
+                        "w\r\n* Downloaded from: http://site.example/<h1>big\r\n");
+        });
+        app.clickSong(QStringLiteral("A/A<i>x - <b>Bold & co.txt"));
+        QCOMPARE(app.label("lblSong2"), QStringLiteral("<b>Bold & co"));
+        for (const char *name : {"LblSong", "lblArtist", "lblSong2", "lblBrowser", "lblWebsite", "lblInfoTitles"})
+            QVERIFY2(app.child<QLabel>(name)->textFormat() == Qt::PlainText, name);
+    }
+
+    void labelsTellWhatTheyShow()
+    {
+        StartedApp app([](test::FakeInstallation &i) {
+            oneSong(i);
+            i.addKas(QStringLiteral("B/Band - Alpha.txt"), "AAwo;\r\n");
+        });
+        QTest::keyClicks(app.searchBox(), QStringLiteral("alp"));
+        QCOMPARE(accessibleName(app.countLine()), QStringLiteral("{1 artist} {1 song}"));
+        QCOMPARE(accessibleName(app.child<QLabel>("lblLyricsCount")), QStringLiteral("Lyrics: 1"));
+        QVERIFY(!accessibleName(app.child<QLabel>("imageCount3")).isEmpty());
+        app.clickSong(QStringLiteral("B/Band - Alpha.txt"));
+        QCOMPARE(accessibleName(app.child<QLabel>("lblArtist")), QStringLiteral("Artist: Band"));
+        QCOMPARE(app.indexOf(QStringLiteral("B/Band - Alpha.txt")).data(Qt::AccessibleDescriptionRole).toString(),
+                 QStringLiteral("timestamps downloaded, unfiltered"));
+    }
+
+    void elidesAtAWord_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("chars"); // room, in widths of "x"
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("fits") << QStringLiteral("short one") << 40 << QStringLiteral("short one");
+        QTest::newRow("at a blank") << QStringLiteral("Timestamps are avaliable for download") << 22
+                                    << QStringLiteral("Timestamps are\u2026");
+        QTest::newRow("address at a slash") << QStringLiteral("http://www.site.example/lyrics/page.html") << 30
+                                            << QStringLiteral("http://www.site.example/\u2026");
+    }
+    void elidesAtAWord()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, chars);
+        QFETCH(QString, shown);
+        QFont font(QStringLiteral("DejaVu Sans Mono"));
+        font.setStyleHint(QFont::Monospace);
+        const QFontMetrics fm(font);
+        QCOMPARE(elideAtWord(text, fm, fm.horizontalAdvance(QLatin1Char('x')) * chars), shown);
+    }
+
+    void aNarrowWindowShowsLongValuesWholeInTheirToolTips()
+    {
+        const QString longTitle = QStringLiteral("A Very Long Song Title That Goes On And On Past Any Edge");
+        StartedApp app([&](test::FakeInstallation &i) {
+            i.addLyrics(QStringLiteral("B/Band - ") + longTitle + QStringLiteral(".txt"));
+        });
+        app.clickSong(QStringLiteral("B/Band - ") + longTitle + QStringLiteral(".txt"));
+        app.window()->resize(500, 500);
+        QTest::qWait(20);
+        auto *song = app.child<ElidedLabel>("lblSong2");
+        QVERIFY(song->isElided());
+        const QString shown = song->text();
+        QVERIFY(shown.endsWith(QStringLiteral("\u2026")));
+        QCOMPARE(longTitle.at(shown.size() - 1), QLatin1Char(' ')); // cut before a blank, not inside a word
+        QCOMPARE(plainOfToolTip(song->toolTip()), longTitle);
+        QCOMPARE(accessibleName(song), QStringLiteral("Song: ") + longTitle);
+    }
+
+    // When nothing is found the window says where it looked and how to point
+    // it at an installation.
+    void saysWhereItLookedWhenNothingIsFound_data()
+    {
+        QTest::addColumn<bool>("hostThere");
+        QTest::addColumn<QStringList>("mentions");
+        QTest::newRow("no host") << false
+                                 << QStringList{QStringLiteral("Tunewright.exe"), QStringLiteral("WINEPREFIX"),
+                                                QStringLiteral("system.reg"), QStringLiteral("[CachePath]")};
+        QTest::newRow("no lyrics") << true << QStringList{QStringLiteral("lyrics"), QStringLiteral("[CachePath]")};
+    }
+    void saysWhereItLookedWhenNothingIsFound()
+    {
+        QFETCH(bool, hostThere);
+        QFETCH(QStringList, mentions);
+        StartedApp app([&](test::FakeInstallation &i) {
+            if (!hostThere)
+                QFile::remove(i.root() + QStringLiteral("Tunewright.exe"));
+        });
+        auto *notice = app.child<QLabel>("lblCollectionNotice");
+        QVERIFY(notice->isVisible());
+        QVERIFY(notice->text().contains(QDir::toNativeSeparators(app.install.root())));
+        for (const QString &word : mentions)
+            QVERIFY2(notice->text().contains(word), qPrintable(word));
+        QCOMPARE(notice->textFormat(), Qt::PlainText);
+
+        app.install.addLyrics(QStringLiteral("B/Band - Alpha.txt"));
+        app.install.addLyrics(QStringLiteral("Band - Alpha.txt"));
+        QTest::keyClick(app.tree(), Qt::Key_F5);
+        QVERIFY(!notice->isVisible());
+    }
+
+    void startsWhenItsLockCannotBeMade()
+    {
+        QTemporaryDir tmp;
+        test::FakeInstallation elsewhere(tmp.path());
+        const QString file = elsewhere.writeFile(QStringLiteral("plain-file"), "x");
+        StartedApp app(oneSong, {}, file + QStringLiteral("/stanzary.lock"));
+        QVERIFY(app.started);
+        QCOMPARE(app.dialogs.messages().size(), 1);
+        QVERIFY(app.dialogs.last().text.contains(QStringLiteral("lock file")));
+    }
+
+    void focusAloneChoosesNothing()
+    {
+        QSettings(QStringLiteral("Zeph"), QStringLiteral("Zeph"))
+            .setValue(QStringLiteral("Config/EnableSearch"), QStringLiteral("False"));
+        StartedApp app(oneSong);
+        app.window()->activateWindow();
+        app.tree()->setFocus(Qt::TabFocusReason);
+        QVERIFY(app.tree()->hasFocus());
+        QVERIFY(app.tree()->currentIndex().isValid()); // the view's own current node...
+        QVERIFY(app.label("LblSong").isEmpty());       // ...is no choice
+        QVERIFY(app.label("lblInfoTitles").isEmpty());
+        QTest::keyClick(app.tree(), Qt::Key_Space); // the keyboard does choose
+        QCOMPARE(app.label("LblSong"), QStringLiteral(" Band"));
+    }
+
+    // Help stays within reach while the options window is not there: the
+    // Options button opens its drop-down.
+    void optionsButtonOpensItsMenu()
+    {
+        StartedApp app(oneSong);
+        app.button("Options")->trigger();
+        auto *menu = app.child<QMenu>("menuOptions");
+        QVERIFY(QTest::qWaitFor([menu] { return menu->isVisible(); }, 2000));
+        QVERIFY(!app.button("OptionsMenu")->isEnabled());
+        QVERIFY(!app.button("About")->isEnabled());
+        menu->hide();
+        QVERIFY(app.button("Help")->isEnabled());
+        app.button("Help")->trigger();
+        QCOMPARE(app.dialogs.openedInShell().size(), 1);
+        QVERIFY(app.dialogs.openedInShell().first().toString().endsWith(QStringLiteral("/faq/faq2.php?catnr=8")));
+    }
+
+    void unreadableFileIsNotCalledMissing()
+    {
+        StartedApp app(oneSong);
+        const QString path = app.install.lyricsPath() + QStringLiteral("B/Band - Alpha.txt");
+        QVERIFY(QFile::remove(path) && QDir().mkdir(path)); // there, but no file to read
+        app.clickSong(QStringLiteral("B/Band - Alpha.txt"));
+        QCOMPARE(app.dialogs.last().text, QStringLiteral("File can't be read:\n") + path);
+        QCOMPARE(app.dialogs.last().title, QStringLiteral("Tunewright Stanzary"));
+    }
+
+    // The window system appends a display name to every title when one is
+    // set; titles must read exactly "Lists", "Stanzary", ...
+    void titlesAreTheCaptionsAlone()
+    {
+        setApplicationIdentity();
+        QCOMPARE(QGuiApplication::applicationDisplayName(), QCoreApplication::applicationName());
+        QCOMPARE(QCoreApplication::organizationName(), QStringLiteral("Zeph"));
+    }
+};
+
+QTEST_MAIN(tst_MainWindowAccess)
+#include "tst_mainwindowaccess.moc"
