@@ -19,9 +19,4 @@ std::optional<SongRequest> ProcessCommandLine(const QString &commandLine)
     return SongRequest{GetArtist(argument), GetSong(argument)};
 }
 
-QString commandLineText(const QStringList &arguments)
-{
-    return arguments.mid(1).join(u' ');
-}
-
 } // namespace stanzary

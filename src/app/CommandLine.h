@@ -21,8 +21,4 @@ struct SongRequest
 // may still be empty, which DisplaySpecificLyrics ignores.
 std::optional<SongRequest> ProcessCommandLine(const QString &commandLine);
 
-// The command-line text the rules above work on: the arguments after the
-// program's name (arguments[0]), joined by single blanks.
-QString commandLineText(const QStringList &arguments);
-
 } // namespace stanzary

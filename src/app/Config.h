@@ -38,8 +38,6 @@ struct ConfigKey
     double StoredGeometry::*number = nullptr;
     bool StoredGeometry::*geometryFlag = nullptr;
     bool basMain::*option = nullptr;
-
-    bool isNumber() const { return number != nullptr; }
 };
 
 // The eleven keys, in the order they are read and written.

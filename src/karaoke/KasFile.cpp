@@ -51,16 +51,6 @@ QString kasPathOnDisk(const QString &lyricsPath)
     return pathOnDisk(KasPathFor(lyricsPath));
 }
 
-QString kasNameFor(const QString &lyricsFileName)
-{
-    return KasPathFor(lyricsFileName).toLower();
-}
-
-bool hasKasIn(const QSet<QString> &lowerNames, const QString &lyricsFileName)
-{
-    return lowerNames.contains(kasNameFor(lyricsFileName));
-}
-
 std::optional<StampTime> CodeToTime(const QByteArray &code)
 {
     if (code.size() != 2)

@@ -4,7 +4,6 @@
 
 #include <QByteArray>
 #include <QList>
-#include <QSet>
 #include <QString>
 
 #include <optional>
@@ -36,15 +35,6 @@ QString pathOnDisk(const QString &path);
 // The path the timestamp file of lyricsPath really has on disk (its name as
 // listed), or KasPathFor(lyricsPath) when there is none yet.
 QString kasPathOnDisk(const QString &lyricsPath);
-
-// For a scan that lists each folder once: the lower-cased name of the
-// timestamp file that belongs to a lyrics file name ("Artist - Song.txt" ->
-// "artist - song.kas"), to look up in the set of the folder's lower-cased
-// file names.
-QString kasNameFor(const QString &lyricsFileName);
-// True when lowerNames (a folder's file names, lower-cased, hidden files
-// left out) holds the timestamp file of lyricsFileName.
-bool hasKasIn(const QSet<QString> &lowerNames, const QString &lyricsFileName);
 
 // The two-byte time code of a stamp record to its time: t = (c1 - 64) * 64 +
 // (c2 - 64) fifths of a second. Nothing when code is not two bytes or a byte

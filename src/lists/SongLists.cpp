@@ -75,8 +75,8 @@ SongLists::SongLists()
     for (const ListFile &file : m_files) {
         const ListFile *f = &file;
         QObject::connect(file.list, &SongList::changed, file.list, [this, f] {
-            if (!m_loading && !m_folder.isEmpty() && writeList(*f))
-                m_lastWriteError.clear();
+            if (!m_loading && !m_folder.isEmpty())
+                writeList(*f);
         });
     }
 }
@@ -129,7 +129,6 @@ void SongLists::SaveLists()
 {
     if (m_folder.isEmpty())
         return;
-    m_lastWriteError.clear();
     for (const ListFile &file : m_files)
         writeList(file);
 }
@@ -177,7 +176,6 @@ bool SongLists::writeList(const ListFile &file)
 
 void SongLists::reportFailure(const QString &path, const QString &reason)
 {
-    m_lastWriteError = QFileInfo(path).fileName() + QStringLiteral(": ") + reason;
     if (onWriteFailed)
         onWriteFailed(path, reason);
 }

@@ -75,10 +75,6 @@ public:
     // The folder LoadLists chooses for programDir.
     static QString listsFolderFor(const QString &programDir);
 
-    // Why the last write failed ("deleted.txt: ..."): of the last change, or
-    // of any list in the last SaveLists; empty when it succeeded. A failed
-    // write leaves the file as it was.
-    QString lastWriteError() const { return m_lastWriteError; }
     // Called on every failed write with the file's path and the reason.
     std::function<void(const QString &path, const QString &reason)> onWriteFailed;
 
@@ -98,7 +94,6 @@ private:
     QString m_folder;
     CodePage m_codePage;
     bool m_loading = false;
-    QString m_lastWriteError;
 };
 
 // The entries a list file's text holds: nothing when it is empty apart from

@@ -58,7 +58,6 @@ public:
     int childCount(int position) const;
     // Positions of the node's children, in insertion order.
     QList<int> children(int position) const;
-    bool isRoot(int position) const { return parentOf(position) == 0; }
 
     void setText(int position, const QString &text);
     void setImage(int position, int image);

@@ -60,11 +60,6 @@ QString UserDialogs::chooseFolder(const QString &title, const QString &startFold
 
 WidgetUserDialogs::WidgetUserDialogs(QWidget *parent) : m_parent(parent) {}
 
-void WidgetUserDialogs::setParentWidget(QWidget *parent)
-{
-    m_parent = parent;
-}
-
 QWidget *WidgetUserDialogs::owner() const
 {
     if (QWidget *active = QApplication::activeWindow())

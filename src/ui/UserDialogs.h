@@ -68,7 +68,6 @@ class WidgetUserDialogs : public UserDialogs
 {
 public:
     explicit WidgetUserDialogs(QWidget *parent = nullptr);
-    void setParentWidget(QWidget *parent);
 
     void beep() override;
     bool openInShell(const QUrl &target) override;

@@ -5,6 +5,7 @@
 #include "app/basMain.h"
 #include "store/CollectionScan.h"
 #include "store/HostStore.h"
+#include "ui/ColumnSplitter.h"
 #include "ui/CountPanel.h"
 #include "ui/IconSet.h"
 #include "ui/MainToolbar.h"
@@ -12,41 +13,21 @@
 #include "ui/SongDetailsView.h"
 #include "ui/SongTree.h"
 #include "ui/ToolbarCommands.h"
+#include "ui/Twips.h"
 #include "ui/UserDialogs.h"
+#include "ui/WindowPlacement.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMetaMethod>
-#include <QScreen>
 #include <QShortcut>
-#include <QSplitter>
 #include <QVBoxLayout>
 
-#include <algorithm>
-#include <cmath>
-
 namespace stanzary {
-
-namespace {
-constexpr double kTwipsPerPixel = 15.0;
-// Stored values come from a settings file: anything not finite or far beyond
-// any screen is held to a range that converts safely.
-int toPixels(double twips)
-{
-    if (!std::isfinite(twips))
-        return 0;
-    return qRound(std::clamp(twips / kTwipsPerPixel, -100000.0, 100000.0));
-}
-double toTwips(int pixels)
-{
-    return pixels * kTwipsPerPixel;
-}
-} // namespace
 
 frmMain::frmMain(basMain &state, SongLists &lists, UserDialogs &dialogs, QWidget *parent)
     : QMainWindow(parent), m_state(state), m_dialogs(dialogs)
@@ -60,15 +41,7 @@ frmMain::frmMain(basMain &state, SongLists &lists, UserDialogs &dialogs, QWidget
     // even at the first start's window size.
     m_toolbar = new MainToolbar(this);
     addToolBar(Qt::TopToolBarArea, m_toolbar);
-    m_splitter = new QSplitter(Qt::Horizontal, this);
-    m_splitter->setObjectName(QStringLiteral("splitMain"));
-    m_splitter->setChildrenCollapsible(false);
-    m_splitter->addWidget(buildLeftColumn());
-    m_splitter->addWidget(buildRightColumn());
-    m_splitter->setStretchFactor(1, 1);
-    m_splitter->setHandleWidth(6);
-    m_splitter->handle(1)->setObjectName(QStringLiteral("picSplit"));
-    m_splitter->handle(1)->setAccessibleName(QStringLiteral("Splitter"));
+    m_splitter = new ColumnSplitter(buildLeftColumn(), buildRightColumn(), this);
     setCentralWidget(m_splitter);
 
     m_commands = new ToolbarCommands(state, lists, dialogs, *m_details, m_toolbar->actions(), this);
@@ -76,7 +49,7 @@ frmMain::frmMain(basMain &state, SongLists &lists, UserDialogs &dialogs, QWidget
     connectTree();
     setSongButtons(false);
     const StoredGeometry first = StoredGeometry::defaults();
-    resize(toPixels(first.FrmWidth), toPixels(first.FrmHeight));
+    resize(twipsToPixels(first.FrmWidth), twipsToPixels(first.FrmHeight));
 }
 
 frmMain::~frmMain() = default;
@@ -188,95 +161,37 @@ void frmMain::releaseMarkRedownload()
 
 void frmMain::applyConfig(const StoredGeometry &g)
 {
-    m_wantedSplit = g.splitterStart();
-    if (g.FrmMaximized) {
-        setWindowState(windowState() | Qt::WindowMaximized);
-    } else {
-        move(toPixels(g.FrmLeft), toPixels(g.FrmTop));
-        resize(std::max(1, toPixels(g.FrmWidth)), std::max(1, toPixels(g.FrmHeight)));
-        keepOnAScreen();
-    }
+    placeWindow(*this, g);
+    m_splitter->setLeftEdge(g.splitterStart());
     m_countPanel->setFirstLinesOnly(!m_state.blnCheckTimestampsAtStart);
     const bool search = m_state.blnEnableSearch;
     m_searchLabel->setVisible(search);
     m_searchBox->setVisible(search);
     m_searchBox->setEnabled(search);
-    setSplitterLeft(toPixels(m_wantedSplit));
-}
-
-void frmMain::setSplitterLeft(int px)
-{
-    const int w = m_splitter->width() > 0 ? m_splitter->width() : width();
-    m_splitter->setSizes({px, std::max(1, w - px - m_splitter->handleWidth())});
-}
-
-void frmMain::keepOnAScreen()
-{
-    // A window stored on a screen that is no longer there opens on the
-    // primary one instead of out of reach.
-    const QRect frame(pos(), size());
-    const QList<QScreen *> screens = QGuiApplication::screens();
-    for (const QScreen *screen : screens) {
-        if (screen->availableGeometry().intersects(frame))
-            return;
-    }
-    if (const QScreen *primary = QGuiApplication::primaryScreen())
-        move(primary->availableGeometry().topLeft() + QPoint(40, 40));
 }
 
 StoredGeometry frmMain::currentGeometry() const
 {
     StoredGeometry g;
-    const QRect r = geometry();
-    g.FrmLeft = toTwips(pos().x());
-    g.FrmTop = toTwips(pos().y());
-    g.FrmWidth = toTwips(r.width());
-    g.FrmHeight = toTwips(r.height());
-    g.SplitPos = splitPosition();
-    g.FrmMaximized = isMaximized();
+    readPlacement(*this, g);
+    g.SplitPos = m_splitter->leftEdge();
     return g;
 }
 
 double frmMain::splitPosition() const
 {
-    const QList<int> sizes = m_splitter->sizes();
-    return sizes.isEmpty() ? 0 : toTwips(sizes.first());
+    return m_splitter->leftEdge();
 }
 
 void frmMain::DoSplit(double twips)
 {
-    const double inner = toTwips(m_splitter->width());
-    const float low = static_cast<float>(inner * 0.1);
-    const float high = static_cast<float>(inner * 0.9);
-    if (twips < low || twips > high)
-        return;
-    setSplitterLeft(toPixels(twips));
-}
-
-void frmMain::keepSplitterInBand()
-{
-    // The splitter stays within 10%..90% of the inner width: each column
-    // keeps at least a tenth of it.
-    const int tenth = m_splitter->width() / 10;
-    m_splitter->widget(0)->setMinimumWidth(tenth);
-    m_splitter->widget(1)->setMinimumWidth(std::max(0, tenth - m_splitter->handleWidth()));
-}
-
-void frmMain::resizeEvent(QResizeEvent *event)
-{
-    QMainWindow::resizeEvent(event);
-    keepSplitterInBand();
+    m_splitter->DoSplit(twips);
 }
 
 void frmMain::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
     offerWindowCommands();
-    if (m_wantedSplit >= 0) {
-        keepSplitterInBand();
-        setSplitterLeft(toPixels(m_wantedSplit));
-        m_wantedSplit = -1;
-    }
 }
 
 void frmMain::closeEvent(QCloseEvent *event)

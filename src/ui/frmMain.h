@@ -7,11 +7,11 @@
 
 class QLabel;
 class QLineEdit;
-class QSplitter;
 
 namespace stanzary {
 
 class basMain;
+class ColumnSplitter;
 class CountPanel;
 class MainToolbar;
 class NodeTreeModel;
@@ -76,7 +76,6 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
 
 private:
@@ -88,9 +87,6 @@ private:
     bool offers(void (frmMain::*request)()) const;
     void showCounts(const CountPanelTexts &texts);
     void showScanResult();
-    void keepSplitterInBand();
-    void keepOnAScreen();
-    void setSplitterLeft(int px);
 
     void chooseNode(int position, bool fromMouse);
     void showArtistNode(int position, bool fromMouse);
@@ -113,12 +109,11 @@ private:
     SongTree *m_tree = nullptr;
     MainToolbar *m_toolbar = nullptr;
     SongDetailsView *m_details = nullptr;
-    QSplitter *m_splitter = nullptr;
+    ColumnSplitter *m_splitter = nullptr;
     ToolbarCommands *m_commands = nullptr;
 
     SearchState m_search;
-    QString m_appliedSearch;   // the text of the last filter pass
-    double m_wantedSplit = -1; // twips, applied once the window has its size
+    QString m_appliedSearch; // the text of the last filter pass
 };
 
 } // namespace stanzary

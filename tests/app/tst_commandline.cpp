@@ -53,15 +53,6 @@ private slots:
         }
     }
 
-    void argumentsJoinedBySingleBlanks()
-    {
-        const QStringList args = {
-            QStringLiteral("/opt/stanzary"), QStringLiteral("/song"), QStringLiteral("Some"),
-            QStringLiteral("Band"),          QStringLiteral("-"),     QStringLiteral("Some Song")};
-        QCOMPARE(commandLineText(args), QStringLiteral("/song Some Band - Some Song"));
-        QCOMPARE(commandLineText({QStringLiteral("/opt/stanzary")}), QString());
-    }
-
     void requestFindsTheSongIgnoringCase()
     {
         NodeCollection n;

@@ -31,7 +31,6 @@ private slots:
     {
         QCOMPARE(KasPathFor(QStringLiteral("/l/A/Amber - Boats.txt")), QStringLiteral("/l/A/Amber - Boats.kas"));
         QCOMPARE(KasPathFor(QStringLiteral("Amber - Boats.TXT")), QStringLiteral("Amber - Boats.kas"));
-        QCOMPARE(kasNameFor(QStringLiteral("Amber - Boats.TXT")), QStringLiteral("amber - boats.kas"));
     }
 
     void existsIgnoringCase()
@@ -53,15 +52,6 @@ private slots:
         const QString hidden = inst.addLyrics(QStringLiteral("A/.Hidden.txt"));
         inst.addKas(QStringLiteral("A/.Hidden.txt"));
         QVERIFY(!KasFileExists(hidden));
-    }
-
-    void scanHelperUsesTheLowerCasedListing()
-    {
-        const QSet<QString> names{QStringLiteral("amber - boats.kas"), QStringLiteral("amber - boats.txt"),
-                                  QStringLiteral("caf\u00e9 - nuit.kas")};
-        QVERIFY(hasKasIn(names, QStringLiteral("Amber - Boats.txt")));
-        QVERIFY(hasKasIn(names, QStringLiteral("CAF\u00c9 - Nuit.txt")));
-        QVERIFY(!hasKasIn(names, QStringLiteral("Amber - Kites.txt")));
     }
 
     void timeCodes_data()

@@ -20,7 +20,7 @@ QStringList describe(const NodeCollection &nodes)
     QStringList out;
     for (int p = 1; p <= nodes.count(); ++p) {
         const TreeNode &n = nodes.at(p);
-        out << (nodes.isRoot(p) ? QString() : QStringLiteral("  ")) + n.key + u'|' + n.text + u'|'
+        out << (nodes.parentOf(p) == 0 ? QString() : QStringLiteral("  ")) + n.key + u'|' + n.text + u'|'
                    + QString::number(n.image);
     }
     return out;
@@ -139,7 +139,7 @@ private slots:
         QVERIFY(m_state->nodes.contains(QStringLiteral("STRASSE - A.txt")));
         QVERIFY(m_state->nodes.contains(QStringLiteral("Straße - B.txt")));
         for (int p = 1; p <= m_state->nodes.count(); ++p)
-            QVERIFY(m_state->nodes.childCount(p) > 0 || !m_state->nodes.isRoot(p));
+            QVERIFY(m_state->nodes.childCount(p) > 0 || m_state->nodes.parentOf(p) != 0);
     }
 
     void folderModes_data()
