@@ -128,6 +128,7 @@ void SongDetailsView::clear()
 {
     m_titleLine->setFullText(QString());
     m_rowTitles->clear();
+    m_infoBlock->hide();
     setValues({});
     showKaraokeFrame(false);
     setLyrics(QString(), false);
@@ -137,6 +138,7 @@ void SongDetailsView::showArtist(const QString &artist, int songCount)
 {
     m_titleLine->setFullText(QStringLiteral(" ") + artist);
     m_rowTitles->setText(QString::number(songCount) + QStringLiteral(" lyrics avaliable"));
+    m_infoBlock->show();
     setValues({});
     showKaraokeFrame(false);
     setLyrics(QString(), false);
@@ -146,6 +148,7 @@ void SongDetailsView::showSong(const QString &artist, const QString &song, const
 {
     m_titleLine->setFullText(QStringLiteral(" ") + artist + QStringLiteral(" - ") + song);
     m_rowTitles->setText(rowTitles().join(u'\n'));
+    m_infoBlock->show();
     setValues({d.lblArtist, d.lblSong2, d.lblKaraoke, d.lblWebsite, d.lblBrowser, d.lblFilter});
     if (d.hideKaraokeEditor)
         showKaraokeFrame(false);
