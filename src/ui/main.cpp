@@ -1,4 +1,5 @@
 #include "app/Manifest.h"
+#include "app/ProgramArguments.h"
 #include "ui/StanzaryApp.h"
 #include "ui/UserDialogs.h"
 #include "ui/frmMain.h"
@@ -8,6 +9,8 @@
 
 int main(int argc, char *argv[])
 {
+    if (const std::optional<int> status = stanzary::answerInfoRequest(argc, argv))
+        return *status;
     QApplication app(argc, argv);
     stanzary::setApplicationIdentity();
 
