@@ -81,13 +81,38 @@ SongLists::SongLists()
     }
 }
 
+namespace {
+
+// The system's shared program folders, where a package manager puts the
+// installed program. The lists never go there, not even for root, who can
+// write them: they belong to the user, and removing the package must not
+// find or leave files of its own there.
+bool isSystemProgramFolder(const QFileInfo &folder)
+{
+#ifdef Q_OS_UNIX
+    const QString canonical = folder.canonicalFilePath();
+    for (const char *system : {"/bin", "/sbin", "/usr/bin", "/usr/sbin", "/usr/games", "/usr/local/bin",
+                               "/usr/local/sbin", "/usr/local/games"}) {
+        const QString systemCanonical = QFileInfo(QString::fromLatin1(system)).canonicalFilePath();
+        if (!canonical.isEmpty() && canonical == systemCanonical)
+            return true;
+    }
+#else
+    Q_UNUSED(folder);
+#endif
+    return false;
+}
+
+} // namespace
+
 QString SongLists::listsFolderFor(const QString &programDir)
 {
     if (!programDir.isEmpty()) {
         const QFileInfo info(programDir);
         // The owner-write bit is tested too, so that a folder marked
         // read-only is respected even by a process that could write it.
-        if (info.isDir() && info.isWritable() && info.permission(QFileDevice::WriteOwner))
+        if (info.isDir() && info.isWritable() && info.permission(QFileDevice::WriteOwner)
+            && !isSystemProgramFolder(info))
             return withTrailingSeparator(QDir::cleanPath(info.absoluteFilePath()));
     }
     const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);

@@ -189,6 +189,22 @@ private slots:
         QDir(data).removeRecursively();
     }
 
+    void systemProgramFolderIsNeverTheListsFolder_data()
+    {
+        QTest::addColumn<QString>("programDir");
+        for (const char *dir : {"/usr/bin", "/usr/bin/", "/bin", "/usr/local/bin"})
+            QTest::newRow(dir) << QString::fromLatin1(dir);
+    }
+    void systemProgramFolderIsNeverTheListsFolder()
+    {
+        // Where an installed program lies; root could write there, and
+        // nobody else gets past the writable test anyway.
+        QFETCH(QString, programDir);
+        const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+        QCOMPARE(SongLists::listsFolderFor(programDir), withTrailing(data));
+        QDir(data).removeRecursively();
+    }
+
 private:
     static QString withTrailing(const QString &path) { return path.endsWith(u'/') ? path : path + u'/'; }
 };
