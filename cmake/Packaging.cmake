@@ -1,0 +1,38 @@
+# The Debian package: `cpack -G DEB` in the build folder makes
+# stanzary_<version>-<release>_<arch>.deb from the rules of cmake/Install.cmake.
+# Its library dependencies (the Qt 6 runtime, the C++ runtime) are read from
+# the program itself by dpkg-shlibdeps; the rest are named here.
+set(CPACK_PACKAGE_NAME stanzary)
+set(CPACK_PACKAGE_VENDOR Zeph)
+set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "lyrics collection manager that runs beside Tunewright")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Stanzary looks after the lyrics collection of the lyrics application Tunewright: it finds\n"
+    "Tunewright's installation beside itself or in a Wine prefix, shows the collection as a tree\n"
+    "of artists and songs with karaoke icons and counts, searches it as you type, shows, edits and\n"
+    "deletes lyrics and keeps the redownload and deleted lists.")
+set(CPACK_PACKAGE_CONTACT "Stanzary developers <stanzary@quarvex.example>")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
+set(CPACK_DEBIAN_PACKAGE_SECTION sound)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "http://www.quarvex.example")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+# Wayland sessions need Qt's Wayland plugin (else the program runs through
+# XWayland); web pages open through xdg-open.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, xdg-utils, hicolor-icon-theme")
+
+find_program(STANZARY_DPKG_SHLIBDEPS dpkg-shlibdeps)
+if(STANZARY_DPKG_SHLIBDEPS)
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+else()
+  # Without dpkg-dev the package still installs: the Qt 6.4 runtime by name.
+  message(STATUS "dpkg-shlibdeps not found: the package names its Qt 6 dependencies itself")
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS
+      "libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), libqt6svg6 (>= 6.4)")
+endif()
+
+include(CPack)
