@@ -6,11 +6,12 @@ set(CPACK_PACKAGE_NAME stanzary)
 set(CPACK_PACKAGE_VENDOR Zeph)
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "lyrics collection manager that runs beside Tunewright")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Stanzary looks after the lyrics collection of the lyrics application Tunewright: it finds\n"
-    "Tunewright's installation beside itself or in a Wine prefix, shows the collection as a tree\n"
-    "of artists and songs with karaoke icons and counts, searches it as you type, shows, edits and\n"
-    "deletes lyrics and keeps the redownload and deleted lists.")
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+       "Stanzary looks after the lyrics collection of the lyrics application\n"
+       "Tunewright: it finds Tunewright's installation beside itself or in a Wine\n"
+       "prefix, shows the collection as a tree of artists and songs with karaoke\n"
+       "icons and counts, searches it as you type, shows, edits and deletes lyrics\n"
+       "and keeps the redownload and deleted lists.")
 set(CPACK_PACKAGE_CONTACT "Stanzary developers <stanzary@quarvex.example>")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
