@@ -83,18 +83,27 @@ SongLists::SongLists()
 
 namespace {
 
-// The system's shared program folders, where a package manager puts the
-// installed program. The lists never go there, not even for root, who can
-// write them: they belong to the user, and removing the package must not
-// find or leave files of its own there.
-bool isSystemProgramFolder(const QFileInfo &folder)
+// The folders installed programs are put in: the system's (by a package
+// manager) and the user's own ~/.local/bin. The lists never go there, not
+// even for root, who can write the system's: they belong to the user, and
+// removing the program must not find or leave files of its own there.
+bool isInstalledProgramFolder(const QFileInfo &folder)
 {
 #ifdef Q_OS_UNIX
     const QString canonical = folder.canonicalFilePath();
-    for (const char *system : {"/bin", "/sbin", "/usr/bin", "/usr/sbin", "/usr/games", "/usr/local/bin",
-                               "/usr/local/sbin", "/usr/local/games"}) {
-        const QString systemCanonical = QFileInfo(QString::fromLatin1(system)).canonicalFilePath();
-        if (!canonical.isEmpty() && canonical == systemCanonical)
+    if (canonical.isEmpty())
+        return false;
+    const QStringList installed = {QStringLiteral("/bin"),
+                                   QStringLiteral("/sbin"),
+                                   QStringLiteral("/usr/bin"),
+                                   QStringLiteral("/usr/sbin"),
+                                   QStringLiteral("/usr/games"),
+                                   QStringLiteral("/usr/local/bin"),
+                                   QStringLiteral("/usr/local/sbin"),
+                                   QStringLiteral("/usr/local/games"),
+                                   QDir::homePath() + QStringLiteral("/.local/bin")};
+    for (const QString &dir : installed) {
+        if (canonical == QFileInfo(dir).canonicalFilePath())
             return true;
     }
 #else
@@ -112,7 +121,7 @@ QString SongLists::listsFolderFor(const QString &programDir)
         // The owner-write bit is tested too, so that a folder marked
         // read-only is respected even by a process that could write it.
         if (info.isDir() && info.isWritable() && info.permission(QFileDevice::WriteOwner)
-            && !isSystemProgramFolder(info))
+            && !isInstalledProgramFolder(info))
             return withTrailingSeparator(QDir::cleanPath(info.absoluteFilePath()));
     }
     const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);

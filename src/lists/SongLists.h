@@ -62,8 +62,8 @@ public:
     SongList deleted;    // "deleted.txt"
 
     // programDir: the running program's folder. The lists live there when it
-    // is writable and not one of the system's program folders (/usr/bin and
-    // the like, where an installed program is), else in the per-user data folder
+    // is writable and not a folder installed programs are put in (/usr/bin,
+    // /usr/local/bin, ~/.local/bin and the like), else in the per-user data folder
     // (QStandardPaths::AppDataLocation, made when missing). A missing list
     // file is created empty.
     void LoadLists(const QString &programDir, const CodePage &codePage);

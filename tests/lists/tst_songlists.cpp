@@ -189,17 +189,19 @@ private slots:
         QDir(data).removeRecursively();
     }
 
-    void systemProgramFolderIsNeverTheListsFolder_data()
+    void installedProgramFolderIsNeverTheListsFolder_data()
     {
         QTest::addColumn<QString>("programDir");
         for (const char *dir : {"/usr/bin", "/usr/bin/", "/bin", "/usr/local/bin"})
             QTest::newRow(dir) << QString::fromLatin1(dir);
+        QTest::newRow("~/.local/bin") << QDir::homePath() + QStringLiteral("/.local/bin");
     }
-    void systemProgramFolderIsNeverTheListsFolder()
+    void installedProgramFolderIsNeverTheListsFolder()
     {
-        // Where an installed program lies; root could write there, and
-        // nobody else gets past the writable test anyway.
+        // Where an installed program lies. Only root can write the system's
+        // folders; the user's own is writable for everybody.
         QFETCH(QString, programDir);
+        QVERIFY(QDir().mkpath(QDir::homePath() + QStringLiteral("/.local/bin")));
         const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
         QCOMPARE(SongLists::listsFolderFor(programDir), withTrailing(data));
         QDir(data).removeRecursively();
