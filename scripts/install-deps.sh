@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages needed to build, test and run Stanzary.
+# Installs the Debian 12 packages needed to build, test, run and package Stanzary
+# (the last line: checking the desktop files and the package's dependencies).
 # Installs only what is missing; uses sudo when not run as root.
 set -euo pipefail
 
@@ -8,6 +9,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6-dev
   libbenchmark-dev
   xvfb xauth fonts-dejavu-core
+  desktop-file-utils appstream dpkg-dev file
 )
 
 missing=()

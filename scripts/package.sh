@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Builds Stanzary's Debian package: checks the menu entry and the AppStream
+# metainfo, builds the program and its desktop files, and runs CPack in the
+# build folder. Install the result with `sudo apt-get install ./build/stanzary_*.deb`.
+# Extra arguments go to CMake's configure step; BUILD_DIR chooses the build
+# folder (default: build).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+./scripts/install-deps.sh
+desktop-file-validate data/stanzary.desktop
+appstreamcli validate --no-net data/example.quarvex.Stanzary.metainfo.xml
+build="${BUILD_DIR:-build}"
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}" "$@"
+cmake --build "$build" --target stanzary stanzary_desktop_data
+(cd "$build" && cpack -G DEB)
