@@ -31,8 +31,8 @@ QString helpText()
                           "\n"
                           "Tunewright is found beside the program, else through its registry entry in\n"
                           "the Wine prefix ($WINEPREFIX, or ~/.wine). The redownload and deleted lists\n"
-                          "are kept in the program's folder when it is writable and not a system folder\n"
-                          "such as /usr/bin, else in ~/.local/share/Zeph/Stanzary.\n");
+                          "are kept in the program's folder when it is writable and not a folder of\n"
+                          "installed programs such as /usr/bin, else in ~/.local/share/Zeph/Stanzary.\n");
 }
 
 QString versionText()
