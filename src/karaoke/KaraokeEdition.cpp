@@ -2,6 +2,18 @@
 
 namespace stanzary {
 
+KasLoadResult clsKaraokeEdition::LoadKasFile(const QString &FileName, const KasLoadOptions &options)
+{
+    if (!options.blnLoadKasEditor) {
+        KasLoadResult skipped;
+        skipped.skipped = true;
+        return skipped;
+    }
+    if (options.letPendingEventsRun)
+        options.letPendingEventsRun();
+    return LoadKasFile(FileName, options.codePage);
+}
+
 KasLoadResult clsKaraokeEdition::LoadKasFile(const QString &FileName, const CodePage &codePage)
 {
     UnloadAll();

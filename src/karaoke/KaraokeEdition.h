@@ -7,6 +7,8 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
+
 namespace stanzary {
 
 // One row of the karaoke editor: a stamp's time and the two-character line
@@ -21,11 +23,25 @@ struct KasRow
     QByteArray loadedCode;
 };
 
+// How the editor asks for a timestamp file to be loaded.
+struct KasLoadOptions
+{
+    // The "Auto-load karaoke editor" option (blnLoadKasEditor): when off,
+    // loading does nothing and the rows stay as they are.
+    bool blnLoadKasEditor = true;
+    // The prefixes are decoded with it, and saving encodes with it again.
+    CodePage codePage;
+    // Runs once before the rows are rebuilt: the window lets its pending
+    // events run there (this class never runs an event loop itself).
+    std::function<void()> letPendingEventsRun;
+};
+
 struct KasLoadResult
 {
     KasReadStatus status = KasReadStatus::Ok;
-    QString detail;  // what is wrong, for the user, when not Ok
-    int records = 0; // stamp records read
+    QString detail;       // what is wrong, for the user, when not Ok
+    int records = 0;      // stamp records read
+    bool skipped = false; // the option is off: nothing was read or changed
     bool ok() const { return status == KasReadStatus::Ok; }
 };
 
@@ -68,6 +84,9 @@ public:
     // A file without records, or one that cannot be read, leaves one empty
     // row 0 (never the previous song's stamp).
     KasLoadResult LoadKasFile(const QString &FileName, const CodePage &codePage = CodePage());
+    // The same, as the editor window asks for it: nothing happens while the
+    // auto-load option is off; otherwise the pending-events pass runs first.
+    KasLoadResult LoadKasFile(const QString &FileName, const KasLoadOptions &options);
 
     // Writes the rows in order and KasTail to FileName (or to the name it
     // has on disk when it exists ignoring case), as the timestamp format

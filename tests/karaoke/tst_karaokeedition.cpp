@@ -57,6 +57,29 @@ private slots:
         QCOMPARE(e.row(0).time, (StampTime{0, 0, 2}));
     }
 
+    // The option off leaves everything as it is; on, the window's pending
+    // events run once while the previous rows are still there.
+    void loadHonoursTheOptionAndRunsPendingEventsFirst()
+    {
+        clsKaraokeEdition e;
+        QVERIFY(e.LoadKasFile(kas("@@We;\r\n", QStringLiteral("First.txt"))).ok());
+        const QString second = kas("AAan@@ev;\r\n", QStringLiteral("Second.txt"));
+        QStringList seenDuringEvents;
+        KasLoadOptions options;
+        options.letPendingEventsRun = [&] { seenDuringEvents << texts(e); };
+
+        options.blnLoadKasEditor = false;
+        QVERIFY(e.LoadKasFile(second, options).skipped);
+        QVERIFY(seenDuringEvents.isEmpty());
+        QCOMPARE(texts(e), QStringList{QStringLiteral("We")});
+
+        options.blnLoadKasEditor = true;
+        const KasLoadResult r = e.LoadKasFile(second, options);
+        QVERIFY(r.ok() && !r.skipped);
+        QCOMPARE(seenDuringEvents, QStringList{QStringLiteral("We")});
+        QCOMPARE(texts(e), (QStringList{QStringLiteral("an"), QStringLiteral("ev")}));
+    }
+
     void prefixesAreDecodedThroughTheCodePage()
     {
         clsKaraokeEdition e;

@@ -1,0 +1,290 @@
+#include "ui/ZephTimePicker.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QVBoxLayout>
+#include <QtTest>
+
+#include <memory>
+
+using namespace stanzary;
+using Part = ZephTimePicker::Part;
+
+namespace {
+
+QString t(const char *text)
+{
+    return QString::fromUtf8(text);
+}
+
+// "mm:ss.t" into the picker through its setters.
+void setTime(ZephTimePicker &picker, const QString &time)
+{
+    picker.setMinute(time.left(2).toInt());
+    picker.setSecond(time.mid(3, 2).toInt());
+    picker.setFrame(time.mid(6, 1).toInt());
+}
+
+QString timeOf(const ZephTimePicker &picker)
+{
+    return picker.stampText().left(7);
+}
+
+// Each key goes where the keyboard focus is at that moment, as a user's would.
+void press(const QList<int> &keys)
+{
+    for (int key : keys)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
+}
+
+} // namespace
+
+class tst_ZephTimePicker : public QObject
+{
+    Q_OBJECT
+
+    // A window with the picker between two other tab stops.
+    std::unique_ptr<QWidget> m_window;
+    QLineEdit *m_before = nullptr;
+    ZephTimePicker *m_picker = nullptr;
+    QLineEdit *m_after = nullptr;
+
+    QLineEdit *textField() const { return m_picker->findChild<QLineEdit *>(QStringLiteral("txtLyrics")); }
+    QWidget *spinner() const { return m_picker->findChild<QWidget *>(QStringLiteral("myScroll")); }
+    QWidget *field(Part part) const { return m_picker->partWidget(part); }
+    bool lit(Part part) const
+    {
+        return field(part)->palette().color(QPalette::Window) == m_picker->palette().color(QPalette::Highlight);
+    }
+
+private slots:
+    void init()
+    {
+        m_window = std::make_unique<QWidget>();
+        auto *layout = new QVBoxLayout(m_window.get());
+        m_before = new QLineEdit(m_window.get());
+        m_picker = new ZephTimePicker(m_window.get());
+        m_after = new QLineEdit(m_window.get());
+        layout->addWidget(m_before);
+        layout->addWidget(m_picker);
+        layout->addWidget(m_after);
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        m_before->setFocus();
+    }
+
+    void setterRules_data()
+    {
+        QTest::addColumn<QByteArray>("property");
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("minute 13") << QByteArray("Minute") << QVariant(13) << true;
+        QTest::newRow("minute 14") << QByteArray("Minute") << QVariant(14) << false;
+        QTest::newRow("minute -1") << QByteArray("Minute") << QVariant(-1) << false;
+        QTest::newRow("second 59") << QByteArray("Second") << QVariant(59) << true;
+        QTest::newRow("second 60") << QByteArray("Second") << QVariant(60) << false;
+        QTest::newRow("frame 8") << QByteArray("Frame") << QVariant(8) << true;
+        QTest::newRow("frame 0") << QByteArray("Frame") << QVariant(0) << true;
+        QTest::newRow("frame 9") << QByteArray("Frame") << QVariant(9) << false;
+        QTest::newRow("frame 3") << QByteArray("Frame") << QVariant(3) << false;
+        QTest::newRow("text of two") << QByteArray("Text") << QVariant(QStringLiteral("Oh")) << true;
+        QTest::newRow("text emptied") << QByteArray("Text") << QVariant(QString()) << true;
+        QTest::newRow("text of three") << QByteArray("Text") << QVariant(QStringLiteral("abc")) << false;
+    }
+    void setterRules()
+    {
+        QFETCH(QByteArray, property);
+        QFETCH(QVariant, value);
+        QFETCH(bool, accepted);
+        setTime(*m_picker, QStringLiteral("05:30.4"));
+        m_picker->setText(QStringLiteral("ab"));
+        const QVariant before = m_picker->property(property.constData());
+        const QMetaProperty meta =
+            m_picker->metaObject()->property(m_picker->metaObject()->indexOfProperty(property.constData()));
+        QSignalSpy notified(m_picker, meta.notifySignal());
+        QVERIFY(m_picker->setProperty(property.constData(), value));
+        QCOMPARE(m_picker->property(property.constData()), accepted ? value : before);
+        QCOMPARE(notified.count(), accepted ? 1 : 0);
+    }
+
+    // The spinner's carries, through the keyboard of a focused picker.
+    void stepping_data()
+    {
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<int>("part");
+        QTest::addColumn<QList<int>>("keys");
+        QTest::addColumn<QString>("expected");
+        const int up = Qt::Key_Up, down = Qt::Key_Down;
+        QTest::newRow("tenths down at zero") << t("00:00.0") << 2 << QList<int>{down} << t("00:00.0");
+        QTest::newRow("seconds down at zero") << t("00:00.0") << 1 << QList<int>{down} << t("00:00.0");
+        QTest::newRow("minutes down at zero") << t("00:00.0") << 0 << QList<int>{down} << t("00:00.0");
+        QTest::newRow("tenths up at the end") << t("13:59.8") << 2 << QList<int>{up} << t("13:59.8");
+        QTest::newRow("seconds up at the end") << t("13:59.8") << 1 << QList<int>{up} << t("13:59.8");
+        QTest::newRow("minutes up at the end") << t("13:59.8") << 0 << QList<int>{up} << t("13:59.8");
+        QTest::newRow("tenths down into the minute before") << t("01:00.0") << 2 << QList<int>{down} << t("00:59.8");
+        QTest::newRow("tenths up into the next minute") << t("00:59.8") << 2 << QList<int>{up} << t("01:00.0");
+        QTest::newRow("seconds up into the next minute") << t("00:59.4") << 1 << QList<int>{up} << t("01:00.4");
+        QTest::newRow("seconds down into the minute before") << t("01:00.0") << 1 << QList<int>{down} << t("00:59.0");
+        QTest::newRow("tenths down into the second before") << t("00:13.0") << 2 << QList<int>{down} << t("00:12.8");
+        QTest::newRow("tenths in steps of two") << t("00:13.0") << 2 << QList<int>{up, up, up} << t("00:13.6");
+        QTest::newRow("page keys step like arrows")
+            << t("00:13.0") << 1 << QList<int>{Qt::Key_PageUp, Qt::Key_PageUp, Qt::Key_PageDown} << t("00:14.0");
+        QTest::newRow("back and forth over the carry")
+            << t("00:59.8") << 2 << QList<int>{up, down, down} << t("00:59.6");
+        QTest::newRow("Right then up steps seconds")
+            << t("02:10.0") << 0 << QList<int>{int(Qt::Key_Right), up} << t("02:11.0");
+    }
+    void stepping()
+    {
+        QFETCH(QString, start);
+        QFETCH(int, part);
+        QFETCH(QList<int>, keys);
+        QFETCH(QString, expected);
+        // The time is set while the part is selected: the spinner follows.
+        m_picker->SelectPart(Part(part));
+        setTime(*m_picker, start);
+        QVERIFY(m_picker->hasFocus());
+        press(keys);
+        QCOMPARE(timeOf(*m_picker), expected);
+    }
+
+    void arrowKeysMoveBetweenParts_data()
+    {
+        QTest::addColumn<bool>("textBox");
+        QTest::addColumn<int>("start");
+        QTest::addColumn<QList<int>>("keys");
+        QTest::addColumn<int>("selected");
+        const int left = Qt::Key_Left, right = Qt::Key_Right;
+        QTest::newRow("right to seconds and tenths") << true << 0 << QList<int>{right, right} << 2;
+        QTest::newRow("right from tenths into the text") << true << 2 << QList<int>{right} << 3;
+        QTest::newRow("right from tenths wraps without text") << false << 2 << QList<int>{right} << 0;
+        QTest::newRow("left from minutes into the text") << true << 0 << QList<int>{left} << 3;
+        QTest::newRow("left from minutes wraps without text") << false << 0 << QList<int>{left} << 2;
+        QTest::newRow("text: left at the start to tenths") << true << 2 << QList<int>{right, left} << 2;
+        QTest::newRow("text: right at the end to minutes") << true << 0 << QList<int>{left, right} << 0;
+        QTest::newRow("text: the caret moves first") << true << 2 << QList<int>{right, right, right, left} << 3;
+    }
+    void arrowKeysMoveBetweenParts()
+    {
+        QFETCH(bool, textBox);
+        QFETCH(int, start);
+        QFETCH(QList<int>, keys);
+        QFETCH(int, selected);
+        m_picker->setShowTextBox(textBox);
+        m_picker->setText(QStringLiteral("ab"));
+        m_picker->SelectPart(Part(start));
+        press(keys);
+        QCOMPARE(int(m_picker->selectedPart()), selected);
+        // The text part has the keyboard in the text field; a number part in
+        // the control, with that field highlighted and the spinner on.
+        QCOMPARE(textField()->hasFocus(), selected == 3);
+        QCOMPARE(m_picker->hasFocus(), selected != 3);
+        QCOMPARE(spinner()->isEnabled(), selected != 3);
+        for (int p = 0; p < 3; ++p)
+            QCOMPARE(lit(Part(p)), p == selected);
+    }
+
+    void textFilter_data()
+    {
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<bool>("pasted");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("a digit") << t("1") << false << t("");
+        QTest::newRow("a space") << t(" ") << false << t("");
+        QTest::newRow("a semicolon") << t(";") << false << t("");
+        QTest::newRow("two letters") << t("ab") << false << t("ab");
+        QTest::newRow("a third letter") << t("abc") << false << t("ab");
+        QTest::newRow("point and letter") << t(".x") << false << t(".x");
+        QTest::newRow("letters around a digit") << t("a1b") << false << t("ab");
+        QTest::newRow("beyond ASCII") << QStringLiteral("\u00c9\u0416") << false << QStringLiteral("\u00c9\u0416");
+        QTest::newRow("pasted digit and letter") << t("1x") << true << t("x");
+    }
+    void textFilter()
+    {
+        QFETCH(QString, input);
+        QFETCH(bool, pasted);
+        QFETCH(QString, expected);
+        QSignalSpy changed(m_picker, &ZephTimePicker::TextChanged);
+        m_picker->SelectPart(ZephTimePicker::TextPart);
+        if (pasted) {
+            QGuiApplication::clipboard()->setText(input);
+            QTest::keySequence(textField(), QKeySequence::Paste);
+        } else {
+            for (QChar c : input) // as typed, one key each (beyond Latin-1 too)
+                QTest::sendKeyEvent(QTest::Click, textField(), Qt::Key_unknown, QString(c), Qt::NoModifier);
+        }
+        QCOMPARE(m_picker->Text(), expected);
+        if (!expected.isEmpty())
+            QCOMPARE(changed.constLast().at(0).toString(), expected);
+    }
+
+    void focusRemembersThePartAndTabPassesOver()
+    {
+        QVERIFY(!spinner()->isEnabled());
+        QTest::keyClick(m_before, Qt::Key_Tab);
+        QVERIFY(m_picker->hasFocus());
+        QCOMPARE(m_picker->selectedPart(), ZephTimePicker::MinutePart);
+
+        QTest::mouseClick(field(ZephTimePicker::FramePart), Qt::LeftButton);
+        QCOMPARE(m_picker->selectedPart(), ZephTimePicker::FramePart);
+        QTest::keyClick(m_picker, Qt::Key_Tab);
+        QVERIFY(m_after->hasFocus());
+        QVERIFY(!lit(ZephTimePicker::FramePart));
+        QVERIFY(!spinner()->isEnabled());
+
+        QTest::keyClick(m_after, Qt::Key_Backtab);
+        QVERIFY(m_picker->hasFocus());
+        QVERIFY(lit(ZephTimePicker::FramePart));
+        QVERIFY(spinner()->isEnabled());
+
+        // From the text field, Shift+Tab leaves the control too; coming back
+        // lands in the text again.
+        QTest::keyClick(m_picker, Qt::Key_Right);
+        QVERIFY(textField()->hasFocus());
+        QTest::keyClick(textField(), Qt::Key_Backtab);
+        QVERIFY(m_before->hasFocus());
+        QTest::keyClick(m_before, Qt::Key_Tab);
+        QVERIFY(textField()->hasFocus());
+        QCOMPARE(m_picker->selectedPart(), ZephTimePicker::TextPart);
+    }
+
+    void readsPartsAndStampForScreenReaders()
+    {
+        setTime(*m_picker, QStringLiteral("01:13.4"));
+        m_picker->setText(QStringLiteral("se"));
+        m_picker->setAccessibleName(QStringLiteral("Stamp 3"));
+        m_picker->SelectPart(ZephTimePicker::SecondPart);
+        QAccessibleInterface *row = QAccessible::queryAccessibleInterface(m_picker);
+        QCOMPARE(row->text(QAccessible::Name), QStringLiteral("Stamp 3"));
+        QCOMPARE(row->text(QAccessible::Value), QStringLiteral("01:13.4 se"));
+        QCOMPARE(row->focusChild()->text(QAccessible::Name), QStringLiteral("Seconds"));
+        QAccessibleInterface *minutes = QAccessible::queryAccessibleInterface(field(ZephTimePicker::MinutePart));
+        QCOMPARE(minutes->text(QAccessible::Name), QStringLiteral("Minutes"));
+        QCOMPARE(minutes->text(QAccessible::Value), QStringLiteral("01"));
+        minutes->valueInterface()->setCurrentValue(14); // refused like the setter
+        QCOMPARE(m_picker->Minute(), 1);
+    }
+
+    // The dotted frame around the text field is drawn only with the field.
+    void framesTheTextFieldOnlyWhenShown()
+    {
+        const QRect box = textField()->geometry();
+        auto dotsAbove = [&] {
+            const QImage shot = m_picker->grab().toImage();
+            const QColor ink = m_picker->palette().color(QPalette::WindowText);
+            int dots = 0;
+            for (int x = box.left(); x <= box.right(); ++x)
+                dots += shot.pixelColor(x * shot.width() / m_picker->width(), 0) == ink;
+            return dots;
+        };
+        QVERIFY(dotsAbove() > 2);
+        m_picker->setShowTextBox(false);
+        QVERIFY(!textField()->isVisible());
+        QCOMPARE(dotsAbove(), 0);
+    }
+};
+
+QTEST_MAIN(tst_ZephTimePicker)
+#include "tst_zephtimepicker.moc"
