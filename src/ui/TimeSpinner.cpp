@@ -3,7 +3,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyle>
-#include <QStyleOptionSlider>
+#include <QStyleOption>
 #include <QWheelEvent>
 
 namespace stanzary {
@@ -58,25 +58,25 @@ QRect TimeSpinner::halfRect(Half half) const
     return half == Half::Up ? QRect(0, 0, width(), upper) : QRect(0, upper, width(), height() - upper);
 }
 
+// A small button face with the style's arrow; the style's own scroll-bar
+// buttons shrink their arrows to nothing at this size.
 void TimeSpinner::paintHalf(QPainter &painter, Half half) const
 {
-    QStyleOptionSlider option;
-    option.initFrom(this);
-    option.orientation = Qt::Vertical;
-    option.minimum = minimum();
-    option.maximum = maximum();
-    option.sliderValue = value();
-    option.sliderPosition = value();
-    option.rect = halfRect(half);
-    const QStyle::SubControl control = half == Half::Up ? QStyle::SC_ScrollBarSubLine : QStyle::SC_ScrollBarAddLine;
-    option.subControls = control;
-    if (m_pressed == half) {
-        option.activeSubControls = control;
-        option.state |= QStyle::State_Sunken;
-    }
-    option.state &= ~QStyle::State_MouseOver;
-    const QStyle::ControlElement element = half == Half::Up ? QStyle::CE_ScrollBarSubLine : QStyle::CE_ScrollBarAddLine;
-    style()->drawControl(element, &option, &painter, this);
+    const QRect face = halfRect(half).adjusted(0, 0, -1, -1);
+    const bool down = m_pressed == half;
+    const QPalette &pal = palette();
+    painter.setPen(pal.color(isEnabled() ? QPalette::Dark : QPalette::Mid));
+    painter.setBrush(down ? pal.color(QPalette::Mid) : pal.color(QPalette::Button));
+    painter.drawRect(face);
+
+    QStyleOption arrow;
+    arrow.initFrom(this);
+    arrow.rect = face.adjusted(1, 1, 0, 0);
+    arrow.state &= ~QStyle::State_MouseOver;
+    if (down)
+        arrow.state |= QStyle::State_Sunken;
+    style()->drawPrimitive(half == Half::Up ? QStyle::PE_IndicatorArrowUp : QStyle::PE_IndicatorArrowDown, &arrow,
+                           &painter, this);
 }
 
 void TimeSpinner::paintEvent(QPaintEvent *)

@@ -1,0 +1,111 @@
+#pragma once
+
+#include "karaoke/KaraokeEdition.h"
+
+#include <QGroupBox>
+#include <QList>
+
+class QPushButton;
+class QScrollBar;
+
+namespace stanzary {
+
+class UserDialogs;
+class ZephTimePicker;
+
+// The karaoke editor `frmKaraoke`: the buttons "Add", "Del" and "Save"
+// (`cmdAdd`, `cmdDel`, `cmdSave`) above the viewport
+// `picContainerKasEditModeOne`, which shows the rows on the box
+// `picMoveable1` and scrolls them with `VScroll1`. Row i is time picker
+// `ZephTimePicker1` i, 300 twips below row i - 1; the rows are those of the
+// editor's row manager (clsKaraokeEdition), which this frame owns.
+//
+// Geometry is that of the window design in twips, turned into pixels by the
+// rows' own height (at the design font 15 twips to a pixel), so the editor
+// grows with the font and the screen. The scroll bar counts twips.
+//
+// Failures are told to the user through UserDialogs: a file that cannot be
+// read whole is shown as far as it was read and cannot be edited or saved;
+// a save that fails leaves the file as it was and the rows as they are.
+class KaraokeEditorFrame : public QGroupBox
+{
+    Q_OBJECT
+
+public:
+    explicit KaraokeEditorFrame(UserDialogs &dialogs, QWidget *parent = nullptr);
+    ~KaraokeEditorFrame() override;
+
+    // Fills the rows from the timestamp file kasPath (its name matched
+    // ignoring case) while blnLoadKasEditor is on; off, nothing changes.
+    // Pending window events, but no user input, run once first. The rows'
+    // prefixes are decoded with codePage. Tab order and layout follow.
+    KasLoadResult LoadKasFile(const QString &kasPath, bool blnLoadKasEditor, const CodePage &codePage);
+
+    // Writes the rows to the file they were loaded from. A failure is told
+    // to the user; success is not (the Save button says so itself).
+    bool saveRows();
+
+    // Row i gets tab position i, after the buttons.
+    void ArrangeTabOrder();
+
+    // Rows changed since the last load or save.
+    bool isModified() const { return m_modified; }
+    // The timestamp file the rows belong to; empty before the first load.
+    QString loadedPath() const { return m_path; }
+
+    int rowCount() const { return int(m_rows.size()); }
+    ZephTimePicker *row(int i) const { return m_rows.at(i); }
+    // The row that last had the focus (0 at start); Add and Del act there.
+    int currentRow() const { return m_currentRow; }
+    const clsKaraokeEdition &edition() const { return m_edition; }
+
+signals:
+    void modifiedChanged(bool modified);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    void buildLayout();
+    void onAdd();
+    void onDel();
+    void onSave();
+    void reportLoadFailure(const KasLoadResult &result);
+
+    void syncRowCount();
+    void showRowsFrom(int first);
+    void rowEdited(ZephTimePicker *picker);
+    void setModified(bool modified);
+    void setEditable(bool editable);
+
+    // Layout: pixels per twip, row pitch, the rows on their box, and the
+    // viewport with or without the scroll bar.
+    double pixelsPerTwip() const;
+    int px(double twips) const;
+    int rowPitch() const;
+    int rowWidth() const;
+    void applyButtonSizes();
+    void placeRows();
+    void runEditorLayout();
+    void moveRows(int scrollTwips);
+    void ensureRowVisible(int i);
+    void onFocusChanged(QWidget *old, QWidget *now);
+
+    UserDialogs &m_dialogs;
+    clsKaraokeEdition m_edition;
+    QString m_path;
+    bool m_modified = false;
+    bool m_editable = true;
+    int m_currentRow = 0;
+
+    QPushButton *m_addButton = nullptr;
+    QPushButton *m_delButton = nullptr;
+    QPushButton *m_saveButton = nullptr;
+    QWidget *m_viewport = nullptr;
+    QWidget *m_rowBox = nullptr;
+    QScrollBar *m_scrollBar = nullptr;
+    QList<ZephTimePicker *> m_rows;
+};
+
+} // namespace stanzary
