@@ -392,9 +392,15 @@ void KaraokeEditorFrame::changeEvent(QEvent *event)
 {
     QGroupBox::changeEvent(event);
     if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) {
-        applyButtonSizes();
-        placeRows();
-        runEditorLayout();
+        // Once the rows have taken the change too.
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                applyButtonSizes();
+                placeRows();
+                runEditorLayout();
+            },
+            Qt::QueuedConnection);
     }
 }
 

@@ -103,7 +103,18 @@ void ZephTimePicker::applyMetrics()
 {
     const QFontMetrics fm(font());
     const qreal grow = qMax<qreal>(1.0, qreal(fm.height()) / kDesignLineHeight);
-    m_designHeight = qRound(kDesignHeight * grow);
+    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    if (font().pointSizeF() > 0)
+        fixed.setPointSizeF(font().pointSizeF());
+    else
+        fixed.setPixelSize(font().pixelSize());
+    m_text->setFont(fixed);
+    const QFontMetrics fixedFm(fixed);
+    // The text field keeps a pixel above and below for its dotted frame.
+    const int textHeight = qMax(qRound(kDesignHeight * grow) - 2, fixedFm.height());
+    m_designHeight = textHeight + 2;
+    m_text->setFixedSize(qMax(qRound(17 * grow), fixedFm.horizontalAdvance(QStringLiteral("WW")) + 4), textHeight);
+
     const int digit = fm.horizontalAdvance(u'0');
     m_fields[MinutePart]->setFixedSize(qMax(qRound(14 * grow), 2 * digit + 2), m_designHeight);
     m_fields[SecondPart]->setFixedSize(qMax(qRound(14 * grow), 2 * digit + 2), m_designHeight);
@@ -116,16 +127,6 @@ void ZephTimePicker::applyMetrics()
     m_point->setFont(bold);
     m_colon->setFixedSize(boldFm.horizontalAdvance(u':') + 4, m_designHeight);
     m_point->setFixedSize(boldFm.horizontalAdvance(u'.') + 2, m_designHeight);
-
-    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    if (font().pointSizeF() > 0)
-        fixed.setPointSizeF(font().pointSizeF());
-    else
-        fixed.setPixelSize(font().pixelSize());
-    m_text->setFont(fixed);
-    const QFontMetrics fixedFm(fixed);
-    m_text->setFixedSize(qMax(qRound(17 * grow), fixedFm.horizontalAdvance(QStringLiteral("WW")) + 4),
-                         qMax(m_designHeight - 2, fixedFm.height()));
     m_text->setTextMargins(1, 0, 0, 0);
     updateGeometry();
 }

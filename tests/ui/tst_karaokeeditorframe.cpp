@@ -74,6 +74,10 @@ private slots:
     {
         m_dialogs.clearRecord();
         m_window = std::make_unique<QWidget>();
+        // At an 11-pixel font the rows keep the design: 15 twips to a pixel.
+        QFont designFont = QApplication::font();
+        designFont.setPixelSize(11);
+        m_window->setFont(designFont);
         auto *layout = new QVBoxLayout(m_window.get());
         m_frame = new KaraokeEditorFrame(m_dialogs, m_window.get());
         layout->addWidget(m_frame);
@@ -105,8 +109,7 @@ private slots:
         QCOMPARE(stamps(), shown);
         QVERIFY(!m_frame->isModified());
         QVERIFY(m_dialogs.shown().isEmpty());
-        // Rows 300 twips apart, the box as high as the rows; at the design
-        // font that is 20 pixels.
+        // Rows 300 twips apart (20 pixels), the box as high as the rows.
         const int pitch = m_frame->row(0)->height() + 2;
         QCOMPARE(pitch, 20);
         for (int i = 0; i < m_frame->rowCount(); ++i)

@@ -267,6 +267,31 @@ private slots:
         QCOMPARE(m_picker->Minute(), 1);
     }
 
+    // Every part fits its digits or text at any font, and the text field
+    // keeps a pixel above and below for its frame.
+    void growsWithTheFont_data()
+    {
+        QTest::addColumn<int>("pixels");
+        QTest::newRow("small") << 11;
+        QTest::newRow("large") << 26;
+    }
+    void growsWithTheFont()
+    {
+        QFETCH(int, pixels);
+        QFont font = m_picker->font();
+        font.setPixelSize(pixels);
+        m_picker->setFont(font);
+        m_picker->setText(QStringLiteral("WW"));
+        m_picker->resize(m_picker->sizeHint());
+        QApplication::processEvents();
+        for (Part part : {ZephTimePicker::MinutePart, ZephTimePicker::FramePart})
+            QVERIFY(field(part)->width() >= field(part)->fontMetrics().horizontalAdvance(m_picker->partText(part)));
+        QVERIFY(textField()->width() >= textField()->fontMetrics().horizontalAdvance(QStringLiteral("WW")));
+        const QRect text = textField()->geometry();
+        QVERIFY(text.top() >= 1 && text.bottom() <= m_picker->height() - 2);
+        QVERIFY(text.right() <= m_picker->width() - 2);
+    }
+
     // The dotted frame around the text field is drawn only with the field.
     void framesTheTextFieldOnlyWhenShown()
     {
