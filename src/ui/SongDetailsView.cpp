@@ -2,8 +2,8 @@
 
 #include "app/SongCommands.h"
 #include "ui/ElidedLabel.h"
+#include "ui/KaraokeEditorFrame.h"
 
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -24,7 +24,7 @@ const QStringList &rowTitles()
 
 } // namespace
 
-SongDetailsView::SongDetailsView(QWidget *parent) : QWidget(parent)
+SongDetailsView::SongDetailsView(UserDialogs &dialogs, QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("songDetails"));
 
@@ -72,9 +72,7 @@ SongDetailsView::SongDetailsView(QWidget *parent) : QWidget(parent)
     info->addWidget(m_rowTitles, 0);
     info->addLayout(values, 1);
 
-    m_karaokeFrame = new QGroupBox(QStringLiteral("Karaoke Editor"), this);
-    m_karaokeFrame->setObjectName(QStringLiteral("frmKaraoke"));
-    m_karaokeFrame->setAccessibleName(QStringLiteral("Karaoke Editor"));
+    m_karaokeFrame = new KaraokeEditorFrame(dialogs, this);
     m_karaokeFrame->hide();
 
     m_lyricsBox = new QPlainTextEdit(this);
@@ -130,7 +128,7 @@ void SongDetailsView::clear()
     m_rowTitles->clear();
     m_infoBlock->hide();
     setValues({});
-    showKaraokeFrame(false);
+    ShowKaraokeEditionFrame(false);
     setLyrics(QString(), false);
 }
 
@@ -140,7 +138,7 @@ void SongDetailsView::showArtist(const QString &artist, int songCount)
     m_rowTitles->setText(QString::number(songCount) + QStringLiteral(" lyrics avaliable"));
     m_infoBlock->show();
     setValues({});
-    showKaraokeFrame(false);
+    ShowKaraokeEditionFrame(false);
     setLyrics(QString(), false);
 }
 
@@ -150,8 +148,6 @@ void SongDetailsView::showSong(const QString &artist, const QString &song, const
     m_rowTitles->setText(rowTitles().join(u'\n'));
     m_infoBlock->show();
     setValues({d.lblArtist, d.lblSong2, d.lblKaraoke, d.lblWebsite, d.lblBrowser, d.lblFilter});
-    if (d.hideKaraokeEditor)
-        showKaraokeFrame(false);
     setLyrics(d.text, true);
 }
 
@@ -187,9 +183,31 @@ void SongDetailsView::markLyricsSaved(const QString &savedText)
     m_lyricsBox->document()->setModified(false);
 }
 
-void SongDetailsView::showKaraokeFrame(bool show)
+void SongDetailsView::showKaraokeFor(const QString &kasPath, const LyricsDetails &d, bool blnLoadKasEditor,
+                                     const CodePage &codePage)
 {
-    m_karaokeFrame->setVisible(show);
+    if (d.loadKaraokeEditor) {
+        m_karaokeFrame->LoadKasFile(kasPath, blnLoadKasEditor, codePage);
+        ShowKaraokeEditionFrame(true);
+    } else if (d.hideKaraokeEditor || m_karaokeFrame->loadedPath() != kasPath) {
+        ShowKaraokeEditionFrame(false);
+    }
+}
+
+// The layout gives the lyrics box what the editor leaves.
+void SongDetailsView::ShowKaraokeEditionFrame(bool bShow)
+{
+    m_karaokeFrame->setVisible(bShow);
+}
+
+bool SongDetailsView::stampsModified() const
+{
+    return !m_karaokeFrame->isHidden() && m_karaokeFrame->isModified();
+}
+
+bool SongDetailsView::saveStamps()
+{
+    return m_karaokeFrame->saveRows();
 }
 
 } // namespace stanzary

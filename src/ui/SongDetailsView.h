@@ -2,13 +2,15 @@
 
 #include <QWidget>
 
-class QGroupBox;
 class QLabel;
 class QPlainTextEdit;
 
 namespace stanzary {
 
+class CodePage;
 class ElidedLabel;
+class KaraokeEditorFrame;
+class UserDialogs;
 struct LyricsDetails;
 
 // The right column of the main window below the toolbar: the title line
@@ -17,13 +19,15 @@ struct LyricsDetails;
 // `lblBrowser`, `lblFilter`), the karaoke editor frame `frmKaraoke` and the
 // lyrics box `lyrics`. It shows what it is given; the main window decides
 // what. Everything that comes from files is shown as plain text. The lyrics
-// box can be edited only while a song is shown.
+// box can be edited only while a song is shown. The karaoke editor takes
+// the room it needs on the left; the lyrics box has the rest.
 class SongDetailsView : public QWidget
 {
     Q_OBJECT
 
 public:
-    explicit SongDetailsView(QWidget *parent = nullptr);
+    // dialogs tell the karaoke editor's failures and notices.
+    explicit SongDetailsView(UserDialogs &dialogs, QWidget *parent = nullptr);
 
     // An artist node: its title line and "N lyrics avaliable"; no values, no
     // lyrics, no editor.
@@ -45,7 +49,19 @@ public:
     // appended): the box shows savedText and counts as unchanged.
     void markLyricsSaved(const QString &savedText);
 
-    void showKaraokeFrame(bool show);
+    // The karaoke editor for the song just shown, whose timestamp file is
+    // kasPath: filled from the file and shown when d says to load it;
+    // hidden when the song has no timestamps, and also when the editor still
+    // holds another song's stamps (so that they are never saved into this
+    // song's file); otherwise left as it is.
+    void showKaraokeFor(const QString &kasPath, const LyricsDetails &d, bool blnLoadKasEditor,
+                        const CodePage &codePage);
+    void ShowKaraokeEditionFrame(bool bShow);
+    // Stamp edits that the shown editor has not saved.
+    bool stampsModified() const;
+    // Saves the shown editor's stamps; false, after telling the user why,
+    // when nothing was written.
+    bool saveStamps();
 
 private:
     ElidedLabel *makeValue(const char *name, const QString &rowTitle);
@@ -57,7 +73,7 @@ private:
     QWidget *m_infoBlock = nullptr;
     QLabel *m_rowTitles = nullptr;
     QList<ElidedLabel *> m_values; // artist, song, karaoke, website, page, filter
-    QGroupBox *m_karaokeFrame = nullptr;
+    KaraokeEditorFrame *m_karaokeFrame = nullptr;
     QPlainTextEdit *m_lyricsBox = nullptr;
 };
 

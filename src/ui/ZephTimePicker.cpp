@@ -257,7 +257,10 @@ void ZephTimePicker::SelectPart(Part part)
     m_busy = false;
     if (part == TextPart && !m_text->hasFocus())
         m_text->setFocus(Qt::OtherFocusReason);
+    // Highlight and spinner only while the control has the keyboard (a
+    // window that is not active gets them when it is activated).
     m_focusInside = contains(QApplication::focusWidget());
+    m_spinner->setEnabled(isNumberPart(part) && m_focusInside);
     applyFieldColours();
     m_choosing = wasChoosing;
     notifyAccessibility(part, true);

@@ -3,6 +3,7 @@
 #include "app/ImageIndex.h"
 #include "app/SongCommands.h"
 #include "app/basMain.h"
+#include "karaoke/KasFile.h"
 #include "store/CollectionScan.h"
 #include "store/HostStore.h"
 #include "ui/ColumnSplitter.h"
@@ -96,7 +97,7 @@ QWidget *frmMain::buildRightColumn()
 {
     auto *right = new QWidget(this);
     right->setObjectName(QStringLiteral("rightColumn"));
-    m_details = new SongDetailsView(right);
+    m_details = new SongDetailsView(m_dialogs, right);
     auto *layout = new QVBoxLayout(right);
     layout->setContentsMargins(0, 6, 6, 6);
     layout->setSpacing(4);
@@ -295,7 +296,7 @@ void frmMain::chooseNode(int position, bool fromMouse)
         return;
     const bool sameSong = !m_state.strCurrentFile.isEmpty() && m_state.nodes.at(position).key == m_state.strCurrentKey;
     // Choosing the shown song again keeps what the user is editing.
-    if (sameSong && m_details->lyricsModified())
+    if (sameSong && (m_details->lyricsModified() || m_details->stampsModified()))
         return;
     if (!sameSong && !confirmLeavingSong()) {
         m_tree->selectPosition(m_state.nodes.positionOf(m_state.strCurrentKey));
@@ -333,6 +334,7 @@ void frmMain::showSongNode(int position)
     else if (!d.fileFound)
         m_dialogs.critical(applicationTitle(), QStringLiteral("File wasn't found"));
     m_details->showSong(m_state.strCurrentArtist, m_state.strCurrentSong, d);
+    m_details->showKaraokeFor(KasPathFor(m_state.strCurrentFile), d, m_state.blnLoadKasEditor, m_state.codePage);
     const MainActions &a = m_toolbar->actions();
     a.openInBrowser->setEnabled(d.webButtonsEnabled);
     a.visitSite->setEnabled(d.webButtonsEnabled);
@@ -374,14 +376,18 @@ bool frmMain::confirmLeavingSong(bool *discarded)
 {
     if (discarded)
         *discarded = false;
-    if (m_state.strCurrentFile.isEmpty() || !m_details->lyricsModified())
+    const bool lyrics = m_details->lyricsModified();
+    const bool stamps = m_details->stampsModified();
+    if (m_state.strCurrentFile.isEmpty() || (!lyrics && !stamps))
         return true;
     const Answer answer = m_dialogs.askYesNoCancel(
         applicationTitle(), QStringLiteral("Save changes to ") + currentListEntry(m_state) + QStringLiteral("?"));
     if (answer == Answer::Cancel)
         return false;
+    // Yes saves what was edited, the lyrics and the stamps; when either
+    // cannot be saved the user stays on the song.
     if (answer == Answer::Yes)
-        return m_commands->SaveLyricsText(m_state.strCurrentFile);
+        return (!lyrics || m_commands->SaveLyricsText(m_state.strCurrentFile)) && (!stamps || m_details->saveStamps());
     if (discarded)
         *discarded = true;
     return true;
