@@ -279,25 +279,6 @@ private slots:
         m_frame->row(0)->setFocus();
         QCOMPARE(scrollBar()->value(), 0);
     }
-
-    // With STANZARY_SHOTS=<folder>, pictures of the editor with a short and
-    // a long stamp list for a person to look at (run once more with
-    // QT_SCALE_FACTOR=1.5).
-    void screenshots()
-    {
-        const QString shots = qEnvironmentVariable("STANZARY_SHOTS");
-        if (shots.isEmpty())
-            QSKIP("set STANZARY_SHOTS to a folder to write screenshots");
-        const QString scale = qEnvironmentVariable("QT_SCALE_FACTOR", t("1"));
-        QVERIFY(load(kas("@@We@Pan@`ev;\r\n", t("Short.txt"))).ok());
-        m_frame->row(1)->SelectPart(ZephTimePicker::SecondPart);
-        QApplication::processEvents();
-        m_window->grab().save(shots + QStringLiteral("/editor-short-%1x.png").arg(scale));
-        QVERIFY(load(kas(records(30))).ok());
-        m_frame->row(2)->SelectPart(ZephTimePicker::TextPart);
-        QApplication::processEvents();
-        m_window->grab().save(shots + QStringLiteral("/editor-long-%1x.png").arg(scale));
-    }
 };
 
 QTEST_MAIN(tst_KaraokeEditorFrame)
