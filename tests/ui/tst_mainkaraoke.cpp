@@ -168,8 +168,7 @@ private slots:
         // What stays on screen is the user's edit, or the file as it is.
         if (app.window()->isVisible() && app.state().strCurrentKey == kBeta)
             QCOMPARE(rows(app).at(1)->stampText(),
-                     stays || answer == int(Answer::Yes) ? QStringLiteral("00:03.4 an")
-                                                          : QStringLiteral("00:03.2 an"));
+                     stays || answer == int(Answer::Yes) ? QStringLiteral("00:03.4 an") : QStringLiteral("00:03.2 an"));
         QVERIFY(app.dialogs.scriptErrors().isEmpty());
     }
 
