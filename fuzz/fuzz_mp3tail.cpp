@@ -2,6 +2,7 @@
 // inside the file, the results keep their invariants, and a tag written from
 // the fields that were read reads back as the same fields.
 
+#include "platform/MakerSite.h"
 #include "tagger/Lyrics3Writer.h"
 #include "tagger/Mp3Tail.h"
 
@@ -88,7 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     // What the tagger does with the fields next.
     Lyrics3Fields fields = tail.fields;
     SetField(fields, "IND", "100");
-    SetField(fields, "LYR", PrepareTagText(FieldData(tail.fields, "LYR")));
+    SetField(fields, "LYR", PrepareTagText(FieldData(tail.fields, "LYR"), makerSite()));
     MoveIndFirst(fields);
     check(fields.first().ID == "IND");
     checkFields(fields);

@@ -1,7 +1,9 @@
 #include "app/Config.h"
 
+#include "app/SongCommands.h"
 #include "app/basMain.h"
 #include "platform/HostRegistry.h"
+#include "platform/MakerSite.h"
 #include "store/HostStore.h"
 
 #include <QSettings>
@@ -42,6 +44,19 @@ void readFlag(const QSettings &store, const ConfigKey &key, bool &flag)
         flag = *value;
 }
 
+// An address key: the stored address, the default when absent; a stored
+// text that is no usable address leaves address unchanged.
+void readAddress(const QSettings &store, const ConfigKey &key, QString &address)
+{
+    const QVariant stored = store.value(QLatin1StringView(key.name));
+    if (!stored.isValid()) {
+        address = key.defaultAddress;
+        return;
+    }
+    if (const auto value = configWebAddress(stored.toString()))
+        address = *value;
+}
+
 } // namespace
 
 const QList<ConfigKey> &configKeys()
@@ -59,6 +74,7 @@ const QList<ConfigKey> &configKeys()
         {"LoadKasEditor", 1, nullptr, nullptr, &basMain::blnLoadKasEditor},
         {"CheckUnfilteredSongs", 1, nullptr, nullptr, &basMain::blnCheckUnfilteredSongs},
         {"CheckForAvaliableTimestamps", 1, nullptr, nullptr, &basMain::blnCheckForAvaliableTimestamps},
+        {"MakerSite", 0, nullptr, nullptr, nullptr, &basMain::strMakerSite, makerSite()},
     };
     return keys;
 }
@@ -113,6 +129,17 @@ std::optional<float> configNumber(const QString &text)
     return number;
 }
 
+std::optional<QString> configWebAddress(const QString &text)
+{
+    QString address = text.trimmed();
+    while (address.endsWith(u'/'))
+        address.chop(1);
+    const std::optional<QUrl> url = webAddress(address);
+    if (!url || url->hasQuery() || url->hasFragment())
+        return std::nullopt;
+    return address;
+}
+
 std::unique_ptr<QSettings> openConfigStore()
 {
     return std::make_unique<QSettings>(QStringLiteral("Zeph"), QStringLiteral("Zeph"));
@@ -133,8 +160,10 @@ StoredGeometry LoadConfig(basMain &state, QSettings &store, const HostRegistry &
             geometry.*key.number = readNumber(store, key);
         else if (key.geometryFlag)
             readFlag(store, key, geometry.*key.geometryFlag);
-        else
+        else if (key.option)
             readFlag(store, key, state.*key.option);
+        else
+            readAddress(store, key, state.*key.address);
     }
     store.endGroup();
 
@@ -159,8 +188,11 @@ void SaveConfig(const basMain &state, const StoredGeometry &geometry, QSettings 
             store.setValue(name, configNumberText(geometry.*key.number));
         else if (key.geometryFlag)
             store.setValue(name, configBoolText(geometry.*key.geometryFlag));
-        else
+        else if (key.option)
             store.setValue(name, configBoolText(state.*key.option));
+        // Addresses are only read: the program never changes them, and
+        // writing one back would copy a system-wide setting or the shipped
+        // default into the user's settings for good.
     }
     store.endGroup();
     store.sync();

@@ -29,8 +29,9 @@ struct StoredGeometry
 };
 
 // One configuration key: its name in the store, its default, and the value
-// it holds - a number of the window's geometry, a flag of the geometry, or
-// one of the shared option flags. Exactly one of the three targets is set.
+// it holds - a number of the window's geometry, a flag of the geometry, one
+// of the shared option flags, or a shared web address. Exactly one of the
+// four targets is set.
 struct ConfigKey
 {
     const char *name;
@@ -38,20 +39,27 @@ struct ConfigKey
     double StoredGeometry::*number = nullptr;
     bool StoredGeometry::*geometryFlag = nullptr;
     bool basMain::*option = nullptr;
+    QString basMain::*address = nullptr;
+    QString defaultAddress = QString(); // addresses: the default
 };
 
-// The eleven keys, in the order they are read and written.
+// The twelve keys, in the order they are read and written: the window's
+// geometry, the five options and the maker's web site ("MakerSite"). The
+// site is the distributor's (system-wide settings) or the user's to set:
+// it is read, never written.
 const QList<ConfigKey> &configKeys();
 
 // The program's own settings store: application "Zeph" (native format, so
 // ~/.config/Zeph/Zeph.conf on Linux); the keys live in group "Config".
 std::unique_ptr<QSettings> openConfigStore();
 
-// Reads the eleven keys (application "Zeph", section "Config"), copies blnCheckTimestampsAtStart,
+// Reads the twelve keys (application "Zeph", section "Config"), copies blnCheckTimestampsAtStart,
 // reads the host's settings file and sets state.codePage from bytFontCharset.
 // A stored number that does not convert reads as 0; a stored flag that does
-// not convert leaves the state's flag as it was. Nothing is reported.
+// not convert leaves the state's flag as it was, and so does a stored
+// address that is no http or https address. Nothing is reported.
 StoredGeometry LoadConfig(basMain &state);
+// Writes the eleven keys the program changes (not "MakerSite").
 void SaveConfig(const basMain &state, const StoredGeometry &geometry);
 
 // The same on a given store and registry (tests, and callers that already
@@ -67,5 +75,8 @@ QString configNumberText(double value);
 // accept "True" / "False" in any case and numbers (non-zero is True).
 std::optional<bool> configBool(const QString &text);
 std::optional<float> configNumber(const QString &text);
+// A stored web address: an http or https address with a host and no query
+// or fragment (paths are appended to it), without "/" at its end.
+std::optional<QString> configWebAddress(const QString &text);
 
 } // namespace stanzary

@@ -4,7 +4,6 @@
 #include "app/basMain.h"
 #include "karaoke/KasFile.h"
 #include "lists/SongLists.h"
-#include "platform/MakerSite.h"
 #include "store/LyricsFile.h"
 #include "store/SongNames.h"
 #include "store/TreeSearch.h"
@@ -142,13 +141,13 @@ DeleteOutcome DeleteCurrentSong(basMain &state, SongLists &lists, const FileRemo
     return out;
 }
 
-QString karaokeSearchAddress(const QString &artist, const QString &song)
+QString karaokeSearchAddress(const QString &site, const QString &artist, const QString &song)
 {
     QString a = artist;
     QString s = song;
     a.replace(u' ', QStringLiteral("%20"));
     s.replace(u' ', QStringLiteral("%20"));
-    return makerSite() + QStringLiteral("/tunewright/getkaraoke.php?artist=") + a + QStringLiteral("&song=") + s;
+    return site + QStringLiteral("/tunewright/getkaraoke.php?artist=") + a + QStringLiteral("&song=") + s;
 }
 
 std::optional<QUrl> webAddress(const QString &address)

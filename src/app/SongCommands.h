@@ -62,9 +62,9 @@ DeleteOutcome DeleteCurrentSong(basMain &state, SongLists &lists, const FileRemo
 // The current song's list entry ("Artist - Song").
 QString currentListEntry(const basMain &state);
 
-// The maker's karaoke search page for a song: spaces become "%20", nothing
-// else changes.
-QString karaokeSearchAddress(const QString &artist, const QString &song);
+// The karaoke search page for a song on the maker's site: spaces become
+// "%20", nothing else changes.
+QString karaokeSearchAddress(const QString &site, const QString &artist, const QString &song);
 
 // An address handed to the browser: only http and https addresses with a
 // host are accepted, since page addresses come from downloaded files.

@@ -1,10 +1,14 @@
 #pragma once
 
 #include "platform/CodePage.h"
+#include "platform/MakerSite.h"
 #include "store/NodeCollection.h"
 
+#include <QDateTime>
 #include <QList>
 #include <QString>
+
+#include <functional>
 
 namespace stanzary {
 
@@ -78,6 +82,14 @@ public:
 
     // The lists window shows the redownload list (true) or the deleted list.
     bool blnShowRedownloadList = true;
+
+    // The maker's web site, which every web path follows (configuration key
+    // "MakerSite"); no "/" at its end.
+    QString strMakerSite = makerSite();
+
+    // The program's clock: the date and time in the names of joined-lyrics
+    // files and the age of the karaoke index. Tests set it.
+    std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
 };
 
 } // namespace stanzary

@@ -1,6 +1,5 @@
 #include "tagger/Lyrics3Writer.h"
 
-#include "platform/MakerSite.h"
 #include "platform/SafeWrite.h"
 #include "store/SongNames.h"
 
@@ -80,14 +79,14 @@ QByteArray TrimBlank(const QByteArray &text)
     return text.mid(from, to - from);
 }
 
-QByteArray PrepareTagText(const QByteArray &lyricsText)
+QByteArray PrepareTagText(const QByteArray &lyricsText, const QString &site)
 {
     static const QByteArray trailer = DashLine + CrLf + QByteArrayLiteral("* Downloaded from:");
     QByteArray text = lyricsText;
     const qsizetype at = text.lastIndexOf(trailer);
     if (at >= 0)
         text = TrimBlank(text.left(at)) + CrLf + CrLf + DashLine;
-    return text + CrLf + QByteArrayLiteral("Lyrics by Tunewright (") + makerSite().toLatin1() + ')';
+    return text + CrLf + QByteArrayLiteral("Lyrics by Tunewright (") + site.toLatin1() + ')';
 }
 
 Id3v1Record MakeId3v1(const QByteArray &artist, const QByteArray &title, const QByteArray &album,
@@ -167,7 +166,8 @@ bool WriteLyrics3v2(Lyrics3Fields &fields, const Id3v1Record &record, QFileDevic
     return false;
 }
 
-bool TagMp3File(const QString &mp3Path, const QString &lyricsPath, const QString &lyricsName, const CodePage &codePage)
+bool TagMp3File(const QString &mp3Path, const QString &lyricsPath, const QString &lyricsName, const CodePage &codePage,
+                const QString &site)
 {
     if (!QFileInfo(mp3Path).isFile() || isReadOnlyFile(mp3Path))
         return false;
@@ -180,7 +180,7 @@ bool TagMp3File(const QString &mp3Path, const QString &lyricsPath, const QString
     if (lyricsFile.error() != QFileDevice::NoError)
         return false;
     lyricsFile.close();
-    const QByteArray text = PrepareTagText(lyrics);
+    const QByteArray text = PrepareTagText(lyrics, site);
 
     QFile mp3(mp3Path);
     if (!mp3.open(QIODevice::ReadWrite | QIODevice::ExistingOnly | QIODevice::Unbuffered))
@@ -206,13 +206,13 @@ bool TagMp3File(const QString &mp3Path, const QString &lyricsPath, const QString
     return WriteLyrics3v2(tail.fields, record, mp3, writeOffset, endMarker);
 }
 
-QString TagCheckedFiles(const QList<TaggerRow> &rows, const CodePage &codePage)
+QString TagCheckedFiles(const QList<TaggerRow> &rows, const CodePage &codePage, const QString &site)
 {
     QString log;
     for (const TaggerRow &row : rows) {
         if (!row.checked)
             continue;
-        const bool ok = TagMp3File(row.mp3Path, row.lyricsPath, row.lyricsName, codePage);
+        const bool ok = TagMp3File(row.mp3Path, row.lyricsPath, row.lyricsName, codePage, site);
         log += (ok ? taggedPrefix() : errorPrefix()) + row.mp3Path + QStringLiteral("\r\n");
     }
     return log;

@@ -31,8 +31,9 @@ inline QString errorPrefix()
 // The LYR text for a lyrics file's bytes: a source trailer ("----------------",
 // CR LF, "* Downloaded from:" ...) is replaced by an empty line and the dash
 // line, the lyrics in front of it trimmed; then CR LF and the credit line
-// "Lyrics by Tunewright (<maker site>)" follow in every case.
-QByteArray PrepareTagText(const QByteArray &lyricsText);
+// "Lyrics by Tunewright (<site>)" follow in every case; site is the maker's
+// web site address (basMain::strMakerSite).
+QByteArray PrepareTagText(const QByteArray &lyricsText, const QString &site);
 
 // text without tabs, spaces and CR LF pairs at both ends (a lone CR or LF stays).
 QByteArray TrimBlank(const QByteArray &text);
@@ -61,13 +62,14 @@ bool WriteLyrics3v2(Lyrics3Fields &fields, const Id3v1Record &record, QFileDevic
 
 // Tags one MP3 file with the lyrics file at lyricsPath; lyricsName ("Artist -
 // Song") gives the ID3v1 record a file without one receives, through
-// codePage. False when the MP3 file is missing or read-only, the lyrics cannot
-// be read, or the write fails; the file is then as it was.
-bool TagMp3File(const QString &mp3Path, const QString &lyricsPath, const QString &lyricsName, const CodePage &codePage);
+// codePage; site goes into the credit line (PrepareTagText). False when the MP3 file is missing or read-only, the
+// lyrics cannot be read, or the write fails; the file is then as it was.
+bool TagMp3File(const QString &mp3Path, const QString &lyricsPath, const QString &lyricsName, const CodePage &codePage,
+                const QString &site);
 
 // Tags every checked row in order and returns the log, one line per checked
 // row: "File tagged..: " or "Error tagging: ", the MP3 path and CR LF. Empty
 // when rows is empty.
-QString TagCheckedFiles(const QList<TaggerRow> &rows, const CodePage &codePage);
+QString TagCheckedFiles(const QList<TaggerRow> &rows, const CodePage &codePage, const QString &site);
 
 } // namespace stanzary

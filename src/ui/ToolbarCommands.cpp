@@ -1,15 +1,17 @@
 #include "ui/ToolbarCommands.h"
 
+#include "app/SaveAs.h"
 #include "app/basMain.h"
 #include "lists/SongLists.h"
-#include "platform/MakerSite.h"
 #include "store/LyricsFile.h"
+#include "store/SongNames.h"
 #include "ui/MainToolbar.h"
 #include "ui/SongDetailsView.h"
 #include "ui/UserDialogs.h"
 
 #include <QAction>
 #include <QFile>
+#include <QFileInfo>
 
 namespace stanzary {
 
@@ -19,15 +21,17 @@ ToolbarCommands::ToolbarCommands(basMain &state, SongLists &lists, UserDialogs &
 {
     connect(actions.save, &QAction::triggered, this, &ToolbarCommands::save);
     connect(actions.saveItem, &QAction::triggered, this, &ToolbarCommands::save);
+    connect(actions.saveAs, &QAction::triggered, this, &ToolbarCommands::saveAs);
     connect(actions.deleteSong, &QAction::triggered, this, &ToolbarCommands::deleteSong);
     connect(actions.markRedownload, &QAction::triggered, this, &ToolbarCommands::markRedownload);
     connect(actions.openInBrowser, &QAction::triggered, this, [this] { OpenInShell(m_state.strPage); });
     connect(actions.visitSite, &QAction::triggered, this,
             [this] { OpenInShell(siteAddress(m_state.strWebsite).value_or(QUrl()).toString()); });
-    connect(actions.searchKaraoke, &QAction::triggered, this,
-            [this] { OpenInShell(karaokeSearchAddress(m_state.strCurrentArtist, m_state.strCurrentSong)); });
+    connect(actions.searchKaraoke, &QAction::triggered, this, [this] {
+        OpenInShell(karaokeSearchAddress(m_state.strMakerSite, m_state.strCurrentArtist, m_state.strCurrentSong));
+    });
     connect(actions.help, &QAction::triggered, this,
-            [this] { OpenInShell(makerSite() + QStringLiteral("/tunewright/faq/faq2.php?catnr=8")); });
+            [this] { OpenInShell(m_state.strMakerSite + QStringLiteral("/tunewright/faq/faq2.php?catnr=8")); });
 }
 
 void ToolbarCommands::save()
@@ -42,9 +46,17 @@ void ToolbarCommands::save()
 bool ToolbarCommands::SaveLyricsText(const QString &path)
 {
     const QString marked = withFilterMark(m_details.lyricsText());
-    const LyricsWriteResult result = writeLyricsFile(path, marked, m_state.codePage);
+    if (!writeLyrics(path, marked))
+        return false;
+    m_details.markLyricsSaved(marked);
+    return true;
+}
+
+bool ToolbarCommands::writeLyrics(const QString &path, const QString &text)
+{
+    const LyricsWriteResult result = writeLyricsFile(path, text, m_state.codePage);
     switch (result.status) {
-    case LyricsWriteStatus::Ok: m_details.markLyricsSaved(marked); return true;
+    case LyricsWriteStatus::Ok: return true;
     case LyricsWriteStatus::ReadOnly:
         m_dialogs.critical(QStringLiteral("Stanzary"), QStringLiteral("File is read-only"));
         return false;
@@ -103,9 +115,56 @@ void ToolbarCommands::releaseMarkRedownload()
 
 void ToolbarCommands::OpenInShell(const QString &address)
 {
-    const std::optional<QUrl> url = webAddress(address);
-    if (!url || !m_dialogs.openInShell(*url))
-        m_dialogs.critical(QStringLiteral("Error"), QStringLiteral("Error opening in browser"));
+    stanzary::OpenInShell(m_dialogs, address);
+}
+
+void ToolbarCommands::saveAs()
+{
+    // Without a shown song there is no lyrics text to save.
+    if (m_state.strCurrentFile.trimmed().isEmpty()) {
+        m_dialogs.beep();
+        return;
+    }
+    const QString title = QStringLiteral("New lyrics");
+    const QString artist =
+        m_dialogs.inputText(title, QStringLiteral("ARTIST/BAND name"), m_state.strCurrentArtist).value_or(QString());
+    if (artist.trimmed().isEmpty())
+        return;
+    const QString song =
+        m_dialogs.inputText(title, QStringLiteral("SONG TITLE"), m_state.strCurrentSong).value_or(QString());
+    if (song.trimmed().isEmpty())
+        return;
+    if (saveLyricsAs(artist.trimmed(), song.trimmed()))
+        m_dialogs.information(applicationTitle(),
+                              QStringLiteral("Lyrics for song:\n") + listEntry(artist.trimmed(), song.trimmed())
+                                  + QStringLiteral("\n\nwere saved. Update your list to get it listed"));
+}
+
+bool ToolbarCommands::saveLyricsAs(const QString &artist, const QString &song)
+{
+    const SaveAsTarget target = saveAsTarget(m_state, artist, song);
+    if (!target.badCharacter.isEmpty()) {
+        m_dialogs.critical(QStringLiteral("New lyrics"), QStringLiteral("A lyrics file name cannot hold \"")
+                                                             + target.badCharacter
+                                                             + QStringLiteral("\". Nothing was saved."));
+        return false;
+    }
+    if (target.exists
+        && m_dialogs.askYesNo(QStringLiteral("Stanzary"),
+                              QStringLiteral("This lyrics already exists. Do you wish to overwrite?"))
+               != Answer::Yes)
+        return false;
+    // The shown song's own file is an ordinary save; another file gets the
+    // text while the box stays as it was, edits included, for the shown song.
+    if (QFileInfo(target.path) == QFileInfo(m_state.strCurrentFile))
+        return SaveLyricsText(target.path);
+    if (!makeFolderOf(target.path)) {
+        m_dialogs.critical(QStringLiteral("Stanzary"), QStringLiteral("The lyrics could not be saved:\nthe folder ")
+                                                           + QFileInfo(target.path).absolutePath()
+                                                           + QStringLiteral(" could not be made."));
+        return false;
+    }
+    return writeLyrics(target.path, withFilterMark(m_details.lyricsText()));
 }
 
 } // namespace stanzary

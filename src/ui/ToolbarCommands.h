@@ -12,7 +12,7 @@ class SongLists;
 class UserDialogs;
 struct MainActions;
 
-// The toolbar's commands on the chosen song: Save, Delete, Mark for
+// The toolbar's commands on the chosen song: Save, Save As, Delete, Mark for
 // redownload, the source page and site, the karaoke search and Help. Each
 // action of the toolbar is connected to its own handler here; the main
 // window answers what changes in its tree (songDeleted). Works on the state,
@@ -30,6 +30,11 @@ public:
     // Writes the lyrics box into path (with the filter mark); false, after
     // telling the user why, when nothing was written.
     bool SaveLyricsText(const QString &path);
+    // Save As: asks for an artist and a song (trimmed; empty or cancelled
+    // stops), asks before overwriting, makes a missing first-letter folder,
+    // writes the lyrics box there and says so. The tree and the shown song
+    // stay as they are; a beep when no song is shown.
+    void saveAs();
     void deleteSong();
     void markRedownload(bool pressed);
     // The desktop's "open" on a web address; "Error opening in browser" when
@@ -48,6 +53,11 @@ signals:
     void redownloadEntryChosen(int row);
 
 private:
+    // Writes text (with its filter mark) into path; false, after telling the
+    // user why, when nothing was written.
+    bool writeLyrics(const QString &path, const QString &text);
+    bool saveLyricsAs(const QString &artist, const QString &song);
+
     basMain &m_state;
     SongLists &m_lists;
     UserDialogs &m_dialogs;

@@ -1,5 +1,7 @@
 #include "ui/UserDialogs.h"
 
+#include "app/SongCommands.h"
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -26,7 +28,25 @@ QMessageBox::Icon boxIcon(MessageIcon icon)
     return QMessageBox::Information;
 }
 
+void reportShellFailure(UserDialogs &dialogs)
+{
+    dialogs.critical(QStringLiteral("Error"), QStringLiteral("Error opening in browser"));
+}
+
 } // namespace
+
+void OpenInShell(UserDialogs &dialogs, const QString &address)
+{
+    const std::optional<QUrl> url = webAddress(address);
+    if (!url || !dialogs.openInShell(*url))
+        reportShellFailure(dialogs);
+}
+
+void OpenFileInShell(UserDialogs &dialogs, const QString &path)
+{
+    if (!dialogs.openInShell(QUrl::fromLocalFile(path)))
+        reportShellFailure(dialogs);
+}
 
 // ---- UserDialogs ------------------------------------------------------------
 

@@ -61,6 +61,13 @@ protected:
     virtual QString showFolderChooser(const QString &title, const QString &startFolder) = 0;
 };
 
+// OpenInShell: the desktop's "open" action on a web address; "Error opening
+// in browser" (title "Error") when it is no http or https address with a
+// host (addresses come from downloaded files) or the desktop refuses.
+void OpenInShell(UserDialogs &dialogs, const QString &address);
+// The same on a file the program made (a joined-lyrics file).
+void OpenFileInShell(UserDialogs &dialogs, const QString &path);
+
 // The real boxes: QMessageBox, QInputDialog, QFileDialog, QApplication::beep
 // and QDesktopServices. Boxes belong to the active window, else to the
 // window given here (which may be null; it is not owned).

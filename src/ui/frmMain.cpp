@@ -9,6 +9,7 @@
 #include "ui/ColumnSplitter.h"
 #include "ui/CountPanel.h"
 #include "ui/IconSet.h"
+#include "ui/JoinCommand.h"
 #include "ui/MainToolbar.h"
 #include "ui/NodeTreeModel.h"
 #include "ui/SongDetailsView.h"
@@ -46,6 +47,7 @@ frmMain::frmMain(basMain &state, SongLists &lists, UserDialogs &dialogs, QWidget
     setCentralWidget(m_splitter);
 
     m_commands = new ToolbarCommands(state, lists, dialogs, *m_details, m_toolbar->actions(), this);
+    new JoinCommand(state, dialogs, *m_model, *m_details, *m_toolbar->actions().joinLyrics, this);
     connectCommands();
     connectTree();
     setSongButtons(false);
@@ -141,7 +143,7 @@ bool frmMain::offers(void (frmMain::*request)()) const
 }
 
 // Commands whose window is not offered (nothing connected to its request)
-// are visibly off. Save As and joining are not built yet.
+// are visibly off.
 void frmMain::offerWindowCommands()
 {
     const MainActions &a = m_toolbar->actions();
@@ -149,8 +151,6 @@ void frmMain::offerWindowCommands()
     a.legend->setEnabled(offers(&frmMain::aboutRequested));
     a.about->setEnabled(offers(&frmMain::aboutRequested));
     a.lyrics3->setEnabled(offers(&frmMain::taggerRequested));
-    a.saveAs->setEnabled(false);
-    a.joinLyrics->setEnabled(false);
 }
 
 void frmMain::releaseMarkRedownload()

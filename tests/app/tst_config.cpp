@@ -1,5 +1,6 @@
 #include "app/Config.h"
 #include "app/basMain.h"
+#include "platform/MakerSite.h"
 
 #include "FakeInstallation.h"
 
@@ -180,6 +181,34 @@ private slots:
         LoadConfig(state);
         QCOMPARE(flagOf(state, key), expected);
         QCOMPARE(state.blnCheckTimestampsAtStart, state.blnCheckForAvaliableTimestamps);
+    }
+
+    // The maker's web site: a usable stored address replaces the shipped one;
+    // it is never written back.
+    void makerSiteSetting_data()
+    {
+        QTest::addColumn<QString>("stored"); // null: not stored
+        QTest::addColumn<QString>("site");
+        const QString shipped = stanzary::makerSite();
+        QTest::newRow("not stored") << QString() << shipped;
+        QTest::newRow("a mirror, its slash dropped")
+            << QStringLiteral(" https://mirror.example/zeph/ ") << QStringLiteral("https://mirror.example/zeph");
+        QTest::newRow("no web address") << QStringLiteral("file:///tmp") << shipped;
+        QTest::newRow("a query would take the paths") << QStringLiteral("http://x.example/?a=") << shipped;
+    }
+    void makerSiteSetting()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QString, site);
+        if (!stored.isNull())
+            storeRaw(QStringLiteral("MakerSite"), stored);
+        basMain state;
+        LoadConfig(state);
+        QCOMPARE(state.strMakerSite, site);
+
+        openConfigStore()->clear();
+        SaveConfig(state, StoredGeometry::defaults());
+        QVERIFY(!openConfigStore()->contains(QStringLiteral("Config/MakerSite")));
     }
 
     void maximizedFlag()

@@ -1,7 +1,5 @@
 #include "tagger/Lyrics3Writer.h"
 
-#include "platform/MakerSite.h"
-
 #include "FakeInstallation.h"
 
 #include <QFile>
@@ -141,6 +139,7 @@ class tst_Lyrics3Writer : public QObject
 
     QTemporaryDir m_tmp;
     CodePage m_cp;
+    const QString m_site = QStringLiteral("https://mirror.example");
 
     QString write(const QString &name, const QByteArray &content)
     {
@@ -149,7 +148,7 @@ class tst_Lyrics3Writer : public QObject
     bool tag(const QString &mp3, const QByteArray &lyrics, const QString &name = LyricsName)
     {
         const QString lyricsPath = write(QStringLiteral("lyrics.txt"), lyrics);
-        return TagMp3File(mp3, lyricsPath, name, m_cp);
+        return TagMp3File(mp3, lyricsPath, name, m_cp, m_site);
     }
 
 private slots:
@@ -157,7 +156,7 @@ private slots:
     {
         QTest::addColumn<QByteArray>("lyrics");
         QTest::addColumn<QByteArray>("prepared");
-        const QByteArray credit = "\r\nLyrics by Tunewright (" + makerSite().toLatin1() + ")";
+        const QByteArray credit = "\r\nLyrics by Tunewright (" + QByteArray("https://mirror.example") + ")";
         const QByteArray trailer = "----------------\r\n* Downloaded from: http://example.org/p\r\n";
         QTest::newRow("trailer") << QByteArray("\r\n  la la\r\nsecond \t\r\n\r\n" + trailer)
                                  << QByteArray("la la\r\nsecond\r\n\r\n----------------" + credit);
@@ -170,7 +169,7 @@ private slots:
     {
         QFETCH(QByteArray, lyrics);
         QFETCH(QByteArray, prepared);
-        QCOMPARE(PrepareTagText(lyrics), prepared);
+        QCOMPARE(PrepareTagText(lyrics, m_site), prepared);
     }
 
     void trimBlank_data()
@@ -224,7 +223,7 @@ private slots:
         const QString mp3 = write(QStringLiteral("plain.mp3"), audio);
         const QByteArray lyrics = "la la\r\n";
         QVERIFY(tag(mp3, lyrics));
-        const QByteArray text = PrepareTagText(lyrics);
+        const QByteArray text = PrepareTagText(lyrics, m_site);
         const qint64 l = text.size();
         const QByteArray file = test::readAll(mp3);
         QCOMPARE(file.size(), 1000 + 45 + l + 128);
@@ -312,7 +311,7 @@ private slots:
             QCOMPARE(p.fields.first().first, bytes("IND"));
             QCOMPARE(p.fields.first().second.left(3), bytes("100"));
             const QByteArray lyr = fieldOf(p, "LYR");
-            QCOMPARE(stripNulPadding(lyr), PrepareTagText(lyrics));
+            QCOMPARE(stripNulPadding(lyr), PrepareTagText(lyrics, m_site));
             QVERIFY(lyr.size() >= longestLyr); // a replaced field never shrinks
             longestLyr = int(lyr.size());
             if (!other.isEmpty())
@@ -371,16 +370,16 @@ private slots:
         rows[1] = {false, {}, good, false, false, {}, 0, LyricsName, lyrics};
         rows[2] = {true, {}, good, false, false, {}, 0, LyricsName, lyrics};
         rows[3] = {true, {}, readOnly, false, false, {}, 0, LyricsName, lyrics};
-        const QString log = TagCheckedFiles(rows, m_cp);
+        const QString log = TagCheckedFiles(rows, m_cp, m_site);
         QCOMPARE(log, QStringLiteral("Error tagging: ") + missing + QStringLiteral("\r\nFile tagged..: ") + good
                           + QStringLiteral("\r\nError tagging: ") + readOnly + QStringLiteral("\r\n"));
         QVERIFY(!QFile::exists(missing));
         QCOMPARE(test::readAll(readOnly), audioBytes(300));
-        QVERIFY(TagCheckedFiles({}, m_cp).isEmpty());
+        QVERIFY(TagCheckedFiles({}, m_cp, m_site).isEmpty());
 
         rows = {{true, {}, good, false, false, {}, 0, LyricsName, m_tmp.filePath(QStringLiteral("gone.txt"))}};
         const QByteArray before = test::readAll(good);
-        QVERIFY(TagCheckedFiles(rows, m_cp).startsWith(QStringLiteral("Error tagging: ")));
+        QVERIFY(TagCheckedFiles(rows, m_cp, m_site).startsWith(QStringLiteral("Error tagging: ")));
         QCOMPARE(test::readAll(good), before);
         test::setReadOnly(readOnly, false);
     }
@@ -429,12 +428,12 @@ private slots:
         QString log;
         {
             FileSizeLimit limit(rlim_t(before.size() + allowedGrowth));
-            log = TagCheckedFiles(rows, m_cp);
+            log = TagCheckedFiles(rows, m_cp, m_site);
         }
         QCOMPARE(log, errorPrefix() + mp3 + QStringLiteral("\r\n"));
         QCOMPARE(test::readAll(mp3), before);
         // Without the limit the same row is tagged.
-        QCOMPARE(TagCheckedFiles(rows, m_cp), taggedPrefix() + mp3 + QStringLiteral("\r\n"));
+        QCOMPARE(TagCheckedFiles(rows, m_cp, m_site), taggedPrefix() + mp3 + QStringLiteral("\r\n"));
         QVERIFY(test::readAll(mp3).startsWith(before.left(3000)));
     }
 

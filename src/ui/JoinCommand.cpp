@@ -1,0 +1,91 @@
+#include "ui/JoinCommand.h"
+
+#include "app/JoinLyrics.h"
+#include "app/basMain.h"
+#include "store/SongNames.h"
+#include "ui/NodeTreeModel.h"
+#include "ui/SongDetailsView.h"
+#include "ui/UserDialogs.h"
+
+#include <QAction>
+#include <QCoreApplication>
+
+namespace stanzary {
+
+JoinCommand::JoinCommand(basMain &state, UserDialogs &dialogs, NodeTreeModel &model, const SongDetailsView &details,
+                         QAction &joinLyrics, QObject *parent)
+    : QObject(parent), m_state(state), m_dialogs(dialogs), m_model(model), m_details(details), m_action(joinLyrics)
+{
+    connect(&m_action, &QAction::triggered, this, &JoinCommand::JoinLyrics);
+}
+
+void JoinCommand::JoinLyrics(bool pressed)
+{
+    if (pressed)
+        startSelecting();
+    else
+        join();
+}
+
+void JoinCommand::setCaption(const QString &caption)
+{
+    // The button shows the icon text, which would drop the "..." of a text.
+    m_action.setText(caption);
+    m_action.setIconText(caption);
+}
+
+void JoinCommand::startSelecting()
+{
+    m_model.setCheckBoxesShown(true);
+    setCaption(QStringLiteral("Joining..."));
+    m_dialogs.information(applicationTitle(), QStringLiteral("Start selecting which artists/lyrics you would like to\n"
+                                                             "merge into a single text file (so you can print them)\n\n"
+                                                             "When you are done, repress the 'Joining...' button"));
+}
+
+void JoinCommand::join()
+{
+    m_model.setCheckBoxesShown(false);
+    setCaption(QStringLiteral("Join lyrics"));
+    // The tree repaints without its boxes before the files are read; keys
+    // and clicks wait until the join has returned.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    if (m_state.nodes.count() == 0)
+        return;
+
+    const JoinOutcome out = JoinCheckedLyrics(m_state);
+    if (!out.unencodableName.isEmpty()) {
+        m_dialogs.critical(applicationTitle(),
+                           QStringLiteral("The lyrics were not joined: the name ") + out.unencodableName
+                               + QStringLiteral(" holds characters that the lyrics files' code page (")
+                               + m_state.codePage.name() + QStringLiteral(") cannot store."));
+        return;
+    }
+    if (out.fileMissing)
+        m_dialogs.critical(applicationTitle(), QStringLiteral("One or more files couldn't be found"));
+    if (out.nothingJoined)
+        return;
+    if (!out.write.ok()) {
+        m_dialogs.critical(applicationTitle(), QStringLiteral("Could not create/overwrite file"));
+        return;
+    }
+    const QString unsaved = joinsUnsavedEdits() ? QStringLiteral("\nThe changes to ")
+                                                      + listEntry(m_state.strCurrentArtist, m_state.strCurrentSong)
+                                                      + QStringLiteral(" that are not saved yet are not in it.\n")
+                                                : QString();
+    const QString question = QStringLiteral("File was saved as:\n") + out.fileName
+                             + QStringLiteral("\ninto your Tunewright folder\n") + unsaved
+                             + QStringLiteral("\nDo you want to open it now?");
+    if (m_dialogs.askYesNo(applicationTitle(), question, MessageIcon::Information) == Answer::Yes)
+        OpenFileInShell(m_dialogs, out.path);
+}
+
+bool JoinCommand::joinsUnsavedEdits() const
+{
+    if (m_state.strCurrentFile.isEmpty() || !m_details.lyricsModified())
+        return false;
+    const int p = m_state.nodes.positionOf(m_state.strCurrentKey);
+    return p > 0 && m_state.nodes.at(p).checked;
+}
+
+} // namespace stanzary
