@@ -6,7 +6,9 @@
 #include "app/SingleInstance.h"
 #include "store/HostStore.h"
 #include "ui/UserDialogs.h"
+#include "ui/frmAbout.h"
 #include "ui/frmMain.h"
+#include "ui/frmOptions.h"
 #include "ui/frmlists.h"
 
 #include <QCoreApplication>
@@ -25,6 +27,8 @@ StanzaryApp::StanzaryApp(UserDialogs &dialogs) : m_dialogs(dialogs) {}
 StanzaryApp::~StanzaryApp()
 {
     // Windows first: they refer to the state and the lists.
+    m_optionsWindow.reset();
+    m_aboutWindow.reset();
     m_main.reset();
     m_listsWindow.reset();
 }
@@ -54,6 +58,8 @@ void StanzaryApp::createWindows()
     frmMain *main = m_main.get();
     frmlists *lists = m_listsWindow.get();
     connect(main, &frmMain::listsRequested, this, &StanzaryApp::showLists);
+    connect(main, &frmMain::optionsRequested, this, &StanzaryApp::showOptions);
+    connect(main, &frmMain::aboutRequested, this, &StanzaryApp::showAbout);
     connect(main, &frmMain::redownloadEntryChosen, lists, &frmlists::selectRedownloadEntry);
     connect(lists, &frmlists::releaseMarkRedownload, main, &frmMain::releaseMarkRedownload);
     connect(main, &frmMain::closed, this, &StanzaryApp::shutDown);
@@ -105,6 +111,37 @@ void StanzaryApp::showLists(bool redownload)
     m_listsWindow->activateWindow();
 }
 
+namespace {
+
+void bringToFront(QWidget &window)
+{
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+
+} // namespace
+
+// The options and About windows are made when first asked for and then
+// kept, hidden when closed: each exists once, and shows the state anew
+// whenever it is shown.
+void StanzaryApp::showOptions()
+{
+    if (!m_optionsWindow) {
+        m_optionsWindow = std::make_unique<frmOptions>(m_state, m_dialogs);
+        connect(m_optionsWindow.get(), &frmOptions::updateListRequested, m_main.get(), &frmMain::RescanTree);
+    }
+    m_optionsWindow->FillOptions(); // also when it is open already: a scan may have changed the count
+    bringToFront(*m_optionsWindow);
+}
+
+void StanzaryApp::showAbout()
+{
+    if (!m_aboutWindow)
+        m_aboutWindow = std::make_unique<frmAbout>(m_state, m_dialogs);
+    bringToFront(*m_aboutWindow);
+}
+
 void StanzaryApp::bringMainWindowToFront()
 {
     if (!m_main)
@@ -121,6 +158,10 @@ void StanzaryApp::shutDown()
     m_lists.SaveLists();
     SaveConfig(m_state, m_main->currentGeometry());
     m_listsWindow->close();
+    if (m_optionsWindow)
+        m_optionsWindow->close();
+    if (m_aboutWindow)
+        m_aboutWindow->close();
 }
 
 } // namespace stanzary

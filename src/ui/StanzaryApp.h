@@ -11,7 +11,9 @@
 
 namespace stanzary {
 
+class frmAbout;
 class frmMain;
+class frmOptions;
 class frmlists;
 class SingleInstance;
 class UserDialogs;
@@ -52,11 +54,16 @@ public:
     SongLists &lists() { return m_lists; }
     frmMain *mainWindow() const { return m_main.get(); }
     frmlists *listsWindow() const { return m_listsWindow.get(); }
+    // The options and About windows once they were first asked for.
+    frmOptions *optionsWindow() const { return m_optionsWindow.get(); }
+    frmAbout *aboutWindow() const { return m_aboutWindow.get(); }
 
 private:
     bool claimSingleInstance(const QString &lockPath);
     void createWindows();
     void showLists(bool redownload);
+    void showOptions();
+    void showAbout();
     void bringMainWindowToFront();
     // The main window closed: lists and configuration are saved, every
     // other window closes.
@@ -67,6 +74,8 @@ private:
     SongLists m_lists;
     std::unique_ptr<SingleInstance> m_instance;
     std::unique_ptr<frmlists> m_listsWindow;
+    std::unique_ptr<frmOptions> m_optionsWindow;
+    std::unique_ptr<frmAbout> m_aboutWindow;
     std::unique_ptr<frmMain> m_main;
 };
 

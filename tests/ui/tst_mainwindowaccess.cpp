@@ -6,6 +6,7 @@
 #include "MainWindowFixture.h"
 
 #include "app/basMain.h"
+#include "lists/SongLists.h"
 #include "ui/ElidedLabel.h"
 
 #include <QAccessible>
@@ -173,21 +174,27 @@ private slots:
         QCOMPARE(app.label("LblSong"), QStringLiteral(" Band"));
     }
 
-    // Help stays within reach while the options window is not there: the
-    // Options button opens its drop-down.
-    void optionsButtonOpensItsMenu()
+    // Help stays within reach in a main window that no one offers an options
+    // window to: the Options button opens its drop-down.
+    void optionsButtonOpensItsMenuWithoutOptionsWindow()
     {
-        StartedApp app(oneSong);
-        app.button("Options")->trigger();
-        auto *menu = app.child<QMenu>("menuOptions");
+        basMain state;
+        SongLists lists;
+        ScriptedUserDialogs dialogs;
+        frmMain window(state, lists, dialogs);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        auto action = [&window](const char *key) { return window.findChild<QAction *>(QLatin1StringView(key)); };
+        action("Options")->trigger();
+        auto *menu = window.findChild<QMenu *>(QStringLiteral("menuOptions"));
         QVERIFY(QTest::qWaitFor([menu] { return menu->isVisible(); }, 2000));
-        QVERIFY(!app.button("OptionsMenu")->isEnabled());
-        QVERIFY(!app.button("About")->isEnabled());
+        QVERIFY(!action("OptionsMenu")->isEnabled());
+        QVERIFY(!action("About")->isEnabled());
         menu->hide();
-        QVERIFY(app.button("Help")->isEnabled());
-        app.button("Help")->trigger();
-        QCOMPARE(app.dialogs.openedInShell().size(), 1);
-        QVERIFY(app.dialogs.openedInShell().first().toString().endsWith(QStringLiteral("/faq/faq2.php?catnr=8")));
+        QVERIFY(action("Help")->isEnabled());
+        action("Help")->trigger();
+        QCOMPARE(dialogs.openedInShell().size(), 1);
+        QVERIFY(dialogs.openedInShell().first().toString().endsWith(QStringLiteral("/faq/faq2.php?catnr=8")));
     }
 
     void unreadableFileIsNotCalledMissing()
