@@ -1,11 +1,18 @@
-# add_unit_test(NAME <name> SOURCES <files...> [LIBS <targets...>])
+# add_unit_test(NAME <name> SOURCES <files...> [LIBS <targets...>] [PCH_FROM <target>])
 # One QtTest program, registered with CTest. Tests run on the offscreen
 # platform, and every test gets a HOME of its own inside the build folder, so
 # nothing touches the real one.
 function(add_unit_test)
-  cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "NAME;PCH_FROM" "SOURCES;LIBS" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE stanzary_options stanzary_testsupport Qt6::Test ${T_LIBS})
+  if(T_PCH_FROM)
+    stanzary_reuse_precompiled(${T_NAME} ${T_PCH_FROM})
+    # A test includes its own moc output, so Qt's moc file is empty: loading
+    # the precompiled header for it would only cost time.
+    set_source_files_properties("${CMAKE_CURRENT_BINARY_DIR}/${T_NAME}_autogen/mocs_compilation.cpp"
+                                PROPERTIES SKIP_PRECOMPILE_HEADERS ON)
+  endif()
   add_test(NAME ${T_NAME} COMMAND ${T_NAME})
   set(home "${CMAKE_BINARY_DIR}/test-home/${T_NAME}")
   set(env "QT_QPA_PLATFORM=offscreen"
@@ -24,12 +31,31 @@ function(add_unit_test)
   file(CHMOD "${home}/run" DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
 endfunction()
 
-# Every tst_*.cpp of the calling folder becomes one test program.
+# Every tst_*.cpp of the calling folder becomes one test program. The folder's
+# tests share one precompiled header, made by a library built with exactly their
+# flags (Qt's test library defines the folder's paths, so the header cannot be
+# shared between folders). A folder of one or two tests is faster without.
 function(add_unit_tests_of_folder)
   cmake_parse_arguments(T "" "" "LIBS" ${ARGN})
   file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tst_*.cpp)
+  get_filename_component(folder ${CMAKE_CURRENT_SOURCE_DIR} NAME)
+  set(pch "")
+  list(LENGTH tests count)
+  if(STANZARY_PCH AND count GREATER_EQUAL 3)
+    set(pch tests_${folder}_pch)
+    set(pch_source "${CMAKE_CURRENT_BINARY_DIR}/${pch}.cpp")
+    file(CONFIGURE OUTPUT "${pch_source}" CONTENT "// Compiled only to make the precompiled header.\n")
+    add_library(${pch} OBJECT "${pch_source}")
+    set_target_properties(${pch} PROPERTIES AUTOMOC OFF)
+    target_link_libraries(${pch} PRIVATE stanzary_options stanzary_testsupport Qt6::Test ${T_LIBS})
+    set(lists STANZARY_PCH_CORE STANZARY_PCH_TEST)
+    if(stanzary_ui IN_LIST T_LIBS)
+      list(INSERT lists 1 STANZARY_PCH_WIDGETS)
+    endif()
+    stanzary_precompile(${pch} ${lists})
+  endif()
   foreach(src ${tests})
     get_filename_component(name ${src} NAME_WE)
-    add_unit_test(NAME ${name} SOURCES ${src} LIBS ${T_LIBS})
+    add_unit_test(NAME ${name} SOURCES ${src} LIBS ${T_LIBS} PCH_FROM ${pch})
   endforeach()
 endfunction()
