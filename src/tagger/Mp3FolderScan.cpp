@@ -7,12 +7,25 @@
 #include "tagger/Mp3Matcher.h"
 #include "tagger/Mp3Tail.h"
 
+#include <QFile>
+
 namespace stanzary {
 
 namespace {
 
 constexpr qint64 HeadBytes = 500;
 constexpr qint64 TailBytes = Id3v1Record::Size + 9; // the record and the marker in front of it
+
+// A "TAG" 128 bytes before the end of a file that ends with a Lyrics3 marker
+// may be the inside of that tag; only then is more of the file read, to see
+// whether the tag is readable and reaches back past it.
+bool recordIsInsideLyrics3(const QString &mp3Path, const QByteArray &tail)
+{
+    if (ClassifyLyricsMarker(tail.right(9)) == LyricsVersion::None)
+        return false;
+    QFile file(mp3Path);
+    return file.open(QIODevice::ReadOnly) && LastBytesAreLyrics3(file);
+}
 
 } // namespace
 
@@ -56,7 +69,7 @@ Mp3Probe ProbeMp3(const QString &mp3Path, const CodePage &codePage)
 
     const Id3v1Record id3v1 =
         tail.size() >= Id3v1Record::Size ? Id3v1Record::fromBytes(tail.right(Id3v1Record::Size)) : Id3v1Record();
-    probe.hasId3v1 = id3v1.isPresent();
+    probe.hasId3v1 = id3v1.isPresent() && !recordIsInsideLyrics3(mp3Path, tail);
     const qint64 tailPos = probe.hasId3v1 ? size - Id3v1Record::Size : size;
     const qint64 markerAt = tailPos - 9 - (size - tail.size());
     if (markerAt >= 0)
