@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace stanzary {
 
 namespace {
@@ -171,7 +173,7 @@ bool TagMp3File(const QString &mp3Path, const QString &lyricsPath, const QString
 }
 
 QString TagCheckedFiles(const QList<TaggerRow> &rows, const CodePage &codePage, const QString &site,
-                        const TailJournal &journal)
+                        const TailJournal &journal, const std::function<void(int done, int total)> &progress)
 {
     QString log;
     if (rows.isEmpty())
@@ -183,11 +185,15 @@ QString TagCheckedFiles(const QList<TaggerRow> &rows, const CodePage &codePage, 
         if (!line.isEmpty())
             log += line + QStringLiteral("\r\n");
     }
+    const int total = int(std::count_if(rows.cbegin(), rows.cend(), [](const TaggerRow &r) { return r.checked; }));
+    int done = 0;
     for (const TaggerRow &row : rows) {
         if (!row.checked)
             continue;
         const bool ok = TagMp3File(row.mp3Path, row.lyricsPath, row.lyricsName, codePage, site, journal);
         log += (ok ? taggedPrefix() : errorPrefix()) + row.mp3Path + QStringLiteral("\r\n");
+        if (progress)
+            progress(++done, total);
     }
     return log;
 }

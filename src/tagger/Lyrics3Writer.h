@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 class QFileDevice;
@@ -72,8 +73,10 @@ bool TagMp3File(const QString &mp3Path, const QString &lyricsPath, const QString
 // Tags every checked row in order and returns the log, one line per checked
 // row: "File tagged..: " or "Error tagging: ", the MP3 path and CR LF. Empty
 // when rows is empty. Journals of an interrupted earlier tagging are rolled
-// back first, each with a line of its own at the top of the log.
+// back first, each with a line of its own at the top of the log. progress,
+// when given, hears after each checked row how many of them are done.
 QString TagCheckedFiles(const QList<TaggerRow> &rows, const CodePage &codePage, const QString &site,
-                        const TailJournal &journal = TailJournal());
+                        const TailJournal &journal = TailJournal(),
+                        const std::function<void(int done, int total)> &progress = {});
 
 } // namespace stanzary

@@ -135,6 +135,17 @@ QString FinalMatchesStatus(int rows, int filesParsed)
     return MatchesStatus(rows, filesParsed) + QStringLiteral(" (") + PercentText(percent) + QStringLiteral("%)");
 }
 
+QByteArray SavedLyricsOf(const QString &mp3Path)
+{
+    // Only a regular file: a named pipe would block the open.
+    if (!readFileEnds(mp3Path, 0, 0).opened)
+        return QByteArray();
+    QFile file(mp3Path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return FieldData(ReadMp3Tail(file).fields, QByteArrayLiteral("LYR"));
+}
+
 ScanResult ScanFolder(const QString &folder, QList<TagEntry> &entries, const EntryWordIndex &index,
                       const QString &lyricsFolder, const CodePage &codePage, const ScanCallbacks &callbacks)
 {
@@ -162,6 +173,8 @@ ScanResult ScanFolder(const QString &folder, QList<TagEntry> &entries, const Ent
             break;
         }
     }
+    if (callbacks.firstPassDone)
+        callbacks.firstPassDone();
     result.checkedCount = FinishRows(result.rows, entries, index, lyricsFolder, callbacks.status);
     result.status = FinalMatchesStatus(static_cast<int>(result.rows.size()), result.filesParsed);
     if (callbacks.status)

@@ -372,7 +372,9 @@ private slots:
 
         QStringList statuses;
         int eventPasses = 0;
-        ScanCallbacks callbacks{[&](const QString &t) { statuses << t; }, [&] { ++eventPasses; }, [] { return false; }};
+        qsizetype statusesAfterFirstPass = -1;
+        ScanCallbacks callbacks{[&](const QString &t) { statuses << t; }, [&] { ++eventPasses; }, [] { return false; },
+                                [&] { statusesAfterFirstPass = statuses.size(); }};
         const ScanResult r = ScanFolder(mp3s, entries, index, inst.lyricsPath(), CodePage(), callbacks);
 
         QCOMPARE(r.filesParsed, 8);
@@ -380,6 +382,8 @@ private slots:
         QCOMPARE(r.rows.size(), 7);
         QCOMPARE(r.status, s("Matches: 7 / 8 (87.5%)"));
         QCOMPARE(statuses.first(), s("Matches: 1 / 1"));
+        QCOMPARE(statuses.value(statusesAfterFirstPass - 1), s("Matches: 7 / 8"));
+        QCOMPARE(statuses.value(statusesAfterFirstPass), s("Parsing: 1/7"));
         QVERIFY(statuses.contains(s("Parsing: 7/7")));
         QCOMPARE(statuses.last(), r.status);
 
@@ -463,7 +467,7 @@ private slots:
         for (int i = 0; i < 4; ++i)
             inst.writeFile(s("m/blue lake night train %1.mp3").arg(i), audio(10));
         int asked = 0;
-        ScanCallbacks callbacks{{}, {}, [&] { return ++asked >= 1; }};
+        ScanCallbacks callbacks{{}, {}, [&] { return ++asked >= 1; }, {}};
         const ScanResult r = ScanFolder(inst.root() + s("m"), entries, index, inst.lyricsPath(), CodePage(), callbacks);
         QVERIFY(r.stopped);
         QCOMPARE(r.filesParsed, 1);
@@ -524,7 +528,7 @@ private slots:
             QDir().mkpath(inst.root() + s("empty"));
             QStringList statuses;
             const ScanResult r = ScanFolder(folder, entries, index, inst.lyricsPath(), CodePage(),
-                                            {[&](const QString &t) { statuses << t; }, {}, {}});
+                                            {[&](const QString &t) { statuses << t; }, {}, {}, {}});
             QVERIFY(r.rows.isEmpty());
             QCOMPARE(r.status, s("Matches: 0 / 0"));
             QCOMPARE(statuses, QStringList{s("Matches: 0 / 0")});

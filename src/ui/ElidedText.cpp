@@ -1,0 +1,71 @@
+#include "ui/ElidedText.h"
+
+#include <QPainter>
+#include <QStyleOptionButton>
+#include <QStylePainter>
+
+namespace stanzary {
+
+namespace {
+
+// Wide enough for a short name; the layout gives more when there is room.
+constexpr int HintCharacters = 12;
+
+} // namespace
+
+ElidedLabel::ElidedLabel(QWidget *parent) : QLabel(parent)
+{
+    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    setTextFormat(Qt::PlainText);
+}
+
+QSize ElidedLabel::sizeHint() const
+{
+    return {fontMetrics().averageCharWidth() * HintCharacters, QLabel::sizeHint().height()};
+}
+
+QSize ElidedLabel::minimumSizeHint() const
+{
+    return {fontMetrics().averageCharWidth() * 4, QLabel::minimumSizeHint().height()};
+}
+
+void ElidedLabel::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    const QRect area = contentsRect();
+    painter.setPen(palette().color(foregroundRole()));
+    painter.drawText(area, Qt::AlignLeft | Qt::AlignVCenter,
+                     fontMetrics().elidedText(text(), Qt::ElideMiddle, area.width()));
+}
+
+ElidedButton::ElidedButton(QWidget *parent) : QPushButton(parent)
+{
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+}
+
+QSize ElidedButton::sizeHint() const
+{
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    option.text = QString(HintCharacters, u'x');
+    const QSize content = fontMetrics().size(Qt::TextShowMnemonic, option.text);
+    return style()->sizeFromContents(QStyle::CT_PushButton, &option, content, this);
+}
+
+QSize ElidedButton::minimumSizeHint() const
+{
+    return sizeHint();
+}
+
+void ElidedButton::paintEvent(QPaintEvent *)
+{
+    QStylePainter painter(this);
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    const QRect content = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
+    const int room = content.width() - 2 * style()->pixelMetric(QStyle::PM_ButtonMargin, &option, this);
+    option.text = fontMetrics().elidedText(text(), Qt::ElideMiddle, std::max(room, 0));
+    painter.drawControl(QStyle::CE_PushButton, option);
+}
+
+} // namespace stanzary
