@@ -29,7 +29,7 @@ bool recordIsInsideLyrics3(const QString &mp3Path, const QByteArray &tail)
 
 } // namespace
 
-QStringList Mp3FilesToScan(const QString &folder)
+QStringList Mp3FoldersToScan(const QString &folder)
 {
     const QString root = withTrailingSeparator(folder);
     if (root.isEmpty())
@@ -38,12 +38,23 @@ QStringList Mp3FilesToScan(const QString &folder)
     const QStringList subfolders = listSubfolders(root);
     for (const QString &sub : subfolders)
         folders << withTrailingSeparator(root + sub);
+    return folders;
+}
+
+QStringList Mp3FilesIn(const QString &dir)
+{
+    QStringList paths = listFilesWithSuffix(dir, QStringLiteral(".mp3"));
+    for (QString &name : paths)
+        name.prepend(dir);
+    return paths;
+}
+
+QStringList Mp3FilesToScan(const QString &folder)
+{
     QStringList paths;
-    for (const QString &dir : folders) {
-        const QStringList names = listFilesWithSuffix(dir, QStringLiteral(".mp3"));
-        for (const QString &name : names)
-            paths << dir + name;
-    }
+    const QStringList folders = Mp3FoldersToScan(folder);
+    for (const QString &dir : folders)
+        paths += Mp3FilesIn(dir);
     return paths;
 }
 
@@ -154,24 +165,31 @@ ScanResult ScanFolder(const QString &folder, QList<TagEntry> &entries, const Ent
         e.Score = 0;
     }
     ScanResult result;
-    const QStringList paths = Mp3FilesToScan(folder);
-    for (const QString &path : paths) {
-        const Mp3Probe probe = ProbeMp3(path, codePage);
-        // A file that cannot be opened could not be tagged either: no row.
-        if (probe.opened) {
-            const QList<int> candidates = FindEntries(entries, index, probe.matchText);
-            if (!candidates.isEmpty())
-                result.rows.append(FirstPassRow(path, probe, candidates));
+    // Folder by folder, so that a large folder is not listed whole before
+    // the first events can run.
+    const QStringList folders = Mp3FoldersToScan(folder);
+    for (const QString &dir : folders) {
+        const QStringList paths = Mp3FilesIn(dir);
+        for (const QString &path : paths) {
+            const Mp3Probe probe = ProbeMp3(path, codePage);
+            // A file that cannot be opened could not be tagged either: no row.
+            if (probe.opened) {
+                const QList<int> candidates = FindEntries(entries, index, probe.matchText);
+                if (!candidates.isEmpty())
+                    result.rows.append(FirstPassRow(path, probe, candidates));
+            }
+            ++result.filesParsed;
+            if (callbacks.status)
+                callbacks.status(MatchesStatus(static_cast<int>(result.rows.size()), result.filesParsed));
+            if (callbacks.processEvents)
+                callbacks.processEvents();
+            if (callbacks.stopRequested && callbacks.stopRequested()) {
+                result.stopped = true;
+                break;
+            }
         }
-        ++result.filesParsed;
-        if (callbacks.status)
-            callbacks.status(MatchesStatus(static_cast<int>(result.rows.size()), result.filesParsed));
-        if (callbacks.processEvents)
-            callbacks.processEvents();
-        if (callbacks.stopRequested && callbacks.stopRequested()) {
-            result.stopped = true;
+        if (result.stopped)
             break;
-        }
     }
     if (callbacks.firstPassDone)
         callbacks.firstPassDone();

@@ -45,6 +45,10 @@ struct ScanResult
 // folder, then in each direct subfolder, in listing order. A folder that
 // cannot be listed gives nothing.
 QStringList Mp3FilesToScan(const QString &folder);
+// The same in two steps: the folders (folder, then its direct subfolders in
+// listing order), and the MP3 files of one of them.
+QStringList Mp3FoldersToScan(const QString &folder);
+QStringList Mp3FilesIn(const QString &dir);
 
 // What the first pass reads of one MP3 file: the match text (the name without
 // its last four characters, the first 500 bytes, and the ID3v1 artist, title,

@@ -1,6 +1,5 @@
 #include "ui/TaggerRowModel.h"
 
-#include "platform/DirListing.h"
 #include "tagger/Mp3Matcher.h"
 #include "ui/IconSet.h"
 
@@ -168,11 +167,19 @@ void TaggerRowModel::sort(int column, Qt::SortOrder order)
 
     std::vector<int> permutation(m_rows.size());
     std::iota(permutation.begin(), permutation.end(), 0);
-    std::stable_sort(permutation.begin(), permutation.end(), [&](int a, int b) {
-        const QString ta = textOf(m_rows.at(a), column);
-        const QString tb = textOf(m_rows.at(b), column);
-        return order == Qt::AscendingOrder ? lessIgnoringCase(ta, tb) : lessIgnoringCase(tb, ta);
-    });
+    // Each text folded once, then compared as it is; equal folded texts in
+    // the order lessIgnoringCase gives them.
+    std::vector<QString> folded(m_rows.size());
+    for (qsizetype r = 0; r < m_rows.size(); ++r)
+        folded[r] = textOf(m_rows.at(r), column).toCaseFolded();
+    const auto less = [&](int a, int b) {
+        const int byFolded = QString::compare(folded[a], folded[b], Qt::CaseSensitive);
+        if (byFolded != 0)
+            return byFolded < 0;
+        return QString::compare(textOf(m_rows.at(a), column), textOf(m_rows.at(b), column), Qt::CaseSensitive) < 0;
+    };
+    std::stable_sort(permutation.begin(), permutation.end(),
+                     [&](int a, int b) { return order == Qt::AscendingOrder ? less(a, b) : less(b, a); });
 
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     QList<TaggerRow> sorted;

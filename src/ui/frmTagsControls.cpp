@@ -239,7 +239,12 @@ void frmTags::buildList()
     QHeaderView *header = m_list->header();
     header->setSectionsClickable(true);
     header->setSectionsMovable(false);
-    header->setSectionResizeMode(TaggerRowModel::FilesToTag, QHeaderView::ResizeToContents);
+    // The first column holds only the check box: as wide as its caption, set
+    // once (fitting it to the contents would measure thousands of rows at
+    // every sort and scan).
+    header->setSectionResizeMode(TaggerRowModel::FilesToTag, QHeaderView::Fixed);
+    header->resizeSection(TaggerRowModel::FilesToTag,
+                          header->fontMetrics().horizontalAdvance(QStringLiteral("Files to tag")) + 24);
     header->setSectionResizeMode(TaggerRowModel::Mp3File, QHeaderView::Stretch);
     header->setSectionResizeMode(TaggerRowModel::LyricsFile, QHeaderView::Stretch);
     connect(header, &QHeaderView::sectionClicked, this, &frmTags::headerClicked);
