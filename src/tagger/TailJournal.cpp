@@ -175,6 +175,19 @@ QString recoveryLogLine(const JournalRecovery &recovery)
     return QString();
 }
 
+QString interruptedTaggingMessage(const QList<JournalRecovery> &recoveries)
+{
+    QStringList lines;
+    for (const JournalRecovery &r : recoveries) {
+        const QString line = recoveryLogLine(r);
+        if (!line.isEmpty())
+            lines << line;
+    }
+    if (lines.isEmpty())
+        return QString();
+    return QStringLiteral("Tagging was interrupted the last time the program ran.\n\n") + lines.join(u'\n');
+}
+
 TailJournal::TailJournal(QString folder, TailWriteHooks hooks) : m_folder(std::move(folder)), m_hooks(std::move(hooks))
 {}
 

@@ -85,6 +85,11 @@ struct JournalRecovery
 // dropped journal, which the user need not hear of.
 QString recoveryLogLine(const JournalRecovery &recovery);
 
+// What the program tells at start after rolling back journals: one line per
+// file that was restored or could not be, under a heading; empty when there
+// is nothing to tell.
+QString interruptedTaggingMessage(const QList<JournalRecovery> &recoveries);
+
 class TailJournal
 {
 public:

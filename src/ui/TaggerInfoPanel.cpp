@@ -1,8 +1,9 @@
 #include "ui/TaggerInfoPanel.h"
 
 #include "app/ImageIndex.h"
-#include "ui/ElidedText.h"
+#include "ui/ElidedLabel.h"
 #include "ui/IconSet.h"
+#include "ui/PathWidgets.h"
 #include "ui/TextColour.h"
 
 #include <QComboBox>
@@ -51,7 +52,7 @@ TaggerInfoPanel::TaggerInfoPanel(QWidget *parent) : QWidget(parent)
     m_fixedIcon =
         makeImage(this, QStringLiteral("img_0"), QStringLiteral("Mp3 file"), IconSet::icon(Icon::Mp3OneCandidate));
     m_mp3Caption = makeCaption(this, QStringLiteral("Label1_4"), QStringLiteral("Mp3 file:"));
-    m_mp3Name = new ElidedLabel(this);
+    m_mp3Name = new PathLabel(this);
     m_mp3Name->setObjectName(QStringLiteral("lblInfo_0"));
     m_mp3Name->setAccessibleName(QStringLiteral("Mp3 file name"));
     m_mp3Name->setText(QStringLiteral("Mp3 File"));
@@ -60,10 +61,12 @@ TaggerInfoPanel::TaggerInfoPanel(QWidget *parent) : QWidget(parent)
 
     m_lyricsCaption = makeCaption(this, QStringLiteral("Label1_5"), QStringLiteral("Lyrics:"));
     m_lyricsIcon = makeImage(this, QStringLiteral("img_1"), QStringLiteral("Lyrics file state"));
+    // A song's name is cut at a word, as the main window cuts it; the file
+    // name beside it is cut in the middle, which keeps its end.
     m_lyricsName = new ElidedLabel(this);
     m_lyricsName->setObjectName(QStringLiteral("lblInfo_1"));
-    m_lyricsName->setAccessibleName(QStringLiteral("Lyrics file name"));
-    m_lyricsName->setText(QStringLiteral("Lyrics file"));
+    m_lyricsName->setRowTitle(QStringLiteral("Lyrics"));
+    m_lyricsName->setFullText(QStringLiteral("Lyrics file"));
     m_candidates = new QComboBox(this);
     m_candidates->setObjectName(QStringLiteral("cboLyrics"));
     m_candidates->setAccessibleName(QStringLiteral("Lyrics candidates"));
@@ -127,8 +130,7 @@ void TaggerInfoPanel::showRow(const TaggerRow &row, const QList<TagEntry> &entri
     } else {
         m_lyricsCaption->setText(QStringLiteral("Lyrics:"));
         setTextColour(m_lyricsCaption, palette().color(QPalette::ButtonText));
-        m_lyricsName->setText(row.lyricsName);
-        m_lyricsName->setToolTip(row.lyricsPath);
+        m_lyricsName->setFullText(row.lyricsName);
     }
     m_lyricsCaption->setAccessibleName(m_lyricsCaption->text());
     m_lyricsName->setVisible(!several);

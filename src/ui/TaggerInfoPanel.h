@@ -13,6 +13,7 @@ class QPushButton;
 namespace stanzary {
 
 class ElidedLabel;
+class PathLabel;
 
 // The tagger's information panel `picInfo`: the clicked row's MP3 file and
 // chosen lyrics in one line along the panel's width, the candidates drop-down
@@ -46,7 +47,7 @@ signals:
 private:
     QLabel *m_fixedIcon = nullptr;       // img(0)
     QLabel *m_mp3Caption = nullptr;      // Label1(4)
-    ElidedLabel *m_mp3Name = nullptr;    // lblInfo(0)
+    PathLabel *m_mp3Name = nullptr;      // lblInfo(0)
     QLabel *m_noId3v1Alert = nullptr;    // img(2)
     QLabel *m_lyricsCaption = nullptr;   // Label1(5)
     QLabel *m_lyricsIcon = nullptr;      // img(1)

@@ -4,8 +4,8 @@
 #include "tagger/Lyrics3Writer.h"
 #include "tagger/Mp3FolderScan.h"
 #include "tagger/Mp3Matcher.h"
-#include "ui/ElidedText.h"
 #include "ui/IconSet.h"
+#include "ui/PathWidgets.h"
 #include "ui/TaggerInfoPanel.h"
 #include "ui/TaggerRowModel.h"
 #include "ui/TextColour.h"
@@ -73,7 +73,7 @@ frmTags::frmTags(basMain &state, UserDialogs &dialogs, QWidget *parent)
     setObjectName(QStringLiteral("frmTags"));
     setWindowTitle(QStringLiteral("ZEPH Lyrics3 v2.00 Tagging Utility"));
     setAccessibleName(windowTitle());
-    setWindowIcon(IconSet::toolbarIcon(QStringLiteral("Lyrics3")));
+    setWindowIcon(IconSet::icon(ToolbarIcon::Lyrics3));
     m_model = new TaggerRowModel(this);
     buildControls();
     connect(m_model, &TaggerRowModel::checkedCountChanged, this, &frmTags::showCheckedCount);
@@ -95,9 +95,7 @@ void frmTags::loadEntries()
 void frmTags::resetToStart()
 {
     m_model->clear();
-    m_tagButtonReturns = false;
-    m_tagButton->setText(TagCaption);
-    m_tagButton->setAccessibleName(TagCaption);
+    setTagButtonReturns(false);
     m_tagButton->setEnabled(false);
     m_folderButton->setText(QStringLiteral("..."));
     m_folderButton->setToolTip(QString());
@@ -112,6 +110,18 @@ void frmTags::resetToStart()
     highlightStep(1);
 }
 
+// A scan or a tagging is over. When the window was closed meanwhile, its
+// list is emptied now, and the collection read anew if it was shown again.
+void frmTags::finishClosedWhileBusy()
+{
+    if (!m_closedWhileBusy)
+        return;
+    m_closedWhileBusy = false;
+    resetToStart();
+    if (isVisible())
+        loadEntries();
+}
+
 void frmTags::showListArea(ListArea area)
 {
     switch (area) {
@@ -119,13 +129,26 @@ void frmTags::showListArea(ListArea area)
     case ListArea::Text: m_listArea->setCurrentWidget(m_textView); break;
     case ListArea::Scanning: m_listArea->setCurrentWidget(m_scanningNote); break;
     }
+    setListControlsEnabled(!isBusy());
 }
 
+// The selection and check buttons work on the list, so they rest while a
+// text is shown in its place; the information panel keeps its "Return to
+// list".
 void frmTags::setListControlsEnabled(bool enabled)
 {
-    m_selectFrame->setEnabled(enabled);
-    m_checkFrame->setEnabled(enabled);
+    const bool listShown = m_listArea->currentWidget() == m_list;
+    m_selectFrame->setEnabled(enabled && listShown);
+    m_checkFrame->setEnabled(enabled && listShown);
     m_infoFrame->setEnabled(enabled);
+}
+
+void frmTags::setTagButtonReturns(bool returns)
+{
+    m_tagButtonReturns = returns;
+    const QString caption = returns ? ReturnCaption : TagCaption;
+    m_tagButton->setText(caption);
+    m_tagButton->setAccessibleName(caption);
 }
 
 void frmTags::highlightStep(int step)
@@ -140,7 +163,7 @@ void frmTags::highlightStep(int step)
 void frmTags::showCheckedCount(int count)
 {
     m_checkedLabel->setText(QStringLiteral("Checked: ") + QString::number(count));
-    if (!m_scanning && !m_tagButtonReturns)
+    if (!isBusy() && !m_tagButtonReturns)
         m_tagButton->setEnabled(count != 0);
 }
 
@@ -154,7 +177,9 @@ int frmTags::currentRow() const
 
 void frmTags::showEvent(QShowEvent *event)
 {
-    if (!m_loaded)
+    // A scan or a tagging cut short by closing works on the entries until it
+    // ends; they are read anew then.
+    if (!m_loaded && !isBusy())
         loadEntries();
     QWidget::showEvent(event);
 }
@@ -162,9 +187,9 @@ void frmTags::showEvent(QShowEvent *event)
 void frmTags::closeEvent(QCloseEvent *event)
 {
     m_loaded = false; // shown again, the window reads the collection anew
-    if (m_scanning) {
+    if (isBusy()) {
         m_stopRequested = true;
-        m_closedWhileScanning = true;
+        m_closedWhileBusy = true;
     } else {
         resetToStart();
     }
@@ -210,9 +235,11 @@ void frmTags::runScan(const QString &folder)
     m_tagButton->setEnabled(false);
     m_status->setText(MatchesPending);
     m_info->hide();
+    m_info->setSavedLyricsShown(false);
+    m_textView->clear();
+    setTagButtonReturns(false);
     m_folderButton->setText(StopCaption);
     m_folderButton->setToolTip(folder);
-    setListControlsEnabled(false);
     m_model->clear();
     showListArea(ListArea::Scanning);
 
@@ -250,13 +277,9 @@ void frmTags::runScan(const QString &folder)
     m_folderButton->setEnabled(true);
     m_scanning = false;
     showCheckedCount(m_model->checkedCount());
-    setListControlsEnabled(true);
     showListArea(ListArea::List);
     highlightStep(2);
-    if (m_closedWhileScanning) {
-        m_closedWhileScanning = false;
-        resetToStart();
-    }
+    finishClosedWhileBusy();
 }
 
 // ---- Step two: the rows -----------------------------------------------------
@@ -381,37 +404,38 @@ void frmTags::tagCheckedRows()
     if (m_dialogs.askYesNo(BoxTitle, question) != Answer::Yes)
         return;
 
+    m_tagging = true;
     m_tagButton->setEnabled(false);
     m_folderButton->setEnabled(false);
     setListControlsEnabled(false);
     EventPump pump;
-    const QString log = TagCheckedFiles(m_model->rows(), m_state.codePage, m_state.strMakerSite, m_journal, [&](int done, int total) {
-        if (pump.due()) {
-            m_status->setText(QStringLiteral("Tagging: ") + QString::number(done) + u'/' + QString::number(total));
-            pump.run(QEventLoop::ExcludeUserInputEvents);
-        }
-    });
+    // A copy: the rows stay as they are until the user returns to them.
+    const QList<TaggerRow> rows = m_model->rows();
+    const QString log =
+        TagCheckedFiles(rows, m_state.codePage, m_state.strMakerSite, m_journal, [&](int done, int total) {
+            if (pump.due()) {
+                m_status->setText(QStringLiteral("Tagging: ") + QString::number(done) + u'/' + QString::number(total));
+                pump.run(QEventLoop::ExcludeUserInputEvents);
+            }
+        });
+    m_tagging = false;
     m_status->setText(m_scanStatus);
     m_folderButton->setEnabled(true);
-    setListControlsEnabled(true);
 
     m_info->setSavedLyricsShown(false);
     m_textView->setPlainText(QString(log).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     showListArea(ListArea::Text);
     m_info->hide();
-    m_tagButtonReturns = true;
-    m_tagButton->setText(ReturnCaption);
-    m_tagButton->setAccessibleName(ReturnCaption);
+    setTagButtonReturns(true);
     m_tagButton->setEnabled(true);
+    finishClosedWhileBusy();
 }
 
 void frmTags::returnFromLog()
 {
     m_textView->clear();
     showListArea(ListArea::List);
-    m_tagButtonReturns = false;
-    m_tagButton->setText(TagCaption);
-    m_tagButton->setAccessibleName(TagCaption);
+    setTagButtonReturns(false);
     const Answer refresh =
         m_dialogs.askYesNo(BoxTitle, QStringLiteral("Do you want to refresh the list using the same folder?"));
     if (refresh == Answer::No) {

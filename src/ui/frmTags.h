@@ -19,7 +19,7 @@ class QTreeView;
 
 namespace stanzary {
 
-class ElidedButton;
+class PathButton;
 class TaggerInfoPanel;
 class TaggerRowModel;
 class UserDialogs;
@@ -35,7 +35,8 @@ struct TaggerRow;
 // again after it was closed). The window works on the state and the dialogs it
 // is given (neither owned; both must outlive it); every question goes through
 // the dialogs. Closing the window empties its list and hides it; a scan that
-// runs then stops after its current file.
+// runs then stops after its current file, and a tagging finishes its files;
+// the list is emptied once they are over.
 class frmTags : public QWidget
 {
     Q_OBJECT
@@ -49,6 +50,7 @@ public:
     void setTailJournal(const TailJournal &journal) { m_journal = journal; }
 
     bool isScanning() const { return m_scanning; }
+    bool isTagging() const { return m_tagging; }
 
 signals:
     // "Display lyrics": the main window selects and shows this song.
@@ -70,8 +72,11 @@ private:
 
     void loadEntries();
     void resetToStart();
+    bool isBusy() const { return m_scanning || m_tagging; }
+    void finishClosedWhileBusy();
     void showListArea(ListArea area);
     void setListControlsEnabled(bool enabled);
+    void setTagButtonReturns(bool returns);
     void highlightStep(int step);
     void showCheckedCount(int count);
     int currentRow() const;
@@ -97,8 +102,9 @@ private:
     EntryWordIndex m_index;
     bool m_loaded = false;
     bool m_scanning = false;
+    bool m_tagging = false;
     bool m_stopRequested = false;
-    bool m_closedWhileScanning = false;
+    bool m_closedWhileBusy = false;  // closed during a scan or a tagging
     bool m_tagButtonReturns = false; // "Return to list" after tagging
     QString m_scanStatus;            // the last scan's final status
 
@@ -108,7 +114,7 @@ private:
     QLabel *m_stepTwo = nullptr;
     QLabel *m_stepThree = nullptr;
     QGroupBox *m_browseFrame = nullptr;
-    ElidedButton *m_folderButton = nullptr;
+    PathButton *m_folderButton = nullptr;
     QLabel *m_status = nullptr;
     QGroupBox *m_selectFrame = nullptr;
     QGroupBox *m_checkFrame = nullptr;

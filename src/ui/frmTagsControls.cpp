@@ -1,8 +1,8 @@
 #include "ui/frmTags.h"
 
 #include "app/ImageIndex.h"
-#include "ui/ElidedText.h"
 #include "ui/IconSet.h"
+#include "ui/PathWidgets.h"
 #include "ui/TaggerInfoPanel.h"
 #include "ui/TaggerRowModel.h"
 #include "ui/TextColour.h"
@@ -126,7 +126,7 @@ QGroupBox *frmTags::buildBrowseFrame()
 {
     QGroupBox *frame = makeFrame(this, QStringLiteral("fraFrames_0"), QStringLiteral("Browse"));
     QLabel *folderCaption = makeLabel(frame, QStringLiteral("Label1_3"), QStringLiteral("Folder:"));
-    m_folderButton = new ElidedButton(frame);
+    m_folderButton = new PathButton(frame);
     m_folderButton->setObjectName(QStringLiteral("cmdBrowseForFolder"));
     m_folderButton->setAccessibleName(QStringLiteral("Folder"));
     m_folderButton->setAutoDefault(false);

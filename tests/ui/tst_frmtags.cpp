@@ -7,9 +7,11 @@
 #include "ui/frmTags.h"
 
 #include "FakeInstallation.h"
+#include "MainWindowFixture.h"
 
 #include <QAbstractItemModelTester>
 #include <QComboBox>
+#include <QCryptographicHash>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -70,7 +72,14 @@ class tst_frmTags : public QObject
     }
     QTreeView *list() const { return child<QTreeView>("list"); }
     QAbstractItemModel *model() const { return list()->model(); }
-    QString label(const char *name) const { return child<QLabel>(name)->text(); }
+    // A label's whole text (a name label may show it cut short).
+    QString label(const char *name) const
+    {
+        auto *l = child<QLabel>(name);
+        if (auto *elided = qobject_cast<ElidedLabel *>(l))
+            return elided->fullText();
+        return l->text();
+    }
     QPushButton *button(const char *name) const { return child<QPushButton>(name); }
 
     void writeMp3s()
@@ -489,15 +498,91 @@ private slots:
         QCOMPARE(button("cmdBrowseForFolder")->text(), m_mp3s);
     }
 
+    // Closing empties the list. A scan then stops after its current file and
+    // a tagging finishes its files first; shown again meanwhile, the window
+    // starts over once they end, on the collection as it is then (here the
+    // main window emptied it during the scan).
+    void closingEmptiesTheList_data()
+    {
+        QTest::addColumn<QString>("closedDuring");
+        QTest::newRow("nothing") << QString();
+        QTest::newRow("a scan") << s("scan");
+        QTest::newRow("a tagging") << s("tagging");
+    }
     void closingEmptiesTheList()
     {
-        scan(m_mp3s);
-        QVERIFY(model()->rowCount() > 0);
-        m_window->close();
+        QFETCH(QString, closedDuring);
+        QTemporaryDir copy;
+        test::FakeInstallation mp3s(copy.path());
+        // The first file scanned has two candidates.
+        const QString lark = mp3s.writeFile(s("band sky lark.mp3"), audio(900) + id3v1("Lark"));
+        const QString blue = mp3s.writeFile(s("sub/blue lake night train.mp3"), audio(1000));
+        const auto restoreCollection = qScopeGuard([this] { BuildTree(m_state); });
+        const auto closeAndShow = [this] {
+            m_window->close();
+            m_window->show();
+        };
+        if (closedDuring == u"scan") {
+            QTimer::singleShot(0, m_window.get(), [&] {
+                m_state.nodes.clear();
+                closeAndShow();
+            });
+        }
+        scan(mp3s.root());
+        if (closedDuring == u"tagging") {
+            QCOMPARE(label("Label1_2"), s("Checked: 2"));
+            QTimer::singleShot(0, m_window.get(), closeAndShow);
+            m_dialogs.queueAnswer(Answer::Yes);
+            button("cmdTagThem")->click();
+            QVERIFY(!m_window->isTagging());
+            for (const QString &file : {lark, blue})
+                QVERIFY(test::readAll(file).contains("LYRICS200"));
+        } else if (closedDuring.isEmpty()) {
+            closeAndShow();
+        }
         QCOMPARE(model()->rowCount(), 0);
-        m_window->show();
         QCOMPARE(label("Label1_2"), s("Checked: 0"));
+        QCOMPARE(label("Label1_1"), s("Matches: ..."));
+        QCOMPARE(button("cmdTagThem")->text(), s("Tag checked files"));
+        QVERIFY(list()->isVisible());
         QVERIFY(stepOneIsCurrent());
+        scan(mp3s.root());
+        QCOMPARE(model()->rowCount(), closedDuring == u"scan" ? 0 : 2);
+    }
+
+    // A new scan from the saved lyrics or from the log shows the list with
+    // its buttons as a first scan does; while a text is shown, the buttons
+    // that work on the hidden list rest.
+    void scanFromATextView_data()
+    {
+        QTest::addColumn<bool>("fromLog");
+        QTest::newRow("saved lyrics") << false;
+        QTest::newRow("tagging log") << true;
+    }
+    void scanFromATextView()
+    {
+        QFETCH(bool, fromLog);
+        QTemporaryDir copy;
+        test::FakeInstallation mp3s(copy.path());
+        mp3s.writeFile(s("blue lake night train.mp3"), audio(1000));
+        mp3s.writeFile(s("tin drum tagged.mp3"), audio(900) + OldLyricsTag + id3v1("Tagged"));
+        scan(mp3s.root());
+        if (fromLog) {
+            m_dialogs.queueAnswer(Answer::Yes);
+            button("cmdTagThem")->click();
+        } else {
+            clickRow(s("tin drum tagged.mp3"));
+            button("cmdDisplaySavedLyrics")->click();
+        }
+        QVERIFY(child<QPlainTextEdit>("txtViewLyrics")->isVisible());
+        QVERIFY(!button("cmdSel_0")->isEnabled() && !button("cmdCheck_0")->isEnabled());
+        scan(mp3s.root());
+        QVERIFY(list()->isVisible());
+        QVERIFY(button("cmdSel_0")->isEnabled() && button("cmdCheck_0")->isEnabled());
+        QCOMPARE(button("cmdTagThem")->text(), s("Tag checked files"));
+        QCOMPARE(button("cmdTagThem")->isEnabled(), !fromLog); // tagged, the file is no longer checked
+        clickRow(s("tin drum tagged.mp3"));
+        QCOMPARE(button("cmdDisplaySavedLyrics")->text(), s("Display lyrics saved into this file"));
     }
 
     void modelSignalsAreConsistent()
@@ -509,6 +594,72 @@ private slots:
         rows->setChecked({0, 1, 2}, true);
         rows->setRows(QList<TaggerRow>(rows->rows()));
         rows->clear();
+    }
+
+    // The main window's Lyrics3 command opens the window, which works on the
+    // program's collection; "Display lyrics" shows the song in the main window,
+    // and closing the main window closes this one.
+    void openedFromTheMainWindow()
+    {
+        test::StartedApp started([](test::FakeInstallation &i) {
+            i.addLyrics(s("B/Blue Lake - Night Train.txt"), Filtered);
+            i.addLyrics(s("Q/Quiet Owls - Ember.txt"), Filtered);
+            i.writeFile(s("mp3/quiet owls ember.mp3"), audio(500));
+        });
+        QVERIFY(started.started);
+        started.clickSong(s("B/Blue Lake - Night Train.txt"));
+        QAction *lyrics3 = started.button("Lyrics3");
+        QVERIFY(lyrics3->isEnabled());
+        lyrics3->trigger();
+        frmTags *tags = started.app->taggerWindow();
+        QVERIFY(tags && tags->isVisible());
+        started.dialogs.queueFolder(started.install.root() + s("mp3"));
+        tags->findChild<QPushButton *>(s("cmdBrowseForFolder"))->click();
+        auto *rows = tags->findChild<QTreeView *>(s("list"));
+        QCOMPARE(rows->model()->rowCount(), 1);
+        rows->setCurrentIndex(rows->model()->index(0, TaggerRowModel::Mp3File));
+        tags->findChild<QPushButton *>(s("cmdDisplayLyrics"))->click();
+        QCOMPARE(started.state().strCurrentArtist, s("Quiet Owls"));
+        QCOMPARE(started.state().strCurrentSong, s("Ember"));
+        QVERIFY(started.window()->isVisible());
+        // Closing the main window closes the tagger and empties its list.
+        started.window()->close();
+        QVERIFY(!tags->isVisible());
+        QCOMPARE(rows->model()->rowCount(), 0);
+        QVERIFY(started.dialogs.scriptErrors().isEmpty());
+    }
+
+    // A tagging a crash interrupted is undone at the next start, and the
+    // user is told which file it was.
+    void interruptedTaggingIsUndoneAtStart()
+    {
+        QTemporaryDir dir;
+        const QString mp3 = test::FakeInstallation(dir.path()).writeFile(s("song.mp3"), audio(700));
+        TailJournalRecord saved{QFileInfo(mp3).canonicalFilePath(),
+                                700,
+                                700,
+                                700,
+                                QCryptographicHash::hash(audio(700), QCryptographicHash::Sha256),
+                                {}};
+        const TailJournal journal;
+        QDir().mkpath(journal.folder());
+        QFile file(journal.journalPathFor(mp3));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(encodeTailJournal(saved));
+        file.close();
+        QFile half(mp3);
+        QVERIFY(half.open(QIODevice::Append));
+        half.write("LYRICSBEGININD0000"); // what the crash left behind
+        half.close();
+
+        test::StartedApp started([](test::FakeInstallation &) {});
+        QVERIFY(started.started);
+        QCOMPARE(test::readAll(mp3), audio(700));
+        const QList<ScriptedUserDialogs::Shown> messages = started.dialogs.messages();
+        QCOMPARE(messages.size(), 1);
+        QCOMPARE(messages.first().icon, MessageIcon::Information);
+        QVERIFY(messages.first().text.contains(QFileInfo(mp3).canonicalFilePath()));
+        QVERIFY(!QFile::exists(journal.journalPathFor(mp3)));
     }
 
     // With STANZARY_SHOTS=<folder>, pictures of the window for a person to

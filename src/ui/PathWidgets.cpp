@@ -1,4 +1,4 @@
-#include "ui/ElidedText.h"
+#include "ui/PathWidgets.h"
 
 #include <QPainter>
 #include <QStyleOptionButton>
@@ -13,23 +13,23 @@ constexpr int HintCharacters = 12;
 
 } // namespace
 
-ElidedLabel::ElidedLabel(QWidget *parent) : QLabel(parent)
+PathLabel::PathLabel(QWidget *parent) : QLabel(parent)
 {
     setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     setTextFormat(Qt::PlainText);
 }
 
-QSize ElidedLabel::sizeHint() const
+QSize PathLabel::sizeHint() const
 {
     return {fontMetrics().averageCharWidth() * HintCharacters, QLabel::sizeHint().height()};
 }
 
-QSize ElidedLabel::minimumSizeHint() const
+QSize PathLabel::minimumSizeHint() const
 {
     return {fontMetrics().averageCharWidth() * 4, QLabel::minimumSizeHint().height()};
 }
 
-void ElidedLabel::paintEvent(QPaintEvent *)
+void PathLabel::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     const QRect area = contentsRect();
@@ -38,12 +38,12 @@ void ElidedLabel::paintEvent(QPaintEvent *)
                      fontMetrics().elidedText(text(), Qt::ElideMiddle, area.width()));
 }
 
-ElidedButton::ElidedButton(QWidget *parent) : QPushButton(parent)
+PathButton::PathButton(QWidget *parent) : QPushButton(parent)
 {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 }
 
-QSize ElidedButton::sizeHint() const
+QSize PathButton::sizeHint() const
 {
     QStyleOptionButton option;
     initStyleOption(&option);
@@ -52,12 +52,12 @@ QSize ElidedButton::sizeHint() const
     return style()->sizeFromContents(QStyle::CT_PushButton, &option, content, this);
 }
 
-QSize ElidedButton::minimumSizeHint() const
+QSize PathButton::minimumSizeHint() const
 {
     return sizeHint();
 }
 
-void ElidedButton::paintEvent(QPaintEvent *)
+void PathButton::paintEvent(QPaintEvent *)
 {
     QStylePainter painter(this);
     QStyleOptionButton option;

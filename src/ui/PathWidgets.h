@@ -9,12 +9,12 @@ namespace stanzary {
 // in the middle with "..." when it does not fit, instead of widening the
 // window. text() stays the whole text; the size hint does not grow with it.
 
-class ElidedLabel : public QLabel
+class PathLabel : public QLabel
 {
     Q_OBJECT
 
 public:
-    explicit ElidedLabel(QWidget *parent = nullptr);
+    explicit PathLabel(QWidget *parent = nullptr);
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
@@ -22,12 +22,12 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 };
 
-class ElidedButton : public QPushButton
+class PathButton : public QPushButton
 {
     Q_OBJECT
 
 public:
-    explicit ElidedButton(QWidget *parent = nullptr);
+    explicit PathButton(QWidget *parent = nullptr);
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
