@@ -484,14 +484,17 @@ private slots:
     void stoppingAScan()
     {
         QString captionDuringScan;
+        QString statusDuringScan;
         bool listHidden = false;
         QTimer::singleShot(0, m_window.get(), [&] {
             captionDuringScan = button("cmdBrowseForFolder")->text();
+            statusDuringScan = label("Label1_1");
             listHidden = !list()->isVisible();
             button("cmdBrowseForFolder")->click();
         });
         scan(m_mp3s);
         QCOMPARE(captionDuringScan, s("Stop matching .mp3 files"));
+        QCOMPARE(statusDuringScan, s("Matches: 1 / 1"));
         QVERIFY(listHidden);
         QCOMPARE(label("Label1_1"), s("Matches: 1 / 1 (100%)"));
         QCOMPARE(model()->rowCount(), 1);
