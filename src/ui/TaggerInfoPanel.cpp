@@ -3,7 +3,6 @@
 #include "app/ImageIndex.h"
 #include "ui/ElidedLabel.h"
 #include "ui/IconSet.h"
-#include "ui/PathWidgets.h"
 #include "ui/TextColour.h"
 
 #include <QComboBox>
@@ -52,17 +51,17 @@ TaggerInfoPanel::TaggerInfoPanel(QWidget *parent) : QWidget(parent)
     m_fixedIcon =
         makeImage(this, QStringLiteral("img_0"), QStringLiteral("Mp3 file"), IconSet::icon(Icon::Mp3OneCandidate));
     m_mp3Caption = makeCaption(this, QStringLiteral("Label1_4"), QStringLiteral("Mp3 file:"));
-    m_mp3Name = new PathLabel(this);
+    m_mp3Name = new ElidedLabel(this);
     m_mp3Name->setObjectName(QStringLiteral("lblInfo_0"));
-    m_mp3Name->setAccessibleName(QStringLiteral("Mp3 file name"));
-    m_mp3Name->setText(QStringLiteral("Mp3 File"));
+    m_mp3Name->setRowTitle(QStringLiteral("Mp3 file"));
+    m_mp3Name->setFullText(QStringLiteral("Mp3 File"));
     m_noId3v1Alert = makeImage(this, QStringLiteral("img_2"), QStringLiteral("No id3v1 tag"), alert);
     m_noId3v1Alert->setToolTip(QStringLiteral("An id3v1 tag will be added to this file"));
 
     m_lyricsCaption = makeCaption(this, QStringLiteral("Label1_5"), QStringLiteral("Lyrics:"));
     m_lyricsIcon = makeImage(this, QStringLiteral("img_1"), QStringLiteral("Lyrics file state"));
-    // A song's name is cut at a word, as the main window cuts it; the file
-    // name beside it is cut in the middle, which keeps its end.
+    // Names too long for the panel are cut at a word, as the main window cuts
+    // them; the file's tool tip stays its full path.
     m_lyricsName = new ElidedLabel(this);
     m_lyricsName->setObjectName(QStringLiteral("lblInfo_1"));
     m_lyricsName->setRowTitle(QStringLiteral("Lyrics"));
@@ -110,8 +109,9 @@ TaggerInfoPanel::TaggerInfoPanel(QWidget *parent) : QWidget(parent)
 
 void TaggerInfoPanel::showRow(const TaggerRow &row, const QList<TagEntry> &entries)
 {
-    m_mp3Name->setText(row.mp3Name);
-    m_mp3Name->setToolTip(row.mp3Path);
+    m_mp3Path = row.mp3Path;
+    m_mp3Name->setFullText(row.mp3Name);
+    m_mp3Name->setOwnToolTip(row.mp3Path);
     m_displaySavedLyrics->setVisible(row.hasLyrics3);
     m_noId3v1Alert->setVisible(row.mp3Tag() == u"withoutid3");
 
@@ -150,7 +150,7 @@ void TaggerInfoPanel::showChosenLyrics(const TaggerRow &row)
 
 QString TaggerInfoPanel::mp3Path() const
 {
-    return m_mp3Name->toolTip();
+    return m_mp3Path;
 }
 
 void TaggerInfoPanel::setSavedLyricsShown(bool shown)

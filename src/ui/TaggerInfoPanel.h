@@ -13,7 +13,6 @@ class QPushButton;
 namespace stanzary {
 
 class ElidedLabel;
-class PathLabel;
 
 // The tagger's information panel `picInfo`: the clicked row's MP3 file and
 // chosen lyrics in one line along the panel's width, the candidates drop-down
@@ -47,7 +46,7 @@ signals:
 private:
     QLabel *m_fixedIcon = nullptr;       // img(0)
     QLabel *m_mp3Caption = nullptr;      // Label1(4)
-    PathLabel *m_mp3Name = nullptr;      // lblInfo(0)
+    ElidedLabel *m_mp3Name = nullptr;    // lblInfo(0)
     QLabel *m_noId3v1Alert = nullptr;    // img(2)
     QLabel *m_lyricsCaption = nullptr;   // Label1(5)
     QLabel *m_lyricsIcon = nullptr;      // img(1)
@@ -56,6 +55,7 @@ private:
     QLabel *m_sharedAlert = nullptr;     // img(3)
     QPushButton *m_displayLyrics = nullptr;
     QPushButton *m_displaySavedLyrics = nullptr;
+    QString m_mp3Path;
     bool m_savedLyricsShown = false;
 };
 

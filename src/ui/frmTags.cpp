@@ -5,7 +5,7 @@
 #include "tagger/Mp3FolderScan.h"
 #include "tagger/Mp3Matcher.h"
 #include "ui/IconSet.h"
-#include "ui/PathWidgets.h"
+#include "ui/PathButton.h"
 #include "ui/TaggerInfoPanel.h"
 #include "ui/TaggerRowModel.h"
 #include "ui/TextColour.h"

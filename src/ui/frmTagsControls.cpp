@@ -2,7 +2,7 @@
 
 #include "app/ImageIndex.h"
 #include "ui/IconSet.h"
-#include "ui/PathWidgets.h"
+#include "ui/PathButton.h"
 #include "ui/TaggerInfoPanel.h"
 #include "ui/TaggerRowModel.h"
 #include "ui/TextColour.h"
@@ -172,13 +172,13 @@ QGroupBox *frmTags::buildSelectFrame()
 
     // The legend: an example of each row colour beside the button that
     // selects the rows drawn in it.
-    QLabel *lyrics3Icon = makeLegendIcon(frame, QStringLiteral("img_4"), Icon::Mp3OneCandidate,
-                                         QStringLiteral("This mp3 file already holds a lyrics3 tag"));
+    // Both legend icons carry the same tool tip.
+    const QString legendTip = QStringLiteral("This lyrics file matched more than 1 mp3");
+    QLabel *lyrics3Icon = makeLegendIcon(frame, QStringLiteral("img_4"), Icon::Mp3OneCandidate, legendTip);
     QLabel *lyrics3Example = makeLabel(frame, QStringLiteral("Label1_6"), QStringLiteral("Example"));
     lyrics3Example->setAccessibleName(QStringLiteral("Example of an mp3 file with a lyrics3 tag"));
     setTextColour(lyrics3Example, TaggerRowModel::lyrics3Colour());
-    QLabel *sharedIcon = makeLegendIcon(frame, QStringLiteral("img_5"), Icon::LyricsOnly,
-                                        QStringLiteral("This lyrics file matched more than 1 mp3"));
+    QLabel *sharedIcon = makeLegendIcon(frame, QStringLiteral("img_5"), Icon::LyricsOnly, legendTip);
     QLabel *sharedExample = makeLabel(frame, QStringLiteral("Label1_7"), QStringLiteral("Example"));
     sharedExample->setAccessibleName(QStringLiteral("Example of lyrics that matched more than 1 mp3"));
     setTextColour(sharedExample, TaggerRowModel::sharedLyricsColour());

@@ -1,6 +1,5 @@
-#include "ui/PathWidgets.h"
+#include "ui/PathButton.h"
 
-#include <QPainter>
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
@@ -12,31 +11,6 @@ namespace {
 constexpr int HintCharacters = 12;
 
 } // namespace
-
-PathLabel::PathLabel(QWidget *parent) : QLabel(parent)
-{
-    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    setTextFormat(Qt::PlainText);
-}
-
-QSize PathLabel::sizeHint() const
-{
-    return {fontMetrics().averageCharWidth() * HintCharacters, QLabel::sizeHint().height()};
-}
-
-QSize PathLabel::minimumSizeHint() const
-{
-    return {fontMetrics().averageCharWidth() * 4, QLabel::minimumSizeHint().height()};
-}
-
-void PathLabel::paintEvent(QPaintEvent *)
-{
-    QPainter painter(this);
-    const QRect area = contentsRect();
-    painter.setPen(palette().color(foregroundRole()));
-    painter.drawText(area, Qt::AlignLeft | Qt::AlignVCenter,
-                     fontMetrics().elidedText(text(), Qt::ElideMiddle, area.width()));
-}
 
 PathButton::PathButton(QWidget *parent) : QPushButton(parent)
 {
