@@ -284,6 +284,39 @@ private slots:
         QVERIFY(journalsIn(journalFolder()).isEmpty());
     }
 
+    // What is made durable, and when: the journal before the file is touched,
+    // the file before the journal goes. A sync dropped or moved fails this.
+    void durableOrder_data()
+    {
+        QTest::addColumn<QString>("layoutName");
+        QTest::addColumn<QStringList>("order");
+        const auto steps = [](const char *names) { return QString::fromLatin1(names).split(u','); };
+        QTest::newRow("grows") << QStringLiteral("grows")
+                               << steps("sync journal,JournalSaved,TagWritten,RecordWritten,sync mp3,FileSynced,"
+                                        "JournalRemoved");
+        QTest::newRow("shrinks") << QStringLiteral("shrinks")
+                                 << steps("sync journal,JournalSaved,TagWritten,RecordWritten,Resized,sync mp3,"
+                                          "FileSynced,JournalRemoved");
+    }
+    void durableOrder()
+    {
+        QFETCH(QString, layoutName);
+        QFETCH(QStringList, order);
+        const QString mp3 = write(QStringLiteral("ordered.mp3"), layout(layoutName));
+        const QStringList stepNames =
+            QStringLiteral("JournalSaved,TagWritten,RecordWritten,Resized,FileSynced,JournalRemoved").split(u',');
+        QStringList seen;
+        TailWriteHooks hooks;
+        hooks.sync = [&](QFileDevice &file) {
+            seen << (file.fileName().endsWith(QStringLiteral(".mp3")) ? QStringLiteral("sync mp3")
+                                                                      : QStringLiteral("sync journal"));
+            return file.flush();
+        };
+        hooks.reached = [&](TailStep step) { seen << stepNames.value(int(step), QStringLiteral("rollback")); };
+        QVERIFY(TagMp3File(mp3, lyrics(), LyricsName, m_cp, m_site, TailJournal(journalFolder(), hooks)));
+        QCOMPARE(seen, order);
+    }
+
     // Without a journal the file is not touched: here the journal folder
     // cannot be made because a file has its name (which stops root too).
     void noJournalNoWrite()
