@@ -172,8 +172,8 @@ bool TagMp3File(const QString &mp3Path, const QString &lyricsPath, const QString
     return WriteLyrics3v2(tail.fields, record, mp3, writeOffset, endMarker, journal);
 }
 
-QString TagCheckedFiles(const QList<TaggerRow> &rows, const CodePage &codePage, const QString &site,
-                        const TailJournal &journal, const std::function<void(int done, int total)> &progress)
+QString TagCheckedFiles(const QList<TaggerRow> &rows, const TailJournal &journal, const TagOneFile &tagOne,
+                        const std::function<void(int done, int total)> &progress)
 {
     QString log;
     if (rows.isEmpty())
@@ -190,12 +190,21 @@ QString TagCheckedFiles(const QList<TaggerRow> &rows, const CodePage &codePage, 
     for (const TaggerRow &row : rows) {
         if (!row.checked)
             continue;
-        const bool ok = TagMp3File(row.mp3Path, row.lyricsPath, row.lyricsName, codePage, site, journal);
+        const bool ok = tagOne(row);
         log += (ok ? taggedPrefix() : errorPrefix()) + row.mp3Path + QStringLiteral("\r\n");
         if (progress)
             progress(++done, total);
     }
     return log;
+}
+
+QString TagCheckedFiles(const QList<TaggerRow> &rows, const CodePage &codePage, const QString &site,
+                        const TailJournal &journal, const std::function<void(int done, int total)> &progress)
+{
+    const auto tagOne = [&](const TaggerRow &row) {
+        return TagMp3File(row.mp3Path, row.lyricsPath, row.lyricsName, codePage, site, journal);
+    };
+    return TagCheckedFiles(rows, journal, tagOne, progress);
 }
 
 } // namespace stanzary

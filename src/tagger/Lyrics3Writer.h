@@ -79,4 +79,12 @@ QString TagCheckedFiles(const QList<TaggerRow> &rows, const CodePage &codePage, 
                         const TailJournal &journal = TailJournal(),
                         const std::function<void(int done, int total)> &progress = {});
 
+// The same with the tagging of one file given: tagOne tags the file of a
+// checked row with the journal the caller chose and says whether it worked
+// (the plain Lyrics3 tagging above is TagMp3File). The journals are rolled
+// back first as above.
+using TagOneFile = std::function<bool(const TaggerRow &row)>;
+QString TagCheckedFiles(const QList<TaggerRow> &rows, const TailJournal &journal, const TagOneFile &tagOne,
+                        const std::function<void(int done, int total)> &progress = {});
+
 } // namespace stanzary

@@ -411,13 +411,13 @@ void frmTags::tagCheckedRows()
     EventPump pump;
     // A copy: the rows stay as they are until the user returns to them.
     const QList<TaggerRow> rows = m_model->rows();
-    const QString log =
-        TagCheckedFiles(rows, m_state.codePage, m_state.strMakerSite, m_journal, [&](int done, int total) {
-            if (pump.due()) {
-                m_status->setText(QStringLiteral("Tagging: ") + QString::number(done) + u'/' + QString::number(total));
-                pump.run(QEventLoop::ExcludeUserInputEvents);
-            }
-        });
+    const auto tagOne = [this](const TaggerRow &row) { return tagFile(row); };
+    const QString log = TagCheckedFiles(rows, m_journal, tagOne, [&](int done, int total) {
+        if (pump.due()) {
+            m_status->setText(QStringLiteral("Tagging: ") + QString::number(done) + u'/' + QString::number(total));
+            pump.run(QEventLoop::ExcludeUserInputEvents);
+        }
+    });
     m_tagging = false;
     m_status->setText(m_scanStatus);
     m_folderButton->setEnabled(true);
@@ -429,6 +429,12 @@ void frmTags::tagCheckedRows()
     setTagButtonReturns(true);
     m_tagButton->setEnabled(true);
     finishClosedWhileBusy();
+}
+
+// The one place where the window tags a file.
+bool frmTags::tagFile(const TaggerRow &row) const
+{
+    return TagMp3File(row.mp3Path, row.lyricsPath, row.lyricsName, m_state.codePage, m_state.strMakerSite, m_journal);
 }
 
 void frmTags::returnFromLog()

@@ -93,6 +93,7 @@ private:
     void displaySavedLyricsClicked();
     void tagButtonClicked();
     void tagCheckedRows();
+    bool tagFile(const TaggerRow &row) const;
     void returnFromLog();
 
     basMain &m_state;
