@@ -87,16 +87,18 @@ TaggerInfoPanel::TaggerInfoPanel(QWidget *parent) : QWidget(parent)
 
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
+    // Each alert stands right in front of the name it is about; the names
+    // take the room that is left.
     row->addWidget(m_fixedIcon);
     row->addWidget(m_mp3Caption);
-    row->addWidget(m_mp3Name, 1);
     row->addWidget(m_noId3v1Alert);
+    row->addWidget(m_mp3Name, 1);
     row->addSpacing(12);
     row->addWidget(m_lyricsCaption);
     row->addWidget(m_lyricsIcon);
+    row->addWidget(m_sharedAlert);
     row->addWidget(m_lyricsName, 1);
     row->addWidget(m_candidates, 1);
-    row->addWidget(m_sharedAlert);
     row->addSpacing(12);
     row->addWidget(m_displayLyrics);
     row->addWidget(m_displaySavedLyrics);

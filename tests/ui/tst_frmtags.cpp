@@ -692,6 +692,7 @@ private slots:
         m_window->resize(980, 700);
         m_dialogs.queueAnswer(Answer::Yes);
         button("cmdTagThem")->click();
+        QTest::qWait(20);
         m_window->grab().save(shots + s("/tags-log.png"));
     }
 };
