@@ -2,13 +2,12 @@
 
 #include "platform/SafeWrite.h"
 #include "store/SongNames.h"
+#include "tagger/TailJournal.h"
 
 #include <QFile>
 #include <QFileInfo>
 
-#ifdef Q_OS_UNIX
-#include <unistd.h>
-#endif
+#include <algorithm>
 
 namespace stanzary {
 
@@ -17,37 +16,22 @@ namespace {
 const QByteArray CrLf = QByteArrayLiteral("\r\n");
 const QByteArray DashLine = QByteArrayLiteral("----------------");
 
-// Pushes what was written to the disk itself, so that a copy of the old tail is
-// only given up once the new one is safe.
-bool syncToDisk(QFileDevice &file)
-{
-    if (!file.flush())
-        return false;
-#ifdef Q_OS_UNIX
-    const int fd = file.handle();
-    return fd >= 0 && ::fsync(fd) == 0;
-#else
-    return true;
-#endif
-}
-
-bool writeAt(QFileDevice &file, qint64 offset, const QByteArray &bytes)
-{
-    return file.seek(offset) && file.write(bytes) == bytes.size() && file.flush();
-}
-
 // Text from the collection as tag bytes. A character the code page cannot hold
-// becomes "?": the ID3v1 title and artist are a convenience, and refusing the
-// whole file for them would cost the user the lyrics.
+// becomes one "?" (a character beyond the BMP too, not one per UTF-16 half):
+// the ID3v1 title and artist are a convenience, and refusing the whole file
+// for them would cost the user the lyrics.
 QByteArray encodeForTag(const QString &text, const CodePage &codePage)
 {
     if (const auto bytes = codePage.encode(text))
         return *bytes;
     QByteArray out;
     out.reserve(text.size());
-    for (const QChar c : text) {
-        const auto one = codePage.encode(QString(c));
+    for (qsizetype i = 0; i < text.size();) {
+        const qsizetype length =
+            text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate() ? 2 : 1;
+        const auto one = codePage.encode(text.mid(i, length));
         out += one ? *one : QByteArrayLiteral("?");
+        i += length;
     }
     return out;
 }
@@ -133,7 +117,7 @@ std::optional<QByteArray> Lyrics3v2TagBytes(const Lyrics3Fields &fields, const Q
 }
 
 bool WriteLyrics3v2(Lyrics3Fields &fields, const Id3v1Record &record, QFileDevice &file, qint64 writeOffset,
-                    const QByteArray &endMarker)
+                    const QByteArray &endMarker, const TailJournal &journal)
 {
     MoveIndFirst(fields);
     const std::optional<QByteArray> tag = Lyrics3v2TagBytes(fields, endMarker);
@@ -141,33 +125,11 @@ bool WriteLyrics3v2(Lyrics3Fields &fields, const Id3v1Record &record, QFileDevic
     // them later; only an unbuffered one can be rolled back reliably.
     if (!tag || !file.isReadable() || !file.isWritable() || !file.openMode().testFlag(QIODevice::Unbuffered))
         return false;
-    const qint64 oldSize = file.size();
-    if (writeOffset < 0 || writeOffset > oldSize)
-        return false;
-
-    // The old tail stays in memory until the new one is safely on disk.
-    if (!file.seek(writeOffset))
-        return false;
-    const QByteArray oldTail = file.read(oldSize - writeOffset);
-    if (oldTail.size() != oldSize - writeOffset)
-        return false;
-
-    const QByteArray newTail = *tag + record.toBytes();
-    const qint64 newSize = writeOffset + newTail.size();
-    const bool written =
-        writeAt(file, writeOffset, newTail) && (newSize >= oldSize || file.resize(newSize)) && syncToDisk(file);
-    if (written)
-        return true;
-
-    // Put the old tail back and cut anything the failed write appended.
-    writeAt(file, writeOffset, oldTail);
-    file.resize(oldSize);
-    syncToDisk(file);
-    return false;
+    return journal.replaceTail(file, writeOffset, *tag, record.toBytes());
 }
 
 bool TagMp3File(const QString &mp3Path, const QString &lyricsPath, const QString &lyricsName, const CodePage &codePage,
-                const QString &site)
+                const QString &site, const TailJournal &journal)
 {
     if (!QFileInfo(mp3Path).isFile() || isReadOnlyFile(mp3Path))
         return false;
@@ -182,6 +144,10 @@ bool TagMp3File(const QString &mp3Path, const QString &lyricsPath, const QString
     lyricsFile.close();
     const QByteArray text = PrepareTagText(lyrics, site);
 
+    // A write of this file that was interrupted is undone before its tail is
+    // read: the new tag is built from the file's real old bytes.
+    if (!journal.settle(mp3Path))
+        return false;
     QFile mp3(mp3Path);
     if (!mp3.open(QIODevice::ReadWrite | QIODevice::ExistingOnly | QIODevice::Unbuffered))
         return false;
@@ -203,19 +169,42 @@ bool TagMp3File(const QString &mp3Path, const QString &lyricsPath, const QString
 
     SetField(tail.fields, QByteArrayLiteral("IND"), QByteArrayLiteral("100"));
     SetField(tail.fields, QByteArrayLiteral("LYR"), text);
-    return WriteLyrics3v2(tail.fields, record, mp3, writeOffset, endMarker);
+    return WriteLyrics3v2(tail.fields, record, mp3, writeOffset, endMarker, journal);
 }
 
-QString TagCheckedFiles(const QList<TaggerRow> &rows, const CodePage &codePage, const QString &site)
+QString TagCheckedFiles(const QList<TaggerRow> &rows, const TailJournal &journal, const TagOneFile &tagOne,
+                        const std::function<void(int done, int total)> &progress)
 {
     QString log;
+    if (rows.isEmpty())
+        return log;
+    // A tagging that was interrupted is undone before anything new is written.
+    const QList<JournalRecovery> recovered = journal.recover();
+    for (const JournalRecovery &r : recovered) {
+        const QString line = recoveryLogLine(r);
+        if (!line.isEmpty())
+            log += line + QStringLiteral("\r\n");
+    }
+    const int total = int(std::count_if(rows.cbegin(), rows.cend(), [](const TaggerRow &r) { return r.checked; }));
+    int done = 0;
     for (const TaggerRow &row : rows) {
         if (!row.checked)
             continue;
-        const bool ok = TagMp3File(row.mp3Path, row.lyricsPath, row.lyricsName, codePage, site);
+        const bool ok = tagOne(row);
         log += (ok ? taggedPrefix() : errorPrefix()) + row.mp3Path + QStringLiteral("\r\n");
+        if (progress)
+            progress(++done, total);
     }
     return log;
+}
+
+QString TagCheckedFiles(const QList<TaggerRow> &rows, const CodePage &codePage, const QString &site,
+                        const TailJournal &journal, const std::function<void(int done, int total)> &progress)
+{
+    const auto tagOne = [&](const TaggerRow &row) {
+        return TagMp3File(row.mp3Path, row.lyricsPath, row.lyricsName, codePage, site, journal);
+    };
+    return TagCheckedFiles(rows, journal, tagOne, progress);
 }
 
 } // namespace stanzary

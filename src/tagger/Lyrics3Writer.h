@@ -3,10 +3,12 @@
 #include "platform/CodePage.h"
 #include "tagger/Mp3Tail.h"
 #include "tagger/TaggerRow.h"
+#include "tagger/TailJournal.h"
 
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 class QFileDevice;
@@ -16,7 +18,8 @@ namespace stanzary {
 // Writing lyrics into MP3 files as Lyrics3 v2.00 tags in front of the ID3v1
 // record. Only the tail of a file is ever rewritten: bytes in front of the
 // write offset (audio, an APEv2 tag in front of the Lyrics3 tag) are never
-// touched, and a failed write puts the old tail back.
+// touched, and a failed or interrupted write puts the old tail back (see
+// TailJournal).
 
 // Log line prefixes; each is followed by the MP3 file's full path and CR LF.
 inline QString taggedPrefix()
@@ -51,25 +54,37 @@ void MoveIndFirst(Lyrics3Fields &fields);
 std::optional<QByteArray> Lyrics3v2TagBytes(const Lyrics3Fields &fields, const QByteArray &endMarker);
 
 // MoveIndFirst, then writes the tag and the record at writeOffset of a file
-// opened ReadWrite | Unbuffered, and cuts the file right after the record.
-// The old bytes from writeOffset to the end are kept until the new tail is
-// written, flushed and synced; on any failure they are written back, the old
-// length restored, and false returned. Refuses (false, nothing written) a
-// buffered or read-only device, an offset outside the file, or a tag
-// Lyrics3v2TagBytes cannot build.
+// opened ReadWrite | Unbuffered, and cuts the file right after the record,
+// through the rollback journal: the file ends up with its whole new tail or,
+// after any failure or crash, its whole old one. Refuses (false, nothing
+// written) a buffered or read-only device, an offset outside the file, or a
+// tag Lyrics3v2TagBytes cannot build. A failed sync is a failure.
 bool WriteLyrics3v2(Lyrics3Fields &fields, const Id3v1Record &record, QFileDevice &file, qint64 writeOffset,
-                    const QByteArray &endMarker);
+                    const QByteArray &endMarker, const TailJournal &journal = TailJournal());
 
 // Tags one MP3 file with the lyrics file at lyricsPath; lyricsName ("Artist -
 // Song") gives the ID3v1 record a file without one receives, through
-// codePage; site goes into the credit line (PrepareTagText). False when the MP3 file is missing or read-only, the
-// lyrics cannot be read, or the write fails; the file is then as it was.
+// codePage; site goes into the credit line (PrepareTagText). False when the
+// MP3 file is missing or read-only, the lyrics cannot be read, or the write
+// fails; the file is then as it was (journal keeps the old tail meanwhile).
 bool TagMp3File(const QString &mp3Path, const QString &lyricsPath, const QString &lyricsName, const CodePage &codePage,
-                const QString &site);
+                const QString &site, const TailJournal &journal = TailJournal());
 
 // Tags every checked row in order and returns the log, one line per checked
 // row: "File tagged..: " or "Error tagging: ", the MP3 path and CR LF. Empty
-// when rows is empty.
-QString TagCheckedFiles(const QList<TaggerRow> &rows, const CodePage &codePage, const QString &site);
+// when rows is empty. Journals of an interrupted earlier tagging are rolled
+// back first, each with a line of its own at the top of the log. progress,
+// when given, hears after each checked row how many of them are done.
+QString TagCheckedFiles(const QList<TaggerRow> &rows, const CodePage &codePage, const QString &site,
+                        const TailJournal &journal = TailJournal(),
+                        const std::function<void(int done, int total)> &progress = {});
+
+// The same with the tagging of one file given: tagOne tags the file of a
+// checked row with the journal the caller chose and says whether it worked
+// (the plain Lyrics3 tagging above is TagMp3File). The journals are rolled
+// back first as above.
+using TagOneFile = std::function<bool(const TaggerRow &row)>;
+QString TagCheckedFiles(const QList<TaggerRow> &rows, const TailJournal &journal, const TagOneFile &tagOne,
+                        const std::function<void(int done, int total)> &progress = {});
 
 } // namespace stanzary

@@ -7,6 +7,8 @@
 #include "tagger/Mp3Matcher.h"
 #include "tagger/Mp3Tail.h"
 
+#include <QFile>
+
 namespace stanzary {
 
 namespace {
@@ -14,9 +16,20 @@ namespace {
 constexpr qint64 HeadBytes = 500;
 constexpr qint64 TailBytes = Id3v1Record::Size + 9; // the record and the marker in front of it
 
+// A "TAG" 128 bytes before the end of a file that ends with a Lyrics3 marker
+// may be the inside of that tag; only then is more of the file read, to see
+// whether the tag is readable and reaches back past it.
+bool recordIsInsideLyrics3(const QString &mp3Path, const QByteArray &tail)
+{
+    if (ClassifyLyricsMarker(tail.right(9)) == LyricsVersion::None)
+        return false;
+    QFile file(mp3Path);
+    return file.open(QIODevice::ReadOnly) && LastBytesAreLyrics3(file);
+}
+
 } // namespace
 
-QStringList Mp3FilesToScan(const QString &folder)
+QStringList Mp3FoldersToScan(const QString &folder)
 {
     const QString root = withTrailingSeparator(folder);
     if (root.isEmpty())
@@ -25,12 +38,23 @@ QStringList Mp3FilesToScan(const QString &folder)
     const QStringList subfolders = listSubfolders(root);
     for (const QString &sub : subfolders)
         folders << withTrailingSeparator(root + sub);
+    return folders;
+}
+
+QStringList Mp3FilesIn(const QString &dir)
+{
+    QStringList paths = listFilesWithSuffix(dir, QStringLiteral(".mp3"));
+    for (QString &name : paths)
+        name.prepend(dir);
+    return paths;
+}
+
+QStringList Mp3FilesToScan(const QString &folder)
+{
     QStringList paths;
-    for (const QString &dir : folders) {
-        const QStringList names = listFilesWithSuffix(dir, QStringLiteral(".mp3"));
-        for (const QString &name : names)
-            paths << dir + name;
-    }
+    const QStringList folders = Mp3FoldersToScan(folder);
+    for (const QString &dir : folders)
+        paths += Mp3FilesIn(dir);
     return paths;
 }
 
@@ -56,7 +80,7 @@ Mp3Probe ProbeMp3(const QString &mp3Path, const CodePage &codePage)
 
     const Id3v1Record id3v1 =
         tail.size() >= Id3v1Record::Size ? Id3v1Record::fromBytes(tail.right(Id3v1Record::Size)) : Id3v1Record();
-    probe.hasId3v1 = id3v1.isPresent();
+    probe.hasId3v1 = id3v1.isPresent() && !recordIsInsideLyrics3(mp3Path, tail);
     const qint64 tailPos = probe.hasId3v1 ? size - Id3v1Record::Size : size;
     const qint64 markerAt = tailPos - 9 - (size - tail.size());
     if (markerAt >= 0)
@@ -122,6 +146,17 @@ QString FinalMatchesStatus(int rows, int filesParsed)
     return MatchesStatus(rows, filesParsed) + QStringLiteral(" (") + PercentText(percent) + QStringLiteral("%)");
 }
 
+QByteArray SavedLyricsOf(const QString &mp3Path)
+{
+    // Only a regular file: a named pipe would block the open.
+    if (!readFileEnds(mp3Path, 0, 0).opened)
+        return QByteArray();
+    QFile file(mp3Path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return FieldData(ReadMp3Tail(file).fields, QByteArrayLiteral("LYR"));
+}
+
 ScanResult ScanFolder(const QString &folder, QList<TagEntry> &entries, const EntryWordIndex &index,
                       const QString &lyricsFolder, const CodePage &codePage, const ScanCallbacks &callbacks)
 {
@@ -130,25 +165,34 @@ ScanResult ScanFolder(const QString &folder, QList<TagEntry> &entries, const Ent
         e.Score = 0;
     }
     ScanResult result;
-    const QStringList paths = Mp3FilesToScan(folder);
-    for (const QString &path : paths) {
-        const Mp3Probe probe = ProbeMp3(path, codePage);
-        // A file that cannot be opened could not be tagged either: no row.
-        if (probe.opened) {
-            const QList<int> candidates = FindEntries(entries, index, probe.matchText);
-            if (!candidates.isEmpty())
-                result.rows.append(FirstPassRow(path, probe, candidates));
+    // Folder by folder, so that a large folder is not listed whole before
+    // the first events can run.
+    const QStringList folders = Mp3FoldersToScan(folder);
+    for (const QString &dir : folders) {
+        const QStringList paths = Mp3FilesIn(dir);
+        for (const QString &path : paths) {
+            const Mp3Probe probe = ProbeMp3(path, codePage);
+            // A file that cannot be opened could not be tagged either: no row.
+            if (probe.opened) {
+                const QList<int> candidates = FindEntries(entries, index, probe.matchText);
+                if (!candidates.isEmpty())
+                    result.rows.append(FirstPassRow(path, probe, candidates));
+            }
+            ++result.filesParsed;
+            if (callbacks.status)
+                callbacks.status(MatchesStatus(static_cast<int>(result.rows.size()), result.filesParsed));
+            if (callbacks.processEvents)
+                callbacks.processEvents();
+            if (callbacks.stopRequested && callbacks.stopRequested()) {
+                result.stopped = true;
+                break;
+            }
         }
-        ++result.filesParsed;
-        if (callbacks.status)
-            callbacks.status(MatchesStatus(static_cast<int>(result.rows.size()), result.filesParsed));
-        if (callbacks.processEvents)
-            callbacks.processEvents();
-        if (callbacks.stopRequested && callbacks.stopRequested()) {
-            result.stopped = true;
+        if (result.stopped)
             break;
-        }
     }
+    if (callbacks.firstPassDone)
+        callbacks.firstPassDone();
     result.checkedCount = FinishRows(result.rows, entries, index, lyricsFolder, callbacks.status);
     result.status = FinalMatchesStatus(static_cast<int>(result.rows.size()), result.filesParsed);
     if (callbacks.status)

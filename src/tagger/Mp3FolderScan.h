@@ -21,13 +21,15 @@ namespace stanzary {
 
 // What the window lets the scan do: show a status text ("Matches: 3 / 9",
 // "Parsing: 2/3", the final "Matches: 3 / 9 (33.3%)"), let pending events run
-// after every file, and ask whether the user pressed stop (checked right after
-// the events ran). Each may be empty.
+// after every file, ask whether the user pressed stop (checked right after
+// the events ran), and hear that the first pass is over (no stop can come
+// after it). Each may be empty.
 struct ScanCallbacks
 {
     std::function<void(const QString &status)> status;
     std::function<void()> processEvents;
     std::function<bool()> stopRequested;
+    std::function<void()> firstPassDone;
 };
 
 struct ScanResult
@@ -43,6 +45,10 @@ struct ScanResult
 // folder, then in each direct subfolder, in listing order. A folder that
 // cannot be listed gives nothing.
 QStringList Mp3FilesToScan(const QString &folder);
+// The same in two steps: the folders (folder, then its direct subfolders in
+// listing order), and the MP3 files of one of them.
+QStringList Mp3FoldersToScan(const QString &folder);
+QStringList Mp3FilesIn(const QString &dir);
 
 // What the first pass reads of one MP3 file: the match text (the name without
 // its last four characters, the first 500 bytes, and the ID3v1 artist, title,
@@ -73,6 +79,11 @@ int FinishRows(QList<TaggerRow> &rows, QList<TagEntry> &entries, const EntryWord
 // parsed the final text has no percentage.
 QString MatchesStatus(int rows, int filesParsed);
 QString FinalMatchesStatus(int rows, int filesParsed);
+
+// The LYR data of the Lyrics3 tag (v1 or v2) at the end of the MP3 file, as
+// read; empty when the file cannot be read, holds no Lyrics3 tag or no lyrics
+// field.
+QByteArray SavedLyricsOf(const QString &mp3Path);
 
 // The whole scan of folder against entries (MatchCount reset first, then
 // raised by the matches). lyricsFolder ends with "/". The first pass stops

@@ -108,8 +108,29 @@ QByteArray zeroPadded(qint64 n, int width)
     return QByteArray::number(n).rightJustified(width, '0');
 }
 
+bool LastBytesAreLyrics3(QIODevice &file)
+{
+    const qint64 size = file.size();
+    const QByteArray version = GetLyricsVersion(file, size);
+    Lyrics3Fields ignored;
+    qint64 start = size;
+    if (version == LyricsVersion::V1)
+        start = ReadLyrics3v1(ignored, file, size);
+    else if (isLyrics3v2Version(version))
+        start = ReadLyrics3v2(ignored, file, size);
+    return start < size - Id3v1Record::Size;
+}
+
+bool HasId3v1Record(QIODevice &file)
+{
+    const auto header = readAt(file, file.size() - Id3v1Record::Size, 3);
+    return header && *header == "TAG" && !LastBytesAreLyrics3(file);
+}
+
 Id3v1Record ReadId3v1(QIODevice &file)
 {
+    if (!HasId3v1Record(file))
+        return Id3v1Record();
     const auto bytes = readAt(file, file.size() - Id3v1Record::Size, Id3v1Record::Size);
     return bytes ? Id3v1Record::fromBytes(*bytes) : Id3v1Record();
 }
@@ -117,8 +138,7 @@ Id3v1Record ReadId3v1(QIODevice &file)
 qint64 TailPos(QIODevice &file)
 {
     const qint64 size = file.size();
-    const auto header = readAt(file, size - Id3v1Record::Size, 3);
-    return header && *header == "TAG" ? size - Id3v1Record::Size : size;
+    return HasId3v1Record(file) ? size - Id3v1Record::Size : size;
 }
 
 QByteArray ClassifyLyricsMarker(const QByteArray &marker)

@@ -73,12 +73,20 @@ bool isLyrics3v2Version(const QByteArray &version);
 inline constexpr int MaxFieldData = 99999; // five digits
 inline constexpr int MaxTagSize = 999999;  // six digits
 
+// True when the last 128 bytes start with "TAG" and are not the inside of a
+// Lyrics3 tag that ends at the device's end (lyrics that happen to hold "TAG"
+// 128 bytes before the end of a file without a record).
+bool HasId3v1Record(QIODevice &file);
+// True when a readable Lyrics3 tag ends at the device's end and starts more
+// than 128 bytes before it.
+bool LastBytesAreLyrics3(QIODevice &file);
+
 // The record in the last 128 bytes of the device; absent (Header not "TAG")
-// when the device is shorter or cannot be read.
+// when the device is shorter, cannot be read, or HasId3v1Record says no.
 Id3v1Record ReadId3v1(QIODevice &file);
 
-// Where the ID3v1 record begins (size - 128) when the last 128 bytes start
-// with "TAG", otherwise the size of the device. A Lyrics3 tag ends here.
+// Where the ID3v1 record begins (size - 128) when HasId3v1Record, otherwise
+// the size of the device. A Lyrics3 tag ends here.
 qint64 TailPos(QIODevice &file);
 
 // Classifies the 9 bytes that end at tailPos (see LyricsVersion). "NoLyrics"

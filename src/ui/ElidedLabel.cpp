@@ -76,6 +76,12 @@ void ElidedLabel::setRowTitle(const QString &title)
     refresh();
 }
 
+void ElidedLabel::setOwnToolTip(const QString &toolTip)
+{
+    m_ownToolTip = toolTip;
+    refresh();
+}
+
 QSize ElidedLabel::minimumSizeHint() const
 {
     return {0, fontMetrics().lineSpacing()};
@@ -106,7 +112,10 @@ void ElidedLabel::refresh()
     const int room = contentsRect().width() - 2 * margin() - std::max(0, indent());
     setText(isVisible() ? elideAtWord(m_fullText, fontMetrics(), room) : m_fullText);
     // Tool tips take rich text; a value from a file must read as written.
-    setToolTip(isElided() ? Qt::convertFromPlainText(m_fullText, Qt::WhiteSpaceNormal) : QString());
+    if (!m_ownToolTip.isEmpty())
+        setToolTip(m_ownToolTip);
+    else
+        setToolTip(isElided() ? Qt::convertFromPlainText(m_fullText, Qt::WhiteSpaceNormal) : QString());
     setAccessibleName(m_rowTitle.isEmpty() ? m_fullText : m_rowTitle + QStringLiteral(": ") + m_fullText);
 }
 

@@ -29,6 +29,11 @@ public:
     // The row title that assistive technology reads before the value.
     void setRowTitle(const QString &title);
 
+    // A tool tip of the label's own (the full path of a file whose name it
+    // shows), shown whether the text is cut or not; empty: the whole text
+    // when it is cut, as above.
+    void setOwnToolTip(const QString &toolTip);
+
     QSize minimumSizeHint() const override;
 
 protected:
@@ -41,6 +46,7 @@ private:
 
     QString m_fullText;
     QString m_rowTitle;
+    QString m_ownToolTip;
 };
 
 } // namespace stanzary

@@ -5,10 +5,12 @@
 #include "app/Manifest.h"
 #include "app/SingleInstance.h"
 #include "store/HostStore.h"
+#include "tagger/TailJournal.h"
 #include "ui/UserDialogs.h"
 #include "ui/frmAbout.h"
 #include "ui/frmMain.h"
 #include "ui/frmOptions.h"
+#include "ui/frmTags.h"
 #include "ui/frmlists.h"
 
 #include <QCoreApplication>
@@ -29,6 +31,7 @@ StanzaryApp::~StanzaryApp()
     // Windows first: they refer to the state and the lists.
     m_optionsWindow.reset();
     m_aboutWindow.reset();
+    m_tagsWindow.reset();
     m_main.reset();
     m_listsWindow.reset();
 }
@@ -63,6 +66,7 @@ void StanzaryApp::createWindows()
     connect(main, &frmMain::redownloadEntryChosen, lists, &frmlists::selectRedownloadEntry);
     connect(lists, &frmlists::releaseMarkRedownload, main, &frmMain::releaseMarkRedownload);
     connect(main, &frmMain::closed, this, &StanzaryApp::shutDown);
+    connect(main, &frmMain::taggerRequested, this, &StanzaryApp::showTagger);
 }
 
 bool StanzaryApp::Main(const StartOptions &options)
@@ -99,7 +103,15 @@ bool StanzaryApp::Main(const StartOptions &options)
         m_main->DisplaySpecificLyrics(request->strArtist, request->strSong);
     // 11. Show the window.
     m_main->show();
+    reportInterruptedTagging();
     return true;
+}
+
+void StanzaryApp::reportInterruptedTagging()
+{
+    const QString message = interruptedTaggingMessage(TailJournal().recover());
+    if (!message.isEmpty())
+        m_dialogs.information(applicationTitle(), message);
 }
 
 void StanzaryApp::showLists(bool redownload)
@@ -142,6 +154,20 @@ void StanzaryApp::showAbout()
     bringToFront(*m_aboutWindow);
 }
 
+void StanzaryApp::showTagger()
+{
+    // Made when first asked for: it reads the collection as the tree holds it.
+    if (!m_tagsWindow) {
+        m_tagsWindow = std::make_unique<frmTags>(m_state, m_dialogs);
+        connect(m_tagsWindow.get(), &frmTags::displayLyricsRequested, this,
+                [this](const QString &artist, const QString &song) {
+                    m_main->DisplaySpecificLyrics(artist, song);
+                    bringMainWindowToFront();
+                });
+    }
+    bringToFront(*m_tagsWindow);
+}
+
 void StanzaryApp::bringMainWindowToFront()
 {
     if (!m_main)
@@ -162,6 +188,8 @@ void StanzaryApp::shutDown()
         m_optionsWindow->close();
     if (m_aboutWindow)
         m_aboutWindow->close();
+    if (m_tagsWindow)
+        m_tagsWindow->close();
 }
 
 } // namespace stanzary

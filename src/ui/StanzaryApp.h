@@ -15,6 +15,7 @@ class frmAbout;
 class frmMain;
 class frmOptions;
 class frmlists;
+class frmTags;
 class SingleInstance;
 class UserDialogs;
 
@@ -57,6 +58,7 @@ public:
     // The options and About windows once they were first asked for.
     frmOptions *optionsWindow() const { return m_optionsWindow.get(); }
     frmAbout *aboutWindow() const { return m_aboutWindow.get(); }
+    frmTags *taggerWindow() const { return m_tagsWindow.get(); }
 
 private:
     bool claimSingleInstance(const QString &lockPath);
@@ -64,6 +66,9 @@ private:
     void showLists(bool redownload);
     void showOptions();
     void showAbout();
+    void showTagger();
+    // A tagging the last run did not finish is undone, and the user told.
+    void reportInterruptedTagging();
     void bringMainWindowToFront();
     // The main window closed: lists and configuration are saved, every
     // other window closes.
@@ -76,6 +81,7 @@ private:
     std::unique_ptr<frmlists> m_listsWindow;
     std::unique_ptr<frmOptions> m_optionsWindow;
     std::unique_ptr<frmAbout> m_aboutWindow;
+    std::unique_ptr<frmTags> m_tagsWindow;
     std::unique_ptr<frmMain> m_main;
 };
 

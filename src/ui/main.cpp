@@ -1,5 +1,6 @@
 #include "app/Manifest.h"
 #include "app/ProgramArguments.h"
+#include "platform/DurableFile.h"
 #include "ui/StanzaryApp.h"
 #include "ui/UserDialogs.h"
 #include "ui/frmMain.h"
@@ -11,6 +12,10 @@ int main(int argc, char *argv[])
 {
     if (const std::optional<int> status = stanzary::answerInfoRequest(argc, argv))
         return *status;
+    // A file-size limit then makes a write fail with an error that the writer
+    // handles (tagging puts the old tail back) instead of ending the program
+    // in the middle of it.
+    stanzary::ignoreFileSizeSignal();
     QApplication app(argc, argv);
     stanzary::setApplicationIdentity();
 

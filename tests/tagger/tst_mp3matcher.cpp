@@ -72,6 +72,38 @@ class tst_Mp3Matcher : public QObject
 {
     Q_OBJECT
 
+    QTemporaryDir m_flagDir;
+    QHash<QString, TaggerRow> m_flagRows;
+
+    void scanFlagFolder()
+    {
+        test::FakeInstallation inst(m_flagDir.path());
+        NodeCollection nodes;
+        for (const char *name :
+             {"Blue Lake - Night Train", "Quiet Owls - Ember", "Marsh Reed - Grey", "Velvet Fox - Shared",
+              "Tin Drum - Tagged", "Iron Gate - Higher", "Cold Brook - Inside"}) {
+            addSong(nodes, GetArtist(s(name)), GetSong(s(name)));
+            inst.addLyrics(s(name) + s(".txt"), QByteArray(name) == "Marsh Reed - Grey" ? Unfiltered : Filtered);
+        }
+        const QByteArray v2 = "LYRICSBEGININD00003100000022LYRICS200";
+        const QByteArray tagInside =
+            "LYRICSBEGININD00003100LYR00163" + QByteArray(50, 'a') + "TAG" + QByteArray(110, 'b') + "000193LYRICS200";
+        inst.writeFile(s("m/blue lake night train.mp3"), audio(900));
+        inst.writeFile(s("m/quiet owls ember.mp3"), audio(900) + id3v1("x", "y"));
+        inst.writeFile(s("m/marsh reed grey.mp3"), audio(900) + id3v1("x", "y"));
+        inst.writeFile(s("m/velvet fox shared 1.mp3"), audio(900) + id3v1("x", "y"));
+        inst.writeFile(s("m/velvet fox shared 2.mp3"), audio(900) + id3v1("x", "y"));
+        inst.writeFile(s("m/tin drum tagged.mp3"), audio(900) + v2 + id3v1("x", "y"));
+        inst.writeFile(s("m/iron gate higher.mp3"),
+                       audio(900) + QByteArray(v2).replace("200", "300") + id3v1("x", "y"));
+        inst.writeFile(s("m/cold brook inside.mp3"), audio(900) + tagInside);
+        QList<TagEntry> entries = BuildTagEntries(nodes);
+        const ScanResult r =
+            ScanFolder(inst.root() + s("m/"), entries, EntryWordIndex(entries), inst.lyricsPath(), CodePage());
+        for (const TaggerRow &row : r.rows)
+            m_flagRows.insert(row.mp3Name, row);
+    }
+
 private slots:
     void entriesFromTheNodeCollection()
     {
@@ -252,6 +284,16 @@ private slots:
         QTest::newRow("short file with mark") << QByteArray("] filter used") << true;
         QTest::newRow("short file without") << QByteArray("la") << false;
         QTest::newRow("empty file") << QByteArray() << false;
+        // The window is exactly the last 51 bytes.
+        const QByteArray x50(50, 'x');
+        QTest::newRow("no-break space 51 bytes from the end") << Unfiltered + '\xa0' + x50 << true;
+        QTest::newRow("no-break space 52 bytes from the end") << Unfiltered + '\xa0' + x50 + 'x' << false;
+        QTest::newRow("mark starting 51 bytes from the end")
+            << Unfiltered + "] filter used" + QByteArray(38, 'x') << true;
+        QTest::newRow("mark starting 52 bytes from the end")
+            << Unfiltered + "] filter used" + QByteArray(39, 'x') << false;
+        QTest::newRow("51-byte file, mark first") << '\xa0' + x50 << true;
+        QTest::newRow("50-byte file, mark first") << '\xa0' + QByteArray(49, 'x') << true;
     }
     void filterMark()
     {
@@ -261,6 +303,43 @@ private slots:
         const QString path = test::FakeInstallation(tmp.path()).writeFile(s("l.txt"), content);
         QCOMPARE(HasFilterMark(path), filtered);
         QVERIFY(!HasFilterMark(tmp.filePath(s("gone.txt"))));
+    }
+
+    // Every flag of a row, where it must be set and where it must not.
+    void rowFlags_data()
+    {
+        QTest::addColumn<QString>("mp3Name");
+        QTest::addColumn<bool>("shared");
+        QTest::addColumn<bool>("hasLyrics3");
+        QTest::addColumn<bool>("withoutId3v1");
+        QTest::addColumn<bool>("filtered");
+        QTest::addColumn<bool>("checked");
+        QTest::newRow("safe, no record") << s("blue lake night train.mp3") << false << false << true << true << true;
+        QTest::newRow("safe, record") << s("quiet owls ember.mp3") << false << false << false << true << true;
+        QTest::newRow("unfiltered") << s("marsh reed grey.mp3") << false << false << false << false << false;
+        QTest::newRow("shared") << s("velvet fox shared 1.mp3") << true << false << false << true << false;
+        QTest::newRow("Lyrics3 v2") << s("tin drum tagged.mp3") << false << true << false << true << false;
+        QTest::newRow("higher Lyrics3 version") << s("iron gate higher.mp3") << false << true << false << true << false;
+        QTest::newRow("\"TAG\" inside Lyrics3") << s("cold brook inside.mp3") << false << true << true << true << false;
+    }
+    void rowFlags()
+    {
+        QFETCH(QString, mp3Name);
+        QFETCH(bool, shared);
+        QFETCH(bool, hasLyrics3);
+        QFETCH(bool, withoutId3v1);
+        QFETCH(bool, filtered);
+        QFETCH(bool, checked);
+        if (m_flagRows.isEmpty())
+            scanFlagFolder();
+        QVERIFY(m_flagRows.contains(mp3Name));
+        const TaggerRow row = m_flagRows.value(mp3Name);
+        QCOMPARE(row.sharedLyrics, shared);
+        QCOMPARE(row.hasLyrics3, hasLyrics3);
+        QCOMPARE(row.withoutId3v1, withoutId3v1);
+        QCOMPARE(row.mp3Tag().isEmpty(), !withoutId3v1);
+        QCOMPARE(row.filtered, filtered);
+        QCOMPARE(row.checked, checked);
     }
 
     void scanFolder()
@@ -293,7 +372,9 @@ private slots:
 
         QStringList statuses;
         int eventPasses = 0;
-        ScanCallbacks callbacks{[&](const QString &t) { statuses << t; }, [&] { ++eventPasses; }, [] { return false; }};
+        qsizetype statusesAfterFirstPass = -1;
+        ScanCallbacks callbacks{[&](const QString &t) { statuses << t; }, [&] { ++eventPasses; }, [] { return false; },
+                                [&] { statusesAfterFirstPass = statuses.size(); }};
         const ScanResult r = ScanFolder(mp3s, entries, index, inst.lyricsPath(), CodePage(), callbacks);
 
         QCOMPARE(r.filesParsed, 8);
@@ -301,6 +382,8 @@ private slots:
         QCOMPARE(r.rows.size(), 7);
         QCOMPARE(r.status, s("Matches: 7 / 8 (87.5%)"));
         QCOMPARE(statuses.first(), s("Matches: 1 / 1"));
+        QCOMPARE(statuses.value(statusesAfterFirstPass - 1), s("Matches: 7 / 8"));
+        QCOMPARE(statuses.value(statusesAfterFirstPass), s("Parsing: 1/7"));
         QVERIFY(statuses.contains(s("Parsing: 7/7")));
         QCOMPARE(statuses.last(), r.status);
 
@@ -384,7 +467,7 @@ private slots:
         for (int i = 0; i < 4; ++i)
             inst.writeFile(s("m/blue lake night train %1.mp3").arg(i), audio(10));
         int asked = 0;
-        ScanCallbacks callbacks{{}, {}, [&] { return ++asked >= 1; }};
+        ScanCallbacks callbacks{{}, {}, [&] { return ++asked >= 1; }, {}};
         const ScanResult r = ScanFolder(inst.root() + s("m"), entries, index, inst.lyricsPath(), CodePage(), callbacks);
         QVERIFY(r.stopped);
         QCOMPARE(r.filesParsed, 1);
@@ -445,7 +528,7 @@ private slots:
             QDir().mkpath(inst.root() + s("empty"));
             QStringList statuses;
             const ScanResult r = ScanFolder(folder, entries, index, inst.lyricsPath(), CodePage(),
-                                            {[&](const QString &t) { statuses << t; }, {}, {}});
+                                            {[&](const QString &t) { statuses << t; }, {}, {}, {}});
             QVERIFY(r.rows.isEmpty());
             QCOMPARE(r.status, s("Matches: 0 / 0"));
             QCOMPARE(statuses, QStringList{s("Matches: 0 / 0")});

@@ -113,6 +113,45 @@ private slots:
         QCOMPARE(ReadId3v1(buf).isPresent(), tailPos == file.size() - 128);
     }
 
+    // Lyrics that hold "TAG" exactly 128 bytes before the end of a file
+    // without a record: the three letters are the inside of the Lyrics3 tag
+    // that ends the file, not a record.
+    void tagLettersInsideLyrics3AtTheEnd_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QByteArray>("version");
+        QTest::addColumn<qint64>("start");
+        // v2: 15 bytes follow the LYR data, so "TAG" sits 113 bytes before its end.
+        const QByteArray v2 = v2Tag({{"IND", "100"}, {"LYR", QByteArray(50, 'a') + "TAG" + QByteArray(110, 'b')}});
+        QTest::newRow("v2") << audio(300) + v2 << bytes("LYRICS200") << qint64(300);
+        // v1: 9 bytes follow the text, so "TAG" sits 119 bytes before its end.
+        const QByteArray v1 = "LYRICSBEGIN" + QByteArray(40, 'a') + "TAG" + QByteArray(116, 'b') + "LYRICSEND";
+        QTest::newRow("v1") << audio(6000) + v1 << bytes("Lyrics3v1") << qint64(6000);
+    }
+    void tagLettersInsideLyrics3AtTheEnd()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QByteArray, version);
+        QFETCH(qint64, start);
+        QCOMPARE(file.mid(file.size() - 128, 3), bytes("TAG"));
+        QBuffer buf(&file);
+        buf.open(QIODevice::ReadOnly);
+        QVERIFY(!HasId3v1Record(buf));
+        QVERIFY(!ReadId3v1(buf).isPresent());
+        const Read r = readAll(file);
+        QCOMPARE(r.tailPos, file.size());
+        QCOMPARE(r.version, version);
+        QCOMPARE(r.start, start);
+        QVERIFY(FieldData(r.fields, "LYR").contains("TAG"));
+
+        // A real record behind the same tag is still one.
+        QByteArray withRecord = file + id3v1();
+        QBuffer recordBuf(&withRecord);
+        recordBuf.open(QIODevice::ReadOnly);
+        QVERIFY(HasId3v1Record(recordBuf));
+        QCOMPARE(readAll(withRecord).start, start);
+    }
+
     void readsTheId3v1Record()
     {
         QByteArray file = audio(10) + id3v1("Night Train");
@@ -158,9 +197,20 @@ private slots:
         QByteArray badBegin = good;
         badBegin.replace("LYRICSBEGIN", "LYRICSBEGUN");
         QTest::newRow("bad LYRICSBEGIN") << badBegin << false << QByteArrayList{};
-        QByteArray blanks = good;
-        blanks.replace(good.size() - 15, 6, QByteArray(QByteArray("    ") + good.mid(good.size() - 11, 2)));
-        QTest::newRow("size padded with blanks") << blanks << true << QByteArrayList{"IND", "LYR"};
+        // good's size is "000034": the same number padded with blanks.
+        for (const char *padded : {"    34", "34    ", "  34  "}) {
+            QByteArray blanks = good;
+            blanks.replace(good.size() - 15, 6, padded);
+            QTest::addRow("size \"%s\"", padded) << blanks << true << QByteArrayList{"IND", "LYR"};
+        }
+        for (const char *padded : {"   4 ", "4    ", " 4   "}) {
+            QByteArray blanks = good;
+            blanks.replace("LYR00004", QByteArray(QByteArray("LYR") + padded));
+            QTest::addRow("field size \"%s\"", padded) << blanks << true << QByteArrayList{"IND", "LYR"};
+        }
+        QByteArray split = good;
+        split.replace(good.size() - 15, 6, "00 034");
+        QTest::newRow("size split by a blank") << split << false << QByteArrayList{};
         QByteArray letters = good;
         letters.replace(good.size() - 15, 2, "0x");
         QTest::newRow("size with a letter") << letters << false << QByteArrayList{};

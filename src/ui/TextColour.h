@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QColor>
+#include <QPalette>
+#include <QWidget>
+
+namespace stanzary {
+
+// Draws a label's (or any widget's) text in colour.
+inline void setTextColour(QWidget *widget, const QColor &colour)
+{
+    QPalette p = widget->palette();
+    p.setColor(QPalette::WindowText, colour);
+    widget->setPalette(p);
+}
+
+// Captions the tagger window's code sets in more than one place.
+namespace TaggerCaption {
+inline QString TagCheckedFiles()
+{
+    return QStringLiteral("Tag checked files");
+}
+inline QString MatchesPending()
+{
+    return QStringLiteral("Matches: ...");
+}
+} // namespace TaggerCaption
+
+} // namespace stanzary

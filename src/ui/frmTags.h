@@ -1,0 +1,132 @@
+#pragma once
+
+#include "app/basMain.h"
+#include "tagger/EntryWordIndex.h"
+#include "tagger/TagEntry.h"
+#include "tagger/TailJournal.h"
+
+#include <QList>
+#include <QString>
+#include <QWidget>
+
+class QGroupBox;
+class QLabel;
+class QModelIndex;
+class QPlainTextEdit;
+class QPushButton;
+class QStackedWidget;
+class QTreeView;
+
+namespace stanzary {
+
+class PathButton;
+class TaggerInfoPanel;
+class TaggerRowModel;
+class UserDialogs;
+struct TaggerRow;
+
+// The Lyrics3 tagging window: the user chooses a folder of MP3 files (step
+// one; the files are matched to the collection), checks the rows to tag (step
+// two) and tags them (step three), and can look at a row's details, pick
+// another of its candidate songs, show the song in the main window and read
+// the lyrics an MP3 file already holds.
+//
+// The songs are those of state.nodes when the window is shown (it reads them
+// again after it was closed). The window works on the state and the dialogs it
+// is given (neither owned; both must outlive it); every question goes through
+// the dialogs. Closing the window empties its list and hides it; a scan that
+// runs then stops after its current file, and a tagging finishes its files;
+// the list is emptied once they are over.
+class frmTags : public QWidget
+{
+    Q_OBJECT
+
+public:
+    frmTags(basMain &state, UserDialogs &dialogs, QWidget *parent = nullptr);
+    ~frmTags() override;
+
+    // Where tagging keeps its rollback journals (the per-user default unless
+    // set).
+    void setTailJournal(const TailJournal &journal) { m_journal = journal; }
+
+    bool isScanning() const { return m_scanning; }
+    bool isTagging() const { return m_tagging; }
+
+signals:
+    // "Display lyrics": the main window selects and shows this song.
+    void displayLyricsRequested(const QString &artist, const QString &song);
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    enum class ListArea { List, Text, Scanning };
+
+    void buildControls();
+    QGroupBox *buildBrowseFrame();
+    QGroupBox *buildSelectFrame();
+    QGroupBox *buildCheckFrame();
+    void buildList();
+
+    void loadEntries();
+    void resetToStart();
+    bool isBusy() const { return m_scanning || m_tagging; }
+    void finishClosedWhileBusy();
+    void showListArea(ListArea area);
+    void setListControlsEnabled(bool enabled);
+    void setTagButtonReturns(bool returns);
+    void highlightStep(int step);
+    void showCheckedCount(int count);
+    int currentRow() const;
+
+    void browseForFolderClicked();
+    void runScan(const QString &folder);
+    void rowClicked(const QModelIndex &index);
+    void candidateChosen(int entryIndex);
+    void headerClicked(int section);
+    void selectRowsWhere(bool (*qualifies)(const TaggerRow &row));
+    void invertSelection();
+    void checkSelected(bool checked);
+    void displayLyricsClicked();
+    void displaySavedLyricsClicked();
+    void tagButtonClicked();
+    void tagCheckedRows();
+    bool tagFile(const TaggerRow &row) const;
+    void returnFromLog();
+
+    basMain &m_state;
+    UserDialogs &m_dialogs;
+    TailJournal m_journal;
+    QList<TagEntry> m_entries;
+    EntryWordIndex m_index;
+    bool m_loaded = false;
+    bool m_scanning = false;
+    bool m_tagging = false;
+    bool m_stopRequested = false;
+    bool m_closedWhileBusy = false;  // closed during a scan or a tagging
+    bool m_tagButtonReturns = false; // "Return to list" after tagging
+    QString m_scanStatus;            // the last scan's final status
+
+    TaggerRowModel *m_model = nullptr;
+
+    QLabel *m_stepOne = nullptr;
+    QLabel *m_stepTwo = nullptr;
+    QLabel *m_stepThree = nullptr;
+    QGroupBox *m_browseFrame = nullptr;
+    PathButton *m_folderButton = nullptr;
+    QLabel *m_status = nullptr;
+    QGroupBox *m_selectFrame = nullptr;
+    QGroupBox *m_checkFrame = nullptr;
+    QLabel *m_checkedLabel = nullptr;
+    QPushButton *m_tagButton = nullptr;
+    QGroupBox *m_infoFrame = nullptr;
+    TaggerInfoPanel *m_info = nullptr;
+    QStackedWidget *m_listArea = nullptr;
+    QTreeView *m_list = nullptr;
+    QPlainTextEdit *m_textView = nullptr;
+    QLabel *m_scanningNote = nullptr;
+};
+
+} // namespace stanzary

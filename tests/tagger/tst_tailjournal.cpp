@@ -1,0 +1,429 @@
+#include "tagger/Lyrics3Writer.h"
+#include "tagger/TailJournal.h"
+
+#include "FakeInstallation.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace stanzary;
+
+namespace {
+
+QByteArray audioBytes(int n)
+{
+    QByteArray a(n, '\0');
+    for (int i = 0; i < n; ++i)
+        a[i] = static_cast<char>((i * 41 + 7) & 0xff);
+    return a;
+}
+
+QByteArray id3v1Bytes()
+{
+    return QByteArray("TAGOld Title").leftJustified(125, '\0') + QByteArray("\0\x02\x0d", 3);
+}
+
+QByteArray v2Tag(const QList<QPair<QByteArray, QByteArray>> &fields)
+{
+    QByteArray body = "LYRICSBEGIN";
+    for (const auto &[id, data] : fields)
+        body += id + QByteArray::number(data.size()).rightJustified(5, '0') + data;
+    return body + QByteArray::number(body.size()).rightJustified(6, '0') + "LYRICS200";
+}
+
+// The MP3 files the tests tag: one that grows, one whose tag shrinks (empty
+// fields are not written back), one without any tag.
+QByteArray layout(const QString &name)
+{
+    if (name == u"grows")
+        return audioBytes(3000) + id3v1Bytes();
+    if (name == u"shrinks")
+        return audioBytes(3000)
+               + v2Tag({{"IND", "100"}, {"EAL", ""}, {"EAR", ""}, {"ETT", ""}, {"LYR", QByteArray(600, 'o')}})
+               + id3v1Bytes();
+    return audioBytes(2500);
+}
+
+const QString LyricsName = QStringLiteral("Blue Lake - Night Train");
+
+struct ChildEnd
+{
+    bool reachedStep = false;
+    bool exitedNormally = false;
+    int exitCode = -1;
+    int signal = 0;
+};
+
+// Runs work in a child process. When the child reaches stopAt it tells the
+// parent through a pipe and waits, and the parent kills it with SIGKILL, so
+// that nothing after that moment runs: no destructor, no flush, no rollback.
+ChildEnd runInChild(const std::function<bool(const TailWriteHooks &)> &work, std::optional<TailStep> stopAt)
+{
+    int fds[2];
+    if (::pipe(fds) != 0)
+        return {};
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(fds[0]);
+        TailWriteHooks hooks;
+        hooks.reached = [&](TailStep step) {
+            if (stopAt && step == *stopAt) {
+                const char c = 1;
+                if (::write(fds[1], &c, 1) == 1) {
+                    for (;;)
+                        ::pause();
+                }
+            }
+        };
+        const bool ok = work(hooks);
+        ::_exit(ok ? 0 : 1);
+    }
+    ::close(fds[1]);
+    ChildEnd end;
+    char c = 0;
+    end.reachedStep = ::read(fds[0], &c, 1) == 1;
+    if (end.reachedStep)
+        ::kill(pid, SIGKILL);
+    ::close(fds[0]);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    end.exitedNormally = WIFEXITED(status);
+    end.exitCode = end.exitedNormally ? WEXITSTATUS(status) : -1;
+    end.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+    return end;
+}
+
+QStringList journalsIn(const QString &folder)
+{
+    return QDir(folder).entryList({QStringLiteral("*.journal")}, QDir::Files);
+}
+
+} // namespace
+
+class tst_TailJournal : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_tmp;
+    CodePage m_cp;
+    const QString m_site = QStringLiteral("https://mirror.example");
+
+    QString journalFolder() const { return m_tmp.filePath(QStringLiteral("journals")); }
+    QString write(const QString &name, const QByteArray &content)
+    {
+        return test::FakeInstallation(m_tmp.path()).writeFile(name, content);
+    }
+    QString lyrics() { return write(QStringLiteral("lyrics.txt"), QByteArray(400, 'w') + "\r\n"); }
+
+    // What the file holds once tagged without interruption.
+    QByteArray taggedContent(const QByteArray &before)
+    {
+        const QString copy = write(QStringLiteral("reference/copy.mp3"), before);
+        if (!TagMp3File(copy, lyrics(), LyricsName, m_cp, m_site, TailJournal(journalFolder())))
+            return "<tagging failed>";
+        return test::readAll(copy);
+    }
+
+    ChildEnd tagInChild(const QString &mp3, std::optional<TailStep> stopAt)
+    {
+        const QString lyricsPath = lyrics();
+        const QString folder = journalFolder();
+        return runInChild(
+            [&](const TailWriteHooks &hooks) {
+                return TagMp3File(mp3, lyricsPath, LyricsName, m_cp, m_site, TailJournal(folder, hooks));
+            },
+            stopAt);
+    }
+
+private slots:
+    void init() { QDir(journalFolder()).removeRecursively(); }
+
+    // The writing process is killed at every step of a write; after the
+    // rollback the file is byte for byte its old content, or its new one once
+    // the journal was gone.
+    void killedAtEveryStep_data()
+    {
+        QTest::addColumn<QString>("layoutName");
+        QTest::addColumn<int>("step");
+        const QList<QPair<const char *, TailStep>> steps{{"journal saved", TailStep::JournalSaved},
+                                                         {"tag written", TailStep::TagWritten},
+                                                         {"record written", TailStep::RecordWritten},
+                                                         {"file synced", TailStep::FileSynced},
+                                                         {"journal removed", TailStep::JournalRemoved}};
+        for (const QString &name : {QStringLiteral("grows"), QStringLiteral("shrinks"), QStringLiteral("no tags")}) {
+            for (const auto &[label, step] : steps)
+                QTest::addRow("%s, %s", qPrintable(name), label) << name << int(step);
+        }
+        QTest::newRow("shrinks, resized") << QStringLiteral("shrinks") << int(TailStep::Resized);
+    }
+    void killedAtEveryStep()
+    {
+        QFETCH(QString, layoutName);
+        QFETCH(int, step);
+        const QByteArray before = layout(layoutName);
+        const QByteArray after = taggedContent(before);
+        QVERIFY(after != before);
+        const QString mp3 = write(QStringLiteral("killed.mp3"), before);
+
+        const ChildEnd end = tagInChild(mp3, TailStep(step));
+        QVERIFY2(end.reachedStep, "the write never reached the step");
+        QCOMPARE(end.signal, SIGKILL);
+        const bool finished = TailStep(step) == TailStep::JournalRemoved;
+        QCOMPARE(journalsIn(journalFolder()).size(), finished ? 0 : 1);
+
+        const QList<JournalRecovery> recovered = TailJournal(journalFolder()).recover();
+        QCOMPARE(test::readAll(mp3), finished ? after : before);
+        QCOMPARE(recovered.size(), finished ? 0 : 1);
+        if (!finished) {
+            QCOMPARE(recovered.first().result, JournalRecovery::Result::Restored);
+            QCOMPARE(recovered.first().filePath, QFileInfo(mp3).canonicalFilePath());
+        }
+        QVERIFY(journalsIn(journalFolder()).isEmpty());
+    }
+
+    // The rollback itself is killed; the next one still restores the file.
+    void killedWhileRollingBack_data()
+    {
+        QTest::addColumn<QString>("layoutName");
+        QTest::addColumn<int>("step");
+        QTest::newRow("grown file, old tail written") << QStringLiteral("grows") << int(TailStep::RollbackWritten);
+        QTest::newRow("grown file, length restored") << QStringLiteral("grows") << int(TailStep::RollbackResized);
+        QTest::newRow("shrunk file, old tail written") << QStringLiteral("shrinks") << int(TailStep::RollbackWritten);
+    }
+    void killedWhileRollingBack()
+    {
+        QFETCH(QString, layoutName);
+        QFETCH(int, step);
+        const QByteArray before = layout(layoutName);
+        const QString mp3 = write(QStringLiteral("twice-killed.mp3"), before);
+        QVERIFY(tagInChild(mp3, TailStep::RecordWritten).reachedStep);
+        const QString folder = journalFolder();
+        const ChildEnd end =
+            runInChild([&](const TailWriteHooks &hooks) { return !TailJournal(folder, hooks).recover().isEmpty(); },
+                       TailStep(step));
+        QVERIFY(end.reachedStep);
+        QCOMPARE(journalsIn(folder).size(), 1);
+        TailJournal(folder).recover();
+        QCOMPARE(test::readAll(mp3), before);
+    }
+
+    // Files of the same name in two folders each keep a journal of their own.
+    void sameNameInTwoFolders()
+    {
+        const QByteArray first = layout(QStringLiteral("grows"));
+        const QByteArray second = layout(QStringLiteral("no tags"));
+        const QString a = write(QStringLiteral("cd1/song.mp3"), first);
+        const QString b = write(QStringLiteral("cd2/song.mp3"), second);
+        QVERIFY(tagInChild(a, TailStep::TagWritten).reachedStep);
+        QVERIFY(tagInChild(b, TailStep::TagWritten).reachedStep);
+        QCOMPARE(journalsIn(journalFolder()).size(), 2);
+        QCOMPARE(TailJournal(journalFolder()).recover().size(), 2);
+        QCOMPARE(test::readAll(a), first);
+        QCOMPARE(test::readAll(b), second);
+    }
+
+    // Tagging a file whose earlier write was interrupted starts from its old
+    // bytes, never from the half-written ones, and never loses the journal.
+    void taggingAfterACrashStartsFromTheOldFile()
+    {
+        const QByteArray before = layout(QStringLiteral("shrinks"));
+        const QByteArray after = taggedContent(before);
+        const QString mp3 = write(QStringLiteral("again.mp3"), before);
+        QVERIFY(tagInChild(mp3, TailStep::TagWritten).reachedStep);
+        QVERIFY(TagMp3File(mp3, lyrics(), LyricsName, m_cp, m_site, TailJournal(journalFolder())));
+        QCOMPARE(test::readAll(mp3), after);
+        QVERIFY(journalsIn(journalFolder()).isEmpty());
+
+        // Through the tagging log, which names the restored file first.
+        QVERIFY(tagInChild(mp3, TailStep::RecordWritten).reachedStep);
+        const QList<TaggerRow> rows{{true, {}, mp3, false, false, {}, 0, LyricsName, lyrics()}};
+        const QStringList log =
+            TagCheckedFiles(rows, m_cp, m_site, TailJournal(journalFolder())).split(QStringLiteral("\r\n"));
+        QCOMPARE(log.size(), 3);
+        QVERIFY(log.at(0).endsWith(QFileInfo(mp3).canonicalFilePath()));
+        QVERIFY(log.at(0) != taggedPrefix() + mp3);
+        QCOMPARE(log.at(1), taggedPrefix() + mp3);
+        QCOMPARE(test::readAll(mp3), after);
+    }
+
+    // A sync that fails is a failed tagging: the log says so, the file keeps
+    // its old bytes, and a journal stays only when even the rollback could not
+    // be synced (the next tagging or start then finishes it).
+    void failedSyncIsAnError_data()
+    {
+        QTest::addColumn<QList<int>>("failingSyncs"); // 1: the journal, 2: the file, 3: its rollback
+        QTest::addColumn<bool>("journalStays");
+        QTest::newRow("journal") << QList<int>{1} << false;
+        QTest::newRow("file") << QList<int>{2} << false;
+        QTest::newRow("file and rollback") << QList<int>{2, 3} << true;
+    }
+    void failedSyncIsAnError()
+    {
+        QFETCH(QList<int>, failingSyncs);
+        QFETCH(bool, journalStays);
+        const QByteArray before = layout(QStringLiteral("grows"));
+        const QString mp3 = write(QStringLiteral("unsynced.mp3"), before);
+        int syncs = 0;
+        TailWriteHooks hooks;
+        hooks.sync = [&](QFileDevice &file) { return !failingSyncs.contains(++syncs) && file.flush(); };
+        const QList<TaggerRow> rows{{true, {}, mp3, false, false, {}, 0, LyricsName, lyrics()}};
+        QCOMPARE(TagCheckedFiles(rows, m_cp, m_site, TailJournal(journalFolder(), hooks)),
+                 errorPrefix() + mp3 + QStringLiteral("\r\n"));
+        QCOMPARE(test::readAll(mp3), before);
+        QCOMPARE(journalsIn(journalFolder()).size(), journalStays ? 1 : 0);
+        TailJournal(journalFolder()).recover();
+        QCOMPARE(test::readAll(mp3), before);
+        QVERIFY(journalsIn(journalFolder()).isEmpty());
+    }
+
+    // What is made durable, and when: the journal before the file is touched,
+    // the file before the journal goes. A sync dropped or moved fails this.
+    void durableOrder_data()
+    {
+        QTest::addColumn<QString>("layoutName");
+        QTest::addColumn<QStringList>("order");
+        const auto steps = [](const char *names) { return QString::fromLatin1(names).split(u','); };
+        QTest::newRow("grows") << QStringLiteral("grows")
+                               << steps("sync journal,JournalSaved,TagWritten,RecordWritten,sync mp3,FileSynced,"
+                                        "JournalRemoved");
+        QTest::newRow("shrinks") << QStringLiteral("shrinks")
+                                 << steps("sync journal,JournalSaved,TagWritten,RecordWritten,Resized,sync mp3,"
+                                          "FileSynced,JournalRemoved");
+    }
+    void durableOrder()
+    {
+        QFETCH(QString, layoutName);
+        QFETCH(QStringList, order);
+        const QString mp3 = write(QStringLiteral("ordered.mp3"), layout(layoutName));
+        const QStringList stepNames =
+            QStringLiteral("JournalSaved,TagWritten,RecordWritten,Resized,FileSynced,JournalRemoved").split(u',');
+        QStringList seen;
+        TailWriteHooks hooks;
+        hooks.sync = [&](QFileDevice &file) {
+            seen << (file.fileName().endsWith(QStringLiteral(".mp3")) ? QStringLiteral("sync mp3")
+                                                                      : QStringLiteral("sync journal"));
+            return file.flush();
+        };
+        hooks.reached = [&](TailStep step) { seen << stepNames.value(int(step), QStringLiteral("rollback")); };
+        QVERIFY(TagMp3File(mp3, lyrics(), LyricsName, m_cp, m_site, TailJournal(journalFolder(), hooks)));
+        QCOMPARE(seen, order);
+    }
+
+    // Without a journal the file is not touched: here the journal folder
+    // cannot be made because a file has its name (which stops root too).
+    void noJournalNoWrite()
+    {
+        const QByteArray before = layout(QStringLiteral("grows"));
+        const QString mp3 = write(QStringLiteral("unjournaled.mp3"), before);
+        const QString blocker = write(QStringLiteral("not-a-folder"), "x");
+        const QList<TaggerRow> rows{{true, {}, mp3, false, false, {}, 0, LyricsName, lyrics()}};
+        QCOMPARE(TagCheckedFiles(rows, m_cp, m_site, TailJournal(blocker + QStringLiteral("/journals"))),
+                 errorPrefix() + mp3 + QStringLiteral("\r\n"));
+        QCOMPARE(test::readAll(mp3), before);
+    }
+
+    // What a journal found at start comes to, by its state and the file's.
+    void journalsFoundLater_data()
+    {
+        QTest::addColumn<QString>("damage");
+        QTest::addColumn<int>("result");
+        QTest::addColumn<bool>("fileRestored");
+        QTest::addColumn<bool>("journalLeft");
+        const int restored = int(JournalRecovery::Result::Restored);
+        const int dropped = int(JournalRecovery::Result::Dropped);
+        const int kept = int(JournalRecovery::Result::Kept);
+        const int setAside = int(JournalRecovery::Result::SetAside);
+        QTest::newRow("intact") << QString() << restored << true << false;
+        QTest::newRow("empty") << QStringLiteral("cut 0") << dropped << false << false;
+        QTest::newRow("cut in the magic") << QStringLiteral("cut 5") << dropped << false << false;
+        QTest::newRow("cut in the header") << QStringLiteral("cut 30") << dropped << false << false;
+        QTest::newRow("cut in the tail") << QStringLiteral("cut half") << dropped << false << false;
+        QTest::newRow("last byte missing") << QStringLiteral("cut -1") << dropped << false << false;
+        QTest::newRow("a byte flipped") << QStringLiteral("flip") << dropped << false << false;
+        QTest::newRow("newer format") << QStringLiteral("version 2") << kept << false << true;
+        QTest::newRow("file gone") << QStringLiteral("remove file") << kept << false << true;
+        QTest::newRow("file changed since") << QStringLiteral("change file") << setAside << false << false;
+    }
+    void journalsFoundLater()
+    {
+        QFETCH(QString, damage);
+        QFETCH(int, result);
+        QFETCH(bool, fileRestored);
+        QFETCH(bool, journalLeft);
+        const QByteArray audio = audioBytes(3000);
+        const QByteArray oldTail = "LYRICSBEGININD00003100000022LYRICS200" + id3v1Bytes();
+        QByteArray current = audio + "half-written new tail";
+        if (damage == u"change file")
+            current[2990] = 'X';
+        const QString mp3 = write(QStringLiteral("found.mp3"), current);
+        const TailJournal journal(journalFolder());
+        TailJournalRecord saved{QFileInfo(mp3).canonicalFilePath(),
+                                audio.size(),
+                                audio.size() + oldTail.size(),
+                                3000,
+                                QCryptographicHash::hash(audio, QCryptographicHash::Sha256),
+                                oldTail};
+        QByteArray bytes = encodeTailJournal(saved);
+        TailJournalRecord decoded;
+        QCOMPARE(decodeTailJournal(bytes, decoded), JournalFormat::Valid);
+        QCOMPARE(decoded.oldTail, oldTail);
+        if (damage.startsWith(u"cut ")) {
+            const QString n = damage.mid(4);
+            bytes.truncate(n == u"half" ? bytes.size() / 2 : n == u"-1" ? bytes.size() - 1 : n.toInt());
+        } else if (damage == u"flip") {
+            bytes[bytes.size() - 60] = char(bytes.at(bytes.size() - 60) ^ 0x10);
+        } else if (damage == u"version 2") {
+            bytes[8] = 2;
+        } else if (damage == u"remove file") {
+            QFile::remove(mp3);
+        }
+        QDir().mkpath(journalFolder());
+        const QString journalPath = journal.journalPathFor(mp3);
+        write(QDir(m_tmp.path()).relativeFilePath(journalPath), bytes);
+
+        const QList<JournalRecovery> recovered = journal.recover();
+        QCOMPARE(recovered.size(), 1);
+        QCOMPARE(int(recovered.first().result), result);
+        QCOMPARE(recoveryLogLine(recovered.first()).isEmpty(), result == int(JournalRecovery::Result::Dropped));
+        if (damage != u"remove file")
+            QCOMPARE(test::readAll(mp3), fileRestored ? audio + oldTail : current);
+        QCOMPARE(QFile::exists(journalPath), journalLeft);
+        // A journal set aside is kept, under a name the next start passes over.
+        QCOMPARE(QFile::exists(journalPath + QStringLiteral(".set-aside")),
+                 result == int(JournalRecovery::Result::SetAside));
+    }
+
+    // A file-size limit makes the write fail (and be undone) instead of
+    // ending the program in the middle of it.
+    void fileSizeLimitIsAFailedWrite()
+    {
+        const QByteArray before = layout(QStringLiteral("grows"));
+        const QString mp3 = write(QStringLiteral("limited.mp3"), before);
+        const QString lyricsPath = lyrics();
+        const QString folder = journalFolder();
+        const ChildEnd end = runInChild(
+            [&](const TailWriteHooks &) {
+                std::signal(SIGXFSZ, SIG_DFL); // as a freshly started program has it
+                rlimit limit{rlim_t(before.size() + 100), rlim_t(before.size() + 100)};
+                setrlimit(RLIMIT_FSIZE, &limit);
+                return TagMp3File(mp3, lyricsPath, LyricsName, m_cp, m_site, TailJournal(folder));
+            },
+            std::nullopt);
+        QCOMPARE(end.signal, 0);
+        QVERIFY(end.exitedNormally);
+        QCOMPARE(end.exitCode, 1); // tagging failed
+        QCOMPARE(test::readAll(mp3), before);
+        QVERIFY(journalsIn(folder).isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_TailJournal)
+#include "tst_tailjournal.moc"
