@@ -1,6 +1,7 @@
 #include "tagger/Lyrics3Writer.h"
 
 #include "platform/SafeWrite.h"
+#include "store/LyricsFile.h"
 #include "store/SongNames.h"
 
 #include <QFile>
@@ -173,14 +174,10 @@ bool TagMp3File(const QString &mp3Path, const QString &lyricsPath, const QString
         return false;
 
     // The lyrics are read and prepared before the MP3 file is touched.
-    QFile lyricsFile(lyricsPath);
-    if (!lyricsFile.open(QIODevice::ReadOnly))
+    const std::optional<QByteArray> lyrics = readLyricsBytes(lyricsPath);
+    if (!lyrics)
         return false;
-    const QByteArray lyrics = lyricsFile.readAll();
-    if (lyricsFile.error() != QFileDevice::NoError)
-        return false;
-    lyricsFile.close();
-    const QByteArray text = PrepareTagText(lyrics, site);
+    const QByteArray text = PrepareTagText(*lyrics, site);
 
     QFile mp3(mp3Path);
     if (!mp3.open(QIODevice::ReadWrite | QIODevice::ExistingOnly | QIODevice::Unbuffered))
