@@ -61,7 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     }
     // What the tagger makes of the same bytes: the lyrics before any trailer,
     // then the credit line.
-    const QByteArray tagText = PrepareTagText(bytes);
+    const QByteArray tagText = PrepareTagText(bytes, makerSite());
     check(tagText.endsWith(QByteArray(QByteArray("\r\nLyrics by Tunewright (") + makerSite().toLatin1() + ')')));
     if (!bytes.contains("----------------\r\n* Downloaded from:"))
         check(tagText.startsWith(bytes));
