@@ -353,6 +353,28 @@ CountPanelTexts BuildTree(basMain &state, const TreeScanCallbacks &callbacks)
     return texts;
 }
 
+QString unlistedLyricsNotice(const basMain &state)
+{
+    const UnlistedFiles &unlisted = state.unlistedLyrics;
+    if (unlisted.count <= 0)
+        return QString();
+    const bool one = unlisted.count == 1;
+    QString text = QString::number(unlisted.count)
+                   + (one ? QStringLiteral(" lyrics file could not be listed: its name is")
+                          : QStringLiteral(" lyrics files could not be listed: their names are"))
+                   + QStringLiteral(" not valid in the file-system encoding (UTF-8), so Stanzary cannot open ")
+                   + (one ? QStringLiteral("it") : QStringLiteral("them"))
+                   + (unlisted.folders.size() == 1 ? QStringLiteral(". Folder:") : QStringLiteral(". Folders:"));
+    constexpr qsizetype shownFolders = 5;
+    for (qsizetype i = 0; i < unlisted.folders.size() && i < shownFolders; ++i)
+        text += QStringLiteral("\n    ") + QDir::toNativeSeparators(unlisted.folders.at(i));
+    if (const qsizetype more = unlisted.folders.size() - shownFolders; more > 0)
+        text += QStringLiteral("\n    and ") + QString::number(more)
+                + (more == 1 ? QStringLiteral(" more folder") : QStringLiteral(" more folders"));
+    return text + QStringLiteral("\n\nRename ") + (one ? QStringLiteral("it") : QStringLiteral("them"))
+           + QStringLiteral(" (for example in a file manager), then press F5 to scan again.");
+}
+
 CountPanelTexts RescanTree(basMain &state, const TreeScanCallbacks &callbacks)
 {
     // Two resets (the clear, then the scan's own bulk scope), so that the
