@@ -93,7 +93,8 @@ private slots:
             auto results = std::make_shared<std::pair<bool, bool>>();
             read = [&, results, piped, mp3] {
                 BuildTree(state);
-                *results = {readLyricsBytes(piped).has_value(), TagMp3File(mp3, piped, s("Band - Piped"), CodePage(), makerSite())};
+                *results = {readLyricsBytes(piped).has_value(),
+                            TagMp3File(mp3, piped, s("Band - Piped"), CodePage(), makerSite())};
             };
             check = [&, results, mp3] {
                 QCOMPARE(state.intLyricsCount, 1); // the pipe is no song
