@@ -1,7 +1,6 @@
 #include "tagger/Lyrics3Writer.h"
 
 #include "platform/SafeWrite.h"
-#include "store/LyricsFile.h"
 #include "store/SongNames.h"
 
 #include <QFile>
@@ -174,10 +173,14 @@ bool TagMp3File(const QString &mp3Path, const QString &lyricsPath, const QString
         return false;
 
     // The lyrics are read and prepared before the MP3 file is touched.
-    const std::optional<QByteArray> lyrics = readLyricsBytes(lyricsPath);
-    if (!lyrics)
+    QFile lyricsFile(lyricsPath);
+    if (!lyricsFile.open(QIODevice::ReadOnly))
         return false;
-    const QByteArray text = PrepareTagText(*lyrics, site);
+    const QByteArray lyrics = lyricsFile.readAll();
+    if (lyricsFile.error() != QFileDevice::NoError)
+        return false;
+    lyricsFile.close();
+    const QByteArray text = PrepareTagText(lyrics, site);
 
     QFile mp3(mp3Path);
     if (!mp3.open(QIODevice::ReadWrite | QIODevice::ExistingOnly | QIODevice::Unbuffered))

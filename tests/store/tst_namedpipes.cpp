@@ -10,7 +10,6 @@
 #include "store/CollectionScan.h"
 #include "store/HostStore.h"
 #include "store/LyricsFile.h"
-#include "tagger/Lyrics3Writer.h"
 
 #include "FakeInstallation.h"
 #include "NamedPipe.h"
@@ -89,18 +88,14 @@ private slots:
             const QString piped = inst.lyricsPath() + s("Band - Piped.txt");
             if (place == Place::LinkedLyrics)
                 pipeAt(piped);
-            const QString mp3 = inst.writeFile(s("m/song.mp3"), QByteArray(300, 'a'));
-            auto results = std::make_shared<std::pair<bool, bool>>();
-            read = [&, results, piped, mp3] {
+            auto readable = std::make_shared<bool>(true);
+            read = [&, readable, piped] {
                 BuildTree(state);
-                *results = {readLyricsBytes(piped).has_value(),
-                            TagMp3File(mp3, piped, s("Band - Piped"), CodePage(), makerSite())};
+                *readable = readLyricsBytes(piped).has_value();
             };
-            check = [&, results, mp3] {
+            check = [&, readable] {
                 QCOMPARE(state.intLyricsCount, 1); // the pipe is no song
-                QVERIFY(!results->first);
-                QVERIFY(!results->second);
-                QCOMPARE(test::readAll(mp3), QByteArray(300, 'a'));
+                QVERIFY(!*readable);
             };
             break;
         }
