@@ -205,6 +205,18 @@ private slots:
         QVERIFY(!notice->isVisible());
     }
 
+    void tellsOfAListFileItCannotRead()
+    {
+        StartedApp app([](test::FakeInstallation &i) {
+            oneSong(i);
+            QVERIFY(QDir(i.root()).mkdir(QStringLiteral("deleted.txt"))); // no regular file
+        });
+        QVERIFY(app.started);
+        QCOMPARE(app.dialogs.messages().size(), 1);
+        QVERIFY(app.dialogs.last().text.contains(QStringLiteral("deleted.txt: it is not a regular file")));
+        QVERIFY(QFileInfo(app.install.root() + QStringLiteral("deleted.txt")).isDir()); // left as it was
+    }
+
     void startsWhenItsLockCannotBeMade()
     {
         QTemporaryDir tmp;
