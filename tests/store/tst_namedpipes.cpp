@@ -133,7 +133,7 @@ private slots:
                 lists->deleted.append(s("Band - Song"));
                 lists->SaveLists();
             };
-            check = [&, lists] {
+            check = [&, lists, failedWrites] {
                 QCOMPARE(lists->readErrors(), QStringList{s("deleted.txt: it is not a regular file")});
                 QVERIFY(QFileInfo(inst.root() + s("deleted.txt")).isSymLink()); // kept as it was
                 QCOMPARE(*failedWrites, QStringList{inst.root() + s("deleted.txt")});
