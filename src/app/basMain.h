@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/CodePage.h"
+#include "platform/DirListing.h"
 #include "platform/MakerSite.h"
 #include "store/NodeCollection.h"
 
@@ -57,6 +58,9 @@ public:
     // The karaoke index's record count ("10", "10.4") as the last scan read
     // it; null when that scan did not look at the index.
     QString strIndexRecordCount;
+    // Lyrics files the last scan could not list because their names are not
+    // valid in the file-system encoding, and the folders they are in.
+    UnlistedFiles unlistedLyrics;
 
     // The full tree after the last scan.
     QList<TreeNodeRecord> NodeSnapshot;

@@ -1,8 +1,9 @@
 #include "karaoke/KaraokeIndex.h"
 
 #include "karaoke/Md5.h"
+#include "platform/DirListing.h"
+#include "platform/RegularFile.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 namespace stanzary {
@@ -34,17 +35,12 @@ AvailabilityKey availabilityKeyFor(const QString &fileName)
 
 void KaraokeIndex::load(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    const FileContent file = readRegularFile(path, MaxKaraokeIndexBytes);
+    if (!file.ok()) {
         clear();
         return;
     }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        clear();
-        return;
-    }
-    setBytes(bytes);
+    setBytes(file.bytes);
 }
 
 void KaraokeIndex::setBytes(const QByteArray &bytes)
@@ -98,7 +94,9 @@ bool KaraokeIndex::IsKaraokeAvailable(const QString &fileName) const
 
 QString karaokeIndexPath(const QString &strHostPath)
 {
-    return strHostPath + QStringLiteral("kl.dbx");
+    const QString name = karaokeIndexFileName();
+    const QString onDisk = strHostPath.isEmpty() ? QString() : findFileIgnoringCase(strHostPath, name);
+    return strHostPath + (onDisk.isEmpty() ? name : onDisk);
 }
 
 int karaokeIndexAgeDays(const QString &path, const QDateTime &now)

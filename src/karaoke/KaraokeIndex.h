@@ -25,7 +25,9 @@ AvailabilityKey availabilityKeyFor(const QString &fileName);
 class KaraokeIndex
 {
 public:
-    // Reads the whole index file ("kl.dbx"); a missing or unreadable file gives an empty index.
+    // Reads the whole index file ("kl.dbx"). A missing or unreadable file,
+    // one that is not a regular file or one of more than MaxKaraokeIndexBytes
+    // gives an empty index.
     void load(const QString &path);
     // Takes the index's bytes directly (what load does after reading the file).
     void setBytes(const QByteArray &bytes);
@@ -45,7 +47,14 @@ private:
     QSet<quint64> m_records; // each record's 5 bytes packed into the low 40 bits
 };
 
-// The index file of an installation folder ending with "/": folder + "kl.dbx".
+inline QString karaokeIndexFileName()
+{
+    return QStringLiteral("kl.dbx");
+}
+
+// The index file of an installation folder ending with "/": folder +
+// "kl.dbx", by the name it really has there when that differs in case
+// ("KL.DBX"); folder + "kl.dbx" when there is none.
 QString karaokeIndexPath(const QString &strHostPath);
 
 // Calendar days between the file's last-modified time and now (0 the same day).

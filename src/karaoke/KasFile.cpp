@@ -1,9 +1,7 @@
 #include "karaoke/KasFile.h"
 
 #include "platform/DirListing.h"
-
-#include <QFile>
-#include <QFileInfo>
+#include "platform/RegularFile.h"
 
 namespace stanzary {
 
@@ -116,21 +114,14 @@ KasContent parseKas(const QByteArray &bytes)
 
 KasContent readKasFile(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    const FileContent file = readRegularFile(path, MaxTextFileBytes);
+    if (!file.ok()) {
         KasContent content;
         content.status = KasReadStatus::Unreadable;
-        content.detail = file.errorString();
+        content.detail = QStringLiteral("The timestamp file could not be read: ") + file.error + u'.';
         return content;
     }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        KasContent content;
-        content.status = KasReadStatus::Unreadable;
-        content.detail = file.errorString();
-        return content;
-    }
-    return parseKas(bytes);
+    return parseKas(file.bytes);
 }
 
 QByteArray composeKas(const QList<KasRecord> &records, const QByteArray &tail)

@@ -61,7 +61,7 @@ struct KasRecord
 
 enum class KasReadStatus {
     Ok,
-    Unreadable, // the file could not be opened or read
+    Unreadable, // the file could not be opened or read, or is not a regular file
     Malformed,  // no ";", a stamp part not a multiple of 4, or a code below 64
 };
 

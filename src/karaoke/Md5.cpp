@@ -113,9 +113,36 @@ Md5Digest md5Digest(const QByteArray &bytes)
     return out;
 }
 
+QString lowerCaseOneToOne(const QString &text)
+{
+    // The one character whose lower case is two characters in every
+    // language: QChar::toLower leaves such characters unchanged.
+    constexpr QChar CapitalIWithDot(0x0130);
+    // QString::toLower applies the full mapping, which turns U+0130 into "i"
+    // and a combining dot; the simple mapping of QChar keeps one character.
+    QString lower(text.size(), Qt::Uninitialized);
+    QChar *out = lower.data();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            const char32_t pair = QChar::surrogateToUcs4(c, text.at(i + 1));
+            const char32_t folded = QChar::toLower(pair);
+            const char32_t kept = QChar::requiresSurrogates(folded) ? folded : pair;
+            out[i] = QChar(QChar::highSurrogate(kept));
+            out[i + 1] = QChar(QChar::lowSurrogate(kept));
+            ++i;
+        } else if (c == CapitalIWithDot) {
+            out[i] = QChar(u'i'); // its simple mapping; QChar leaves it as it is
+        } else {
+            out[i] = c.toLower(); // a lone surrogate stays as it is
+        }
+    }
+    return lower;
+}
+
 QByteArray md5MessageBytes(const QString &sMessage)
 {
-    const QString lower = sMessage.toLower();
+    const QString lower = lowerCaseOneToOne(sMessage);
     QByteArray bytes(lower.size(), Qt::Uninitialized);
     for (qsizetype i = 0; i < lower.size(); ++i)
         bytes[i] = char(lower.at(i).unicode() & 0xff);

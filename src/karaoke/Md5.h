@@ -14,9 +14,15 @@ using Md5Digest = std::array<quint8, 16>;
 // The MD5 digest of bytes, exactly as RFC 1321 defines it.
 Md5Digest md5Digest(const QByteArray &bytes);
 
-// The bytes a name is digested over: the name lower-cased with the ordinary
-// Unicode mapping, then one byte per UTF-16 code unit, namely its low byte
-// (U+00E9 gives 0xE9, U+0142 gives 0x42).
+// text lower-cased character by character with the simple Unicode mapping,
+// so that it keeps its length in UTF-16 units ("\u0130" gives "i", not "i"
+// and a combining dot). A character beyond the BMP maps within its plane.
+QString lowerCaseOneToOne(const QString &text);
+
+// The bytes a name is digested over: the name lower-cased one to one
+// (lowerCaseOneToOne), then one byte per UTF-16 code unit, namely its low
+// byte (U+00E9 gives 0xE9, U+0142 gives 0x42). The byte count equals the
+// name's length.
 QByteArray md5MessageBytes(const QString &sMessage);
 
 // A digest written as 48 decimal digits: three per byte, "000" to "255".

@@ -1,6 +1,7 @@
 #include "lists/SongLists.h"
 
 #include "platform/DirListing.h"
+#include "platform/RegularFile.h"
 #include "platform/SafeWrite.h"
 
 #include <QDir>
@@ -69,6 +70,14 @@ QStringList parseListText(const QString &text)
     return pieces;
 }
 
+QString listFileText(const QStringList &entries)
+{
+    QString text;
+    for (const QString &entry : entries)
+        text += entry + QStringLiteral("\r\n");
+    return text;
+}
+
 SongLists::SongLists()
     : m_files{{&redownload, QStringLiteral("redownload.txt")}, {&deleted, QStringLiteral("deleted.txt")}}
 {
@@ -134,6 +143,7 @@ void SongLists::LoadLists(const QString &programDir, const CodePage &codePage)
     m_codePage = codePage;
     m_folder = listsFolderFor(programDir);
     m_loading = true;
+    m_readErrors.clear();
     for (ListFile &file : m_files)
         loadList(file);
     m_loading = false;
@@ -143,20 +153,21 @@ void SongLists::loadList(ListFile &file)
 {
     const QString path = m_folder + file.fileName;
     file.readable = true;
-    if (!QFileInfo::exists(path)) {
+    const FileContent content = readRegularFile(path, MaxTextFileBytes);
+    if (content.status == FileReadStatus::Missing) {
         const WriteResult made = writeFileSafely(path, QByteArray());
         if (!made.ok())
             reportFailure(path, made.error);
         file.list->assign({});
         return;
     }
-    QFile in(path);
-    if (!in.open(QIODevice::ReadOnly)) {
+    if (!content.ok()) {
         file.readable = false; // keep the file as it is for the whole run
+        m_readErrors.append(file.fileName + QStringLiteral(": ") + content.error);
         file.list->assign({});
         return;
     }
-    file.list->assign(parseListText(m_codePage.decode(in.readAll())));
+    file.list->assign(parseListText(m_codePage.decode(content.bytes)));
 }
 
 void SongLists::SaveLists()
@@ -186,10 +197,7 @@ bool SongLists::writeList(const ListFile &file)
         }
         return true;
     }
-    QString text;
-    const QStringList all = list.entries();
-    for (const QString &entry : all)
-        text += entry + QStringLiteral("\r\n");
+    const QString text = listFileText(list.entries());
     const std::optional<QByteArray> bytes = m_codePage.encode(text);
     if (!bytes) {
         reportFailure(path, QStringLiteral("the character \"") + m_codePage.firstUnencodable(text)

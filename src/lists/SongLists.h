@@ -76,6 +76,9 @@ public:
     // The folder LoadLists chooses for programDir.
     static QString listsFolderFor(const QString &programDir);
 
+    // The list files the last LoadLists could not read ("deleted.txt: it is
+    // not a regular file"). Such a file is kept as it is for the whole run.
+    QStringList readErrors() const { return m_readErrors; }
     // Called on every failed write with the file's path and the reason.
     std::function<void(const QString &path, const QString &reason)> onWriteFailed;
 
@@ -95,11 +98,15 @@ private:
     QString m_folder;
     CodePage m_codePage;
     bool m_loading = false;
+    QStringList m_readErrors;
 };
 
 // The entries a list file's text holds: nothing when it is empty apart from
 // spaces, else every line before the last line end (CR LF, or a bare LF),
 // empty lines included.
 QStringList parseListText(const QString &text);
+
+// A list file's text: every entry followed by CR LF.
+QString listFileText(const QStringList &entries);
 
 } // namespace stanzary

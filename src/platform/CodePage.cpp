@@ -31,8 +31,18 @@ QString buildTable(const QString &name)
     QByteArray all(256, '\0');
     for (int i = 0; i < 256; ++i)
         all[i] = static_cast<char>(i);
-    QString table(256, QChar(0));
     QStringDecoder decoder(name.toLatin1().constData(), QStringDecoder::Flag::Stateless);
+    // All bytes in one call (opening the converter costs far more than the
+    // bytes); one by one only if that does not give one character per byte.
+    QString table = decoder.isValid() ? decoder.decode(all) : QString();
+    if (table.size() == 256) {
+        for (int i = 0; i < 256; ++i) {
+            if (table.at(i) == QChar::ReplacementCharacter)
+                table[i] = QChar(static_cast<char16_t>(i));
+        }
+        return table;
+    }
+    table = QString(256, QChar(0));
     for (int i = 0; i < 256; ++i) {
         QString one = decoder.isValid() ? decoder.decode(all.mid(i, 1)) : QString();
         if (one.size() == 1 && one.at(0) != QChar::ReplacementCharacter)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -8,6 +10,38 @@ namespace stanzary {
 // Folder listings with the host's file-name rules: names compare without
 // regard to case, hidden (dot) files are not there, and a file is then opened
 // by the name it really has on disk.
+//
+// "Ordinary file" means a regular file or a link to one; folders, named
+// pipes, devices and broken links are never listed as files. A name that
+// is not valid in the file-system encoding (bytes that do not decode) cannot
+// be opened by its text, so it is not listed but handed back apart, as the
+// bytes it is on disk.
+
+// One read of a folder. Nothing when the folder cannot be read.
+struct FolderEntries
+{
+    QStringList files;                    // ordinary, non-hidden files, unsorted
+    QStringList folders;                  // non-hidden subfolders, unsorted
+    QList<QByteArray> undecodableFiles;   // ordinary files whose names do not decode
+    QList<QByteArray> undecodableFolders; // the same for subfolders
+};
+FolderEntries readFolder(const QString &dir);
+
+// The names, as bytes, of the ordinary non-hidden files in a folder given by
+// its bytes on disk (a folder whose own name does not decode).
+QList<QByteArray> fileNamesInNativeFolder(const QByteArray &nativeDir);
+
+// How many of names end with suffix (ASCII, ignoring case).
+int countWithSuffix(const QList<QByteArray> &names, const QByteArray &suffix);
+
+// Files a scan could not list because their names do not decode, and the
+// folders they are in.
+struct UnlistedFiles
+{
+    int count = 0;
+    QStringList folders; // each once, in the order met, as far as their names decode
+    void add(const QString &folder, int files);
+};
 
 // Names of the ordinary, non-hidden files in dir whose names end with suffix
 // (".txt", ".kas", ".mp3"), compared ignoring case, sorted alphabetically

@@ -1,7 +1,8 @@
 #include "platform/HostRegistry.h"
 
+#include "platform/RegularFile.h"
+
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QStringList>
 
@@ -138,13 +139,41 @@ std::optional<std::pair<int, qsizetype>> parseTypeNumber(const QString &line, qs
     return std::pair{type, close + 2};
 }
 
+// The lines of a registry file, decoded one at a time so that a large file
+// is never held twice. A line ends with LF; a CR before it is dropped.
+class RegistryLines
+{
+public:
+    explicit RegistryLines(const QByteArray &bytes) : m_bytes(bytes) {}
+
+    // The next line, or nothing at the end of the file.
+    std::optional<QString> next()
+    {
+        if (m_pos >= m_bytes.size())
+            return std::nullopt;
+        qsizetype end = m_bytes.indexOf('\n', m_pos);
+        const qsizetype after = end < 0 ? m_bytes.size() : end + 1;
+        if (end < 0)
+            end = m_bytes.size();
+        if (end > m_pos && m_bytes.at(end - 1) == '\r')
+            --end;
+        QString line = QString::fromUtf8(m_bytes.constData() + m_pos, end - m_pos);
+        m_pos = after;
+        return line;
+    }
+
+private:
+    const QByteArray &m_bytes;
+    qsizetype m_pos = 0;
+};
+
 // The bytes of a "hex:" list: two-digit values separated by commas, continued
-// on the next lines while a line ends with "\". row is advanced past the
-// lines used.
-QByteArray parseHexList(const QStringList &lines, qsizetype &row, qsizetype pos)
+// on the next lines while a line ends with "\". The lines used are taken
+// from lines.
+QByteArray parseHexList(const QString &first, RegistryLines &lines, qsizetype pos)
 {
     QByteArray bytes;
-    QString line = lines.at(row);
+    QString line = first;
     for (;;) {
         QString rest = line.mid(pos).trimmed();
         const bool continued = rest.endsWith(u'\\');
@@ -157,9 +186,12 @@ QByteArray parseHexList(const QStringList &lines, qsizetype &row, qsizetype pos)
             if (ok && value >= 0 && value <= 0xff)
                 bytes.append(static_cast<char>(value));
         }
-        if (!continued || row + 1 >= lines.size())
+        if (!continued)
             return bytes;
-        line = lines.at(++row);
+        auto more = lines.next();
+        if (!more)
+            return bytes;
+        line = std::move(*more);
         pos = 0;
     }
 }
@@ -176,11 +208,10 @@ QString fromUtf16Le(const QByteArray &bytes)
     return out;
 }
 
-// One value line ('@=...' or '"name"=...'). row may advance over continued
-// hex lines. Nothing when the line is not a value.
-std::optional<RegValue> parseValue(const QStringList &lines, qsizetype &row)
+// One value line ('@=...' or '"name"=...'); the continued lines of a hex
+// list are taken from lines. Nothing when the line is not a value.
+std::optional<RegValue> parseValue(const QString &line, RegistryLines &lines)
 {
-    const QString &line = lines.at(row);
     RegValue value;
     qsizetype pos = 0;
     if (line.startsWith(u'@')) {
@@ -219,7 +250,7 @@ std::optional<RegValue> parseValue(const QStringList &lines, qsizetype &row)
         if (!type)
             return std::nullopt;
         value.type = type->first;
-        value.data = fromUtf16Le(parseHexList(lines, row, type->second));
+        value.data = fromUtf16Le(parseHexList(line, lines, type->second));
     } else {
         value.type = 0; // dword:, hex: and the like hold no text
     }
@@ -246,13 +277,13 @@ std::optional<QString> hostText(const RegValue &value)
     return text;
 }
 
-// The first value of keyPath in the lines of a registry file, as the host
-// would read it.
-std::optional<QString> firstValueIn(const QStringList &lines, const QString &keyPath)
+// The first value of keyPath in a registry file, as the host would read it.
+std::optional<QString> firstValueIn(const QByteArray &file, const QString &keyPath)
 {
+    RegistryLines lines(file);
     bool inKey = false;
-    for (qsizetype row = 0; row < lines.size(); ++row) {
-        const QString &line = lines.at(row);
+    while (const auto next = lines.next()) {
+        const QString &line = *next;
         if (line.startsWith(u'[')) {
             if (inKey)
                 return std::nullopt; // the key has no values
@@ -262,7 +293,7 @@ std::optional<QString> firstValueIn(const QStringList &lines, const QString &key
         }
         if (!inKey)
             continue;
-        if (const auto value = parseValue(lines, row))
+        if (const auto value = parseValue(line, lines))
             return hostText(*value);
     }
     return std::nullopt;
@@ -311,27 +342,22 @@ QString WineRegistry::place() const
     return QStringLiteral("the registry file ") + m_prefix + QStringLiteral("system.reg");
 }
 
-std::optional<QString> WineRegistry::firstValueOfKey(const QString &keyPath) const
+std::optional<QString> registryFirstValue(const QByteArray &registryFile, const QString &keyPath)
 {
-    QFile file(m_prefix + QStringLiteral("system.reg"));
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n');
-    for (QString &line : lines) {
-        if (line.endsWith(u'\r'))
-            line.chop(1);
-    }
-    return firstValueIn(lines, keyPath);
-}
-
-std::optional<QString> WineRegistry::firstValue(const QString &keyPath) const
-{
-    if (auto value = firstValueOfKey(keyPath))
+    if (auto value = firstValueIn(registryFile, keyPath))
         return value;
     const QString software = QStringLiteral("Software\\");
     if (!keyPath.startsWith(software, Qt::CaseInsensitive))
         return std::nullopt;
-    return firstValueOfKey(software + QStringLiteral("Wow6432Node\\") + keyPath.mid(software.size()));
+    return firstValueIn(registryFile, software + QStringLiteral("Wow6432Node\\") + keyPath.mid(software.size()));
+}
+
+std::optional<QString> WineRegistry::firstValue(const QString &keyPath) const
+{
+    const FileContent file = readRegularFile(m_prefix + QStringLiteral("system.reg"), MaxRegistryFileBytes);
+    if (!file.ok())
+        return std::nullopt;
+    return registryFirstValue(file.bytes, keyPath);
 }
 
 QString WineRegistry::localPath(const QString &hostPath) const

@@ -46,7 +46,8 @@ bool isWindowsPath(const QString &path);
 // The key is looked up ignoring case, as itself or, failing that, below
 // "Software\Wow6432Node" (where a 32-bit installer writes on a 64-bit
 // prefix). Values are taken in file order, which is the order in which the
-// registry enumerates them. A missing or unreadable file is a missing key.
+// registry enumerates them. A missing or unreadable file (a named pipe, a
+// folder, more than MaxRegistryFileBytes) is a missing key.
 class WineRegistry : public HostRegistry
 {
 public:
@@ -69,8 +70,11 @@ public:
     QString place() const override;
 
 private:
-    std::optional<QString> firstValueOfKey(const QString &keyPath) const;
     QString m_prefix; // ends with "/"
 };
+
+// The first value of keyPath in the bytes of a registry file, with the
+// Wow6432Node fallback: what WineRegistry::firstValue reads from the file.
+std::optional<QString> registryFirstValue(const QByteArray &registryFile, const QString &keyPath);
 
 } // namespace stanzary

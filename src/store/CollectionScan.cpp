@@ -6,6 +6,7 @@
 #include "store/SongNames.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 
@@ -19,6 +20,7 @@ namespace stanzary {
 namespace {
 
 const QString kArtistKeyPrefix = QStringLiteral("key");
+const QByteArray kLyricsSuffix = QByteArrayLiteral(".txt");
 
 // Hashes a file name's stem ignoring case without building a lower-cased
 // copy: BMP characters are folded one by one, surrogates are left out, so
@@ -55,7 +57,9 @@ class FolderListing
 public:
     explicit FolderListing(const QString &folder)
     {
-        const QStringList names = listFiles(folder);
+        const FolderEntries entries = readFolder(folder);
+        m_unlistedLyricsFiles = countWithSuffix(entries.undecodableFiles, kLyricsSuffix);
+        const QStringList &names = entries.files;
         m_lyricsFiles.reserve(names.size());
         for (const QString &name : names) {
             if (name.endsWith(QLatin1StringView(".txt"), Qt::CaseInsensitive))
@@ -72,6 +76,8 @@ public:
     FolderListing &operator=(const FolderListing &) = delete;
 
     const QStringList &lyricsFiles() const { return m_lyricsFiles; }
+    // Lyrics files whose names do not decode, so that they cannot be opened.
+    int unlistedLyricsFiles() const { return m_unlistedLyricsFiles; }
     bool hasTimestampFile(const QString &lyricsFile) const
     {
         return !m_timestampStems.empty() && m_timestampStems.count(stemOf(lyricsFile)) > 0;
@@ -80,21 +86,29 @@ public:
 private:
     QStringList m_lyricsFiles;
     QStringList m_timestampFiles;
+    int m_unlistedLyricsFiles = 0;
     std::unordered_set<QStringView, StemHash, StemEqual> m_timestampStems;
 };
 
 // The folders to scan, each ending with "/". Switches the state to
-// single-folder mode when the lyrics folder has no subfolders.
-QStringList foldersToScan(basMain &state)
+// single-folder mode when the lyrics folder has no subfolders. The lyrics
+// files of a subfolder whose name does not decode go to unlisted.
+QStringList foldersToScan(basMain &state, UnlistedFiles &unlisted)
 {
     const QString root = withTrailingSeparator(state.strLyricsPath);
     if (root.isEmpty() || !QFileInfo(root).isDir())
         return {};
-    const QStringList subfolders = listSubfolders(root);
-    if (subfolders.isEmpty())
+    FolderEntries entries = readFolder(root);
+    QStringList subfolders = std::move(entries.folders);
+    std::sort(subfolders.begin(), subfolders.end(), lessIgnoringCase);
+    if (subfolders.isEmpty() && entries.undecodableFolders.isEmpty())
         state.blnSingleDir = true;
     if (state.blnSingleDir)
         return {root};
+    for (const QByteArray &name : std::as_const(entries.undecodableFolders)) {
+        const int files = countWithSuffix(fileNamesInNativeFolder(QFile::encodeName(root) + name), kLyricsSuffix);
+        unlisted.add(root + QFile::decodeName(name) + u'/', files);
+    }
     QStringList out;
     out.reserve(subfolders.size());
     for (const QString &sub : subfolders)
@@ -114,9 +128,12 @@ public:
         withoutSlash.chop(1);
         const QString keyPrefix = m_state.blnSingleDir ? QString() : LastPathPart(withoutSlash.toString()) + u'/';
         const FolderListing listing(folder);
+        m_unlisted.add(folder, listing.unlistedLyricsFiles());
         for (const QString &name : listing.lyricsFiles())
             addSong(keyPrefix, name, listing.hasTimestampFile(name));
     }
+
+    UnlistedFiles &unlisted() { return m_unlisted; }
 
 private:
     void addSong(const QString &keyPrefix, const QString &name, bool hasTimestamps)
@@ -179,6 +196,7 @@ private:
     QString m_previousArtist; // as written, for a cheap "same again" test
     QString m_previousArtistUpper;
     QString m_artistKey; // the node key of m_previousArtist
+    UnlistedFiles m_unlisted;
 };
 
 } // namespace
@@ -304,16 +322,19 @@ CountPanelTexts BuildTree(basMain &state, const TreeScanCallbacks &callbacks)
             index->load(karaokeIndexPath(state.strHostPath));
     }
 
+    UnlistedFiles unlisted;
     {
         NodeCollection::BulkScope bulk(state.nodes);
         TreeBuilder builder(state, index ? &*index : nullptr);
-        const QStringList folders = foldersToScan(state);
+        const QStringList folders = foldersToScan(state, builder.unlisted());
         for (const QString &folder : folders)
             builder.scanFolder(folder);
+        unlisted = std::move(builder.unlisted());
     }
 
     CountPanelTexts texts = countPanelTexts(state);
     state.strIndexRecordCount = index ? index->recordCountText() : QString();
+    state.unlistedLyrics = std::move(unlisted);
     index.reset();
 
     // The snapshot is taken whenever there are songs, so that a search turned
@@ -330,6 +351,28 @@ CountPanelTexts BuildTree(basMain &state, const TreeScanCallbacks &callbacks)
     if (callbacks.processEvents)
         callbacks.processEvents();
     return texts;
+}
+
+QString unlistedLyricsNotice(const basMain &state)
+{
+    const UnlistedFiles &unlisted = state.unlistedLyrics;
+    if (unlisted.count <= 0)
+        return QString();
+    const bool one = unlisted.count == 1;
+    QString text = QString::number(unlisted.count)
+                   + (one ? QStringLiteral(" lyrics file could not be listed: its name is")
+                          : QStringLiteral(" lyrics files could not be listed: their names are"))
+                   + QStringLiteral(" not valid in the file-system encoding (UTF-8), so Stanzary cannot open ")
+                   + (one ? QStringLiteral("it") : QStringLiteral("them"))
+                   + (unlisted.folders.size() == 1 ? QStringLiteral(". Folder:") : QStringLiteral(". Folders:"));
+    constexpr qsizetype shownFolders = 5;
+    for (qsizetype i = 0; i < unlisted.folders.size() && i < shownFolders; ++i)
+        text += QStringLiteral("\n    ") + QDir::toNativeSeparators(unlisted.folders.at(i));
+    if (const qsizetype more = unlisted.folders.size() - shownFolders; more > 0)
+        text += QStringLiteral("\n    and ") + QString::number(more)
+                + (more == 1 ? QStringLiteral(" more folder") : QStringLiteral(" more folders"));
+    return text + QStringLiteral("\n\nRename ") + (one ? QStringLiteral("it") : QStringLiteral("them"))
+           + QStringLiteral(" (for example in a file manager), then press F5 to scan again.");
 }
 
 CountPanelTexts RescanTree(basMain &state, const TreeScanCallbacks &callbacks)

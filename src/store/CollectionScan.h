@@ -49,6 +49,11 @@ CountPanelTexts BuildTree(basMain &state, const TreeScanCallbacks &callbacks = {
 // options window's manual update).
 CountPanelTexts RescanTree(basMain &state, const TreeScanCallbacks &callbacks = {});
 
+// What the window tells the user about the lyrics files the last scan could
+// not list (state.unlistedLyrics): how many, in which folders (the first
+// five), and what to do. Empty when there were none.
+QString unlistedLyricsNotice(const basMain &state);
+
 // Copies every node of state.nodes into state.NodeSnapshot, by position.
 void SnapshotTree(basMain &state);
 

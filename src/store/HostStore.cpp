@@ -4,6 +4,7 @@
 #include "platform/CodePage.h"
 #include "platform/DirListing.h"
 #include "platform/HostRegistry.h"
+#include "platform/RegularFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -35,19 +36,18 @@ QStringList splitLines(const QString &text)
     return lines;
 }
 
-// The settings file's bytes, or nothing when the host folder is unknown or
-// the file is missing or unreadable. The name is matched ignoring case.
-std::optional<QByteArray> readSettingsFile(const QString &hostPath)
+// The settings file's bytes; empty when the host folder is unknown or the
+// file is missing, unreadable, not a regular file or absurdly large (which
+// the settings treat as a file with no lines). The name is matched ignoring
+// case.
+QByteArray readSettingsFile(const QString &hostPath)
 {
     if (hostPath.isEmpty())
-        return std::nullopt;
+        return QByteArray();
     const QString name = findFileIgnoringCase(hostPath, hostSettingsFileName());
     if (name.isEmpty())
-        return std::nullopt;
-    QFile file(withTrailingSeparator(hostPath) + name);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    return file.readAll();
+        return QByteArray();
+    return readRegularFile(withTrailingSeparator(hostPath) + name, MaxSettingsFileBytes).bytes;
 }
 
 // "[Key]" plus one separator character of any kind, then the value.
@@ -125,17 +125,20 @@ void ReadHostSettings(basMain &state)
 
 void ReadHostSettings(basMain &state, const HostRegistry &registry)
 {
+    ApplyHostSettings(state, readSettingsFile(state.strHostPath), registry);
+}
+
+void ApplyHostSettings(basMain &state, const QByteArray &settingsFile, const HostRegistry &registry)
+{
     // The character set is one of the settings, so the file itself is read
     // in the default code page.
     const CodePage readingPage;
     std::optional<QString> cachePath;
-    if (const auto bytes = readSettingsFile(state.strHostPath)) {
-        const QStringList lines = splitLines(readingPage.decode(*bytes));
-        int recognised = 0;
-        for (const QString &line : lines) {
-            if (applySettingsLine(state, line, cachePath) && ++recognised == RecognisedLinesToRead)
-                break;
-        }
+    const QStringList lines = splitLines(readingPage.decode(settingsFile));
+    int recognised = 0;
+    for (const QString &line : lines) {
+        if (applySettingsLine(state, line, cachePath) && ++recognised == RecognisedLinesToRead)
+            break;
     }
     state.codePage = CodePage::forFontCharset(state.bytFontCharset);
     if (cachePath) {

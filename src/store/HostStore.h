@@ -35,11 +35,14 @@ void FindHostPath(basMain &state, const QString &programDir, const HostRegistry 
 
 // Reads the three settings the program uses from the host's "settings.txt"
 // ("[CachePath]", "[SingleDir]", "[FontCharset]") and sets state.codePage from
-// the character set. A missing or unreadable file, or an unknown host
-// folder, leaves the state as it is. A Windows "[CachePath]" is turned into a
+// the character set. A missing or unreadable file (a named pipe, a folder,
+// more than MaxSettingsFileBytes), or an unknown host folder, leaves the
+// state as it is. A Windows "[CachePath]" is turned into a
 // path of this system by the registry object.
 void ReadHostSettings(basMain &state); // "settings.txt" rules
 void ReadHostSettings(basMain &state, const HostRegistry &registry);
+// What ReadHostSettings does with the file's bytes (empty: no file).
+void ApplyHostSettings(basMain &state, const QByteArray &settingsFile, const HostRegistry &registry);
 
 // The lyrics folder below an installation folder (ending with "/"):
 // "lyrics/", or the folder's real name when it differs only in case.

@@ -1,8 +1,7 @@
 #include "store/LyricsFile.h"
 
+#include "platform/RegularFile.h"
 #include "platform/SafeWrite.h"
-
-#include <QFile>
 
 namespace stanzary {
 
@@ -56,13 +55,10 @@ LyricsSource deriveLyricsSource(const QString &text)
 
 std::optional<QByteArray> readLyricsBytes(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    FileContent content = readRegularFile(path, MaxTextFileBytes);
+    if (!content.ok())
         return std::nullopt;
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return std::nullopt;
-    return bytes;
+    return std::move(content.bytes);
 }
 
 std::optional<QString> readLyricsText(const QString &path, const CodePage &codePage)

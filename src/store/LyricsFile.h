@@ -31,7 +31,8 @@ LyricsSource deriveLyricsSource(const QString &text); // text as read (CR LF lin
 QString websiteOf(const QString &page);
 
 // The whole file as bytes; nothing when it cannot be opened or read (a
-// missing file, a folder, no permission).
+// missing file, a folder, a named pipe, no permission, more than
+// MaxTextFileBytes).
 std::optional<QByteArray> readLyricsBytes(const QString &path); // nullopt when it cannot be read
 // The same, decoded with the code page.
 std::optional<QString> readLyricsText(const QString &path, const CodePage &codePage);

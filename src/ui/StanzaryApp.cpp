@@ -92,6 +92,12 @@ bool StanzaryApp::Main(const StartOptions &options)
                            QStringLiteral("The list could not be saved to\n") + path + QStringLiteral("\n\n") + reason);
     };
     m_lists.LoadLists(m_state.strProgramPath, m_state.codePage);
+    for (const QString &error : m_lists.readErrors()) {
+        m_dialogs.critical(applicationTitle(), QStringLiteral("A list could not be read from ") + m_lists.folder()
+                                                   + QStringLiteral(":\n") + error
+                                                   + QStringLiteral("\n\nThe list starts empty, and its file is "
+                                                                    "left as it is for this run."));
+    }
     m_listsWindow->ShowCorrectList();
     m_main->applyConfig(geometry);
     // 8. The collection.

@@ -216,7 +216,12 @@ void frmMain::showCounts(const CountPanelTexts &texts)
 
 void frmMain::showScanResult()
 {
-    m_details->showNotice(m_state.intLyricsCount > 0 ? QString() : collectionNotFoundNotice(m_state));
+    QStringList notices;
+    if (m_state.intLyricsCount <= 0)
+        notices.append(collectionNotFoundNotice(m_state));
+    if (const QString unlisted = unlistedLyricsNotice(m_state); !unlisted.isEmpty())
+        notices.append(unlisted);
+    m_details->showNotice(notices.join(QStringLiteral("\n\n")));
 }
 
 void frmMain::BuildTree()

@@ -163,6 +163,26 @@ private slots:
         QVERIFY(!k.IsKaraokeAvailable(kSong));
     }
 
+    // The host's platform finds its files ignoring case.
+    void indexNameIgnoresCase_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("upper case") << QStringLiteral("KL.DBX");
+        QTest::newRow("mixed case") << QStringLiteral("Kl.dbX");
+    }
+    void indexNameIgnoresCase()
+    {
+        QFETCH(QString, name);
+        QTemporaryDir tmp;
+        test::FakeInstallation inst(tmp.path());
+        inst.writeFile(name, filler(3, 5) + keyFromDigits(kSong));
+        QCOMPARE(karaokeIndexPath(inst.hostPath()), inst.hostPath() + name);
+        KaraokeIndex k;
+        k.load(karaokeIndexPath(inst.hostPath()));
+        QVERIFY(k.IsKaraokeAvailable(kSong));
+        QCOMPARE(karaokeIndexPath(tmp.path() + QStringLiteral("/none/")), tmp.path() + QStringLiteral("/none/kl.dbx"));
+    }
+
     // A missing or unreadable index replaces the previous one with nothing.
     void missingOrUnreadableIsEmpty()
     {

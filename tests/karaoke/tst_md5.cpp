@@ -118,6 +118,43 @@ private slots:
         QCOMPARE(MD5(name), reference(bytes));
     }
 
+    // Expected digests computed apart from this program (Python's hashlib
+    // over the low bytes of the UTF-16 units, each character lower-cased on
+    // its own by the simple mapping). The lower-casing must keep one unit per
+    // unit: a full mapping turns U+0130 into two units and changes the digest.
+    void namesInManyScripts_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("digest");
+        QTest::newRow("Latin-1") << QStringLiteral("\u00c9lo\u00efse Marchand - Caf\u00e9 Noir")
+                                 << QStringLiteral("072099062124215106235213239032004172245172061168");
+        QTest::newRow("Turkish dotted I") << QStringLiteral("\u0130pek Y\u0131ld\u0131z - G\u00f6lge \u0130zi")
+                                          << QStringLiteral("035194080108101003073093145045099209228115091001");
+        QTest::newRow("Greek, no final sigma")
+            << QStringLiteral("\u039f\u0394\u039f\u03a3 - \u0389\u03bb\u03b9\u03bf\u03c2 \u03a3")
+            << QStringLiteral("100081231067135004026149236238185242037211248150");
+        QTest::newRow("Cyrillic") << QStringLiteral(
+            "\u0401\u043b\u043a\u0430 \u0417\u0432\u0451\u0437\u0434 - \u041d\u043e\u0447\u044c")
+                                  << QStringLiteral("209001091123081049140231029111248009008021224216");
+        QTest::newRow("Polish") << QStringLiteral("\u0141ucja \u017bak - \u0106ma")
+                                << QStringLiteral("150075058193102234064119206073071133200175169132");
+        QTest::newRow("capital sharp s") << QStringLiteral("GRO\u1e9eE STRASSE - Stra\u00dfe")
+                                         << QStringLiteral("143180168187160068019238177221027157103180147243");
+        QTest::newRow("Armenian ligature") << QStringLiteral("\u0531\u0580\u0587 - \u0544\u0561\u0575")
+                                           << QStringLiteral("023114208222109099074139021122120231210193205081");
+        QTest::newRow("Hebrew and Arabic") << QStringLiteral("\u05e9\u05d9\u05e8 - \u0623\u063a\u0646\u064a\u0629")
+                                           << QStringLiteral("106000105019146253013083230151167165108100020169");
+        QTest::newRow("beyond the BMP") << QStringLiteral("\U00010400\U00010401 - Deseret")
+                                        << QStringLiteral("107098031240041118086154238175090063066208107062");
+    }
+    void namesInManyScripts()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, digest);
+        QCOMPARE(md5MessageBytes(name).size(), name.size());
+        QCOMPARE(MD5(name), digest);
+    }
+
     void highBytesAreDropped()
     {
         // U+0142 and U+0242 are both lower-case and share the low byte 0x42.

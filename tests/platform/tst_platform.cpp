@@ -1,8 +1,16 @@
 #include "platform/CodePage.h"
 #include "platform/DirListing.h"
+#include "platform/FileEnds.h"
+#include "platform/RegularFile.h"
 #include "platform/SafeWrite.h"
 
 #include "FakeInstallation.h"
+#include "NamedPipe.h"
+
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -45,6 +53,46 @@ private slots:
         QCOMPARE(CodePage::forFontCharset(161).decode(QByteArray("\xe1", 1)), QStringLiteral("\u03b1"));
     }
 
+    // Characteristic bytes of every character set the host's settings can
+    // name, with the characters the published code page tables give them
+    // (a round trip alone would also pass with the wrong table).
+    void decodesEveryCharacterSet_data()
+    {
+        QTest::addColumn<int>("charset");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("0 Western") << 0 << QByteArray("\x80\x8a\x9c\xe9\xff")
+                                   << QStringLiteral("\u20ac\u0160\u0153\u00e9\u00ff");
+        QTest::newRow("204 Cyrillic") << 204 << QByteArray("\x80\xa8\xb8\xc0\xff")
+                                      << QStringLiteral("\u0402\u0401\u0451\u0410\u044f");
+        QTest::newRow("238 Central European")
+            << 238 << QByteArray("\x8a\xa3\xb3\xe8\xf8") << QStringLiteral("\u0160\u0141\u0142\u010d\u0159");
+        QTest::newRow("161 Greek") << 161 << QByteArray("\xa2\xc1\xe1\xf2\xf9")
+                                   << QStringLiteral("\u0386\u0391\u03b1\u03c2\u03c9");
+        QTest::newRow("162 Turkish") << 162 << QByteArray("\xd0\xdd\xde\xf0\xfd\xfe")
+                                     << QStringLiteral("\u011e\u0130\u015e\u011f\u0131\u015f");
+        QTest::newRow("177 Hebrew") << 177 << QByteArray("\xa4\xc0\xe0\xfa")
+                                    << QStringLiteral("\u20aa\u05b0\u05d0\u05ea");
+        QTest::newRow("178 Arabic") << 178 << QByteArray("\x81\xa1\xc7\xe1\xff")
+                                    << QStringLiteral("\u067e\u060c\u0627\u0644\u06d2");
+        QTest::newRow("186 Baltic") << 186 << QByteArray("\xa8\xaf\xc0\xd0\xe0\xf0")
+                                    << QStringLiteral("\u00d8\u00c6\u0104\u0160\u0105\u0161");
+        QTest::newRow("163 Vietnamese") << 163 << QByteArray("\xc3\xcc\xd0\xec\xf0\xfe")
+                                        << QStringLiteral("\u0102\u0300\u0110\u0301\u0111\u20ab");
+        QTest::newRow("222 Thai") << 222 << QByteArray("\x80\xa1\xdf\xf0\xfb")
+                                  << QStringLiteral("\u20ac\u0e01\u0e3f\u0e50\u0e5b");
+        QTest::newRow("unknown 77 is Western") << 77 << QByteArray("\x80\xe9") << QStringLiteral("\u20ac\u00e9");
+    }
+    void decodesEveryCharacterSet()
+    {
+        QFETCH(int, charset);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        const CodePage cp = CodePage::forFontCharset(charset);
+        QCOMPARE(cp.decode(bytes), text);
+        QCOMPARE(cp.encode(text), std::optional<QByteArray>(bytes));
+    }
+
     void refusesCharactersItCannotHold()
     {
         const CodePage cp;
@@ -72,6 +120,103 @@ private slots:
         QVERIFY(findFileIgnoringCase(d, QStringLiteral(".hidden.txt")).isEmpty());
         QVERIFY(findFileIgnoringCase(d, QStringLiteral("sub1")).isEmpty()); // a folder is not a file
         QVERIFY(listFilesWithSuffix(d + QStringLiteral("/missing"), QStringLiteral(".txt")).isEmpty());
+    }
+
+    void readsOnlyRegularFiles_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("bytes");
+        const auto row = [](const char *name, FileReadStatus status, const QByteArray &bytes = QByteArray()) {
+            QTest::newRow(name) << QString::fromUtf8(name) << int(status) << bytes;
+        };
+        row("four", FileReadStatus::Ok, "1234"); // the limit is 4 bytes
+        row("empty", FileReadStatus::Ok);
+        row("five", FileReadStatus::TooLarge);
+        row("missing", FileReadStatus::Missing);
+        row("folder", FileReadStatus::NotRegular);
+        row("pipe", FileReadStatus::NotRegular);
+        row("link to pipe", FileReadStatus::NotRegular);
+        row("link to four", FileReadStatus::Ok, "1234");
+    }
+    void readsOnlyRegularFiles()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, status);
+        QFETCH(QByteArray, bytes);
+        QTemporaryDir tmp;
+        test::FakeInstallation inst(tmp.path());
+        inst.writeFile(QStringLiteral("four"), "1234");
+        inst.writeFile(QStringLiteral("empty"), "");
+        inst.writeFile(QStringLiteral("five"), "12345");
+        inst.writeFile(QStringLiteral("folder/x"), "x");
+        test::makeNamedPipe(inst.root() + QStringLiteral("pipe"));
+        QFile::link(inst.root() + QStringLiteral("pipe"), inst.root() + QStringLiteral("link to pipe"));
+        QFile::link(inst.root() + QStringLiteral("four"), inst.root() + QStringLiteral("link to four"));
+        const QString path = inst.root() + name;
+        FileContent content;
+        FileEnds ends;
+        QVERIFY(test::finishesWithoutWaiting(inst.root() + QStringLiteral("pipe"), [&] {
+            content = readRegularFile(path, 4);
+            ends = readFileEnds(path, 2, 2);
+        }));
+        QCOMPARE(int(content.status), status);
+        QCOMPARE(content.bytes, bytes);
+        QCOMPARE(content.error.isEmpty(), content.ok());
+        QCOMPARE(ends.opened, content.ok() || content.status == FileReadStatus::TooLarge);
+    }
+
+    // A file that grows past what the file system reported on opening is
+    // read to its end, and stops at the limit.
+    void readsAFileThatGrows()
+    {
+        QTemporaryDir tmp;
+        test::FakeInstallation inst(tmp.path());
+        const QString path = inst.writeFile(QStringLiteral("f"), "abc");
+        const RegularFile file(path);
+        QVERIFY(file.isOpen());
+        QCOMPARE(file.size(), 3);
+        inst.writeFile(QStringLiteral("f"), QByteArray(3 * MiB, 'x'));
+        QCOMPARE(file.readAll(4 * MiB).bytes.size(), 3 * MiB);
+        QCOMPARE(file.readAll(3 * MiB - 1).status, FileReadStatus::TooLarge);
+    }
+
+    // Names that do not decode in the file-system encoding are handed back
+    // apart as bytes; links are followed; pipes are no files.
+    void listingSetsApartUndecodableNames()
+    {
+        QTemporaryDir tmp;
+        test::FakeInstallation inst(tmp.path());
+        inst.writeFile(QStringLiteral("d/Caf\u00e9 - Song.txt"), "x");
+        inst.writeFile(QStringLiteral("d/sub/x.txt"), "x");
+        test::makeNamedPipe(inst.root() + QStringLiteral("d/pipe.txt"));
+        QFile::link(inst.root() + QStringLiteral("d/sub"), inst.root() + QStringLiteral("d/linked sub"));
+        const QByteArray d = QFile::encodeName(inst.root() + QStringLiteral("d/"));
+        QList<QByteArray> made; // removed by name: a listing of the folder cannot name them
+        const auto removeMade = qScopeGuard([&] {
+            for (auto it = made.crbegin(); it != made.crend(); ++it)
+                ::remove(it->constData());
+        });
+        const auto touch = [&](const QByteArray &path) {
+            made.append(path);
+            QVERIFY(::close(::open(path.constData(), O_CREAT | O_WRONLY, 0600)) == 0);
+        };
+        touch(d + "R\xe9sum\xe9 - Song.txt");
+        touch(d + "bad\xff.kas");
+        made.append(d + "Lat\xedn");
+        QVERIFY(::mkdir(made.last().constData(), 0700) == 0);
+        touch(d + "Lat\xedn/a.TXT");
+
+        FolderEntries entries = readFolder(inst.root() + QStringLiteral("d"));
+        entries.files.sort();
+        entries.folders.sort();
+        std::sort(entries.undecodableFiles.begin(), entries.undecodableFiles.end());
+        QCOMPARE(entries.files, QStringList{QStringLiteral("Caf\u00e9 - Song.txt")});
+        QCOMPARE(entries.folders, (QStringList{QStringLiteral("linked sub"), QStringLiteral("sub")}));
+        QCOMPARE(entries.undecodableFiles, (QList<QByteArray>{"R\xe9sum\xe9 - Song.txt", "bad\xff.kas"}));
+        QCOMPARE(entries.undecodableFolders, QList<QByteArray>{"Lat\xedn"});
+        QCOMPARE(countWithSuffix(entries.undecodableFiles, ".TXT"), 1);
+        QCOMPARE(fileNamesInNativeFolder(d + "Lat\xedn"), QList<QByteArray>{"a.TXT"});
     }
 
     void safeWriteKeepsReadOnlyFiles()

@@ -5,9 +5,15 @@
 #include "../../bench/CollectionGenerator.h"
 #include "FakeInstallation.h"
 
+#include <QFile>
 #include <QLocale>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace stanzary;
 using stanzary::test::FakeInstallation;
@@ -84,6 +90,48 @@ private slots:
         BuildTree(*m_state);
         QCOMPARE(describe(m_state->nodes),
                  lines({"keysome band|Some Band|9", "  Some Band - One.txt|One|10", "  some band - Two.txt|Two|10"}));
+    }
+
+    // Names in bytes that do not decode (Latin-1 under UTF-8) cannot be
+    // opened by their text: the scan counts them and tells where they are,
+    // also the files of a subfolder whose own name does not decode.
+    void undecodableNamesAreCountedWithTheirFolders_data()
+    {
+        QTest::addColumn<bool>("singleDir");
+        QTest::newRow("subfolders") << false;
+        QTest::newRow("single folder") << true;
+    }
+    void undecodableNamesAreCountedWithTheirFolders()
+    {
+        QFETCH(bool, singleDir);
+        const QString sub = singleDir ? QString() : QStringLiteral("A/");
+        m_host->addLyrics(sub + QStringLiteral("Band - Song.txt"));
+        const QByteArray folder = QFile::encodeName(m_host->lyricsPath() + sub);
+        QList<QByteArray> made; // removed by name: a listing of the folder cannot name them
+        const auto removeMade = qScopeGuard([&] {
+            for (auto it = made.crbegin(); it != made.crend(); ++it)
+                ::remove(it->constData());
+        });
+        const auto touch = [&](const QByteArray &path) {
+            made.append(path);
+            QVERIFY(::close(::open(path.constData(), O_CREAT | O_WRONLY, 0600)) == 0);
+        };
+        touch(folder + "Caf\xe9 - One.txt");
+        touch(folder + "Caf\xe9 - Two.TXT");
+        touch(folder + "Caf\xe9 - Two.kas");
+        if (!singleDir) {
+            made.append(folder + "../L\xe9");
+            QVERIFY(::mkdir(made.last().constData(), 0700) == 0);
+            touch(folder + "../L\xe9/Band - Three.txt");
+        }
+        point(singleDir);
+        BuildTree(*m_state);
+        QCOMPARE(m_state->intLyricsCount, 1);
+        QStringList folders{m_host->lyricsPath() + sub};
+        if (!singleDir)
+            folders.prepend(m_host->lyricsPath() + QStringLiteral("L\ufffd/"));
+        QCOMPARE(m_state->unlistedLyrics.count, singleDir ? 2 : 3);
+        QCOMPARE(m_state->unlistedLyrics.folders, folders);
     }
 
     void artistContinuesInNextFolder()

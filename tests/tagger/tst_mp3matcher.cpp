@@ -476,8 +476,9 @@ private slots:
         QCOMPARE(r.status, s("Matches: 1 / 1 (100%)"));
     }
 
-    // A link to a named pipe is listed like a file. The scan (and the filter
-    // mark test of a lyrics file) must pass over it, not wait for a writer.
+    // A link to a named pipe looks like a file. The scan (and the filter
+    // mark test of a lyrics file) must pass over it, not wait for a writer;
+    // the listing leaves it out, as it is no MP3 file.
     void namedPipeIsPassedOver()
     {
         QTemporaryDir tmp;
@@ -505,7 +506,7 @@ private slots:
         QVERIFY2(finished, "waited on a named pipe");
         const auto [piped, r] = scan.get();
         QVERIFY(!piped);
-        QCOMPARE(r.filesParsed, 2);
+        QCOMPARE(r.filesParsed, 1);
         QCOMPARE(r.rows.size(), 1);
         QCOMPARE(r.rows.first().mp3Name, s("some song.mp3"));
     }

@@ -15,6 +15,12 @@
 #include <QSettings>
 #include <QTextDocument>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+
 using namespace stanzary;
 using stanzary::test::StartedApp;
 
@@ -146,6 +152,69 @@ private slots:
         app.install.addLyrics(QStringLiteral("Band - Alpha.txt"));
         QTest::keyClick(app.tree(), Qt::Key_F5);
         QVERIFY(!notice->isVisible());
+    }
+
+    // A lyrics file whose name is not valid UTF-8 cannot be opened by its
+    // name: the window says how many there are and in which folders, until
+    // a scan no longer meets them.
+    void tellsOfLyricsFilesItCannotList_data()
+    {
+        QTest::addColumn<bool>("twoFolders");
+        QTest::newRow("one file") << false;
+        QTest::newRow("two files in two folders") << true;
+    }
+    void tellsOfLyricsFilesItCannotList()
+    {
+        QFETCH(bool, twoFolders);
+        QList<QByteArray> made; // removed by their bytes: no listing can name them
+        const auto removeMade = [&] {
+            for (auto it = made.crbegin(); it != made.crend(); ++it)
+                ::remove(it->constData());
+            made.clear();
+        };
+        const auto guard = qScopeGuard(removeMade);
+        StartedApp app([&](test::FakeInstallation &i) {
+            oneSong(i);
+            const QByteArray lyrics = QFile::encodeName(i.lyricsPath());
+            made.append(lyrics + "B/Band - Caf\xe9.txt");
+            if (twoFolders) {
+                made.append(lyrics + "L\xe9");
+                QVERIFY(::mkdir(made.last().constData(), 0700) == 0);
+                made.append(lyrics
+                            + "L\xe9/L\xe9"
+                              "a - Song.TXT");
+            }
+            for (const QByteArray &path : std::as_const(made)) {
+                if (!path.endsWith("L\xe9"))
+                    QVERIFY(::close(::open(path.constData(), O_CREAT | O_WRONLY, 0600)) == 0);
+            }
+        });
+        auto *notice = app.child<QLabel>("lblCollectionNotice");
+        QVERIFY(notice->isVisible());
+        const QString text = notice->text();
+        QVERIFY2(text.startsWith(twoFolders ? QStringLiteral("2 lyrics files could not be listed")
+                                            : QStringLiteral("1 lyrics file could not be listed")),
+                 qPrintable(text));
+        QVERIFY(text.contains(QDir::toNativeSeparators(app.install.lyricsPath() + QStringLiteral("B/"))));
+        QCOMPARE(text.contains(QStringLiteral("L\ufffd")), twoFolders);
+        QVERIFY(text.contains(QStringLiteral("F5")));
+        QCOMPARE(app.state().intLyricsCount, 1); // the songs that can be listed are there
+
+        removeMade();
+        QTest::keyClick(app.tree(), Qt::Key_F5);
+        QVERIFY(!notice->isVisible());
+    }
+
+    void tellsOfAListFileItCannotRead()
+    {
+        StartedApp app([](test::FakeInstallation &i) {
+            oneSong(i);
+            QVERIFY(QDir(i.root()).mkdir(QStringLiteral("deleted.txt"))); // no regular file
+        });
+        QVERIFY(app.started);
+        QCOMPARE(app.dialogs.messages().size(), 1);
+        QVERIFY(app.dialogs.last().text.contains(QStringLiteral("deleted.txt: it is not a regular file")));
+        QVERIFY(QFileInfo(app.install.root() + QStringLiteral("deleted.txt")).isDir()); // left as it was
     }
 
     void startsWhenItsLockCannotBeMade()

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+namespace stanzary::test {
+
+// A named pipe at path (made with mkfifo); fails the test program when it
+// cannot be made.
+void makeNamedPipe(const QString &path);
+
+// Runs work on a thread of its own and tells whether it finished within a
+// few seconds. A reader stuck in opening the pipe at pipePath is set free by
+// opening the pipe's other end, so that the test still ends (and fails).
+bool finishesWithoutWaiting(const QString &pipePath, const std::function<void()> &work);
+
+} // namespace stanzary::test
