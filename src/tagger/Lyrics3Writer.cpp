@@ -1,6 +1,7 @@
 #include "tagger/Lyrics3Writer.h"
 
 #include "platform/SafeWrite.h"
+#include "store/LyricsFile.h"
 #include "store/SongNames.h"
 #include "tagger/TailJournal.h"
 
@@ -134,15 +135,12 @@ bool TagMp3File(const QString &mp3Path, const QString &lyricsPath, const QString
     if (!QFileInfo(mp3Path).isFile() || isReadOnlyFile(mp3Path))
         return false;
 
-    // The lyrics are read and prepared before the MP3 file is touched.
-    QFile lyricsFile(lyricsPath);
-    if (!lyricsFile.open(QIODevice::ReadOnly))
+    // The lyrics are read and prepared before the MP3 file is touched; only a
+    // regular file is read, so a pipe put in its place cannot stall tagging.
+    const auto lyrics = readLyricsBytes(lyricsPath);
+    if (!lyrics)
         return false;
-    const QByteArray lyrics = lyricsFile.readAll();
-    if (lyricsFile.error() != QFileDevice::NoError)
-        return false;
-    lyricsFile.close();
-    const QByteArray text = PrepareTagText(lyrics, site);
+    const QByteArray text = PrepareTagText(*lyrics, site);
 
     // A write of this file that was interrupted is undone before its tail is
     // read: the new tag is built from the file's real old bytes.

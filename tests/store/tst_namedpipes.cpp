@@ -10,6 +10,7 @@
 #include "store/CollectionScan.h"
 #include "store/HostStore.h"
 #include "store/LyricsFile.h"
+#include "tagger/Lyrics3Writer.h"
 
 #include "FakeInstallation.h"
 #include "NamedPipe.h"
@@ -23,7 +24,7 @@ using stanzary::test::FakeInstallation;
 
 namespace {
 
-enum class Place { Settings, Registry, Lyrics, LinkedLyrics, Timestamps, KaraokeIndex, ListFile };
+enum class Place { Settings, Registry, Lyrics, LinkedLyrics, Timestamps, KaraokeIndex, ListFile, TaggedLyrics };
 
 QString s(const char *text)
 {
@@ -49,6 +50,7 @@ private slots:
         QTest::newRow("timestamp file") << Place::Timestamps;
         QTest::newRow("kl.dbx") << Place::KaraokeIndex;
         QTest::newRow("list file") << Place::ListFile;
+        QTest::newRow("lyrics swapped for a pipe before tagging") << Place::TaggedLyrics;
     }
     void readersPassOverNamedPipes()
     {
@@ -137,6 +139,22 @@ private slots:
                 QCOMPARE(lists->readErrors(), QStringList{s("deleted.txt: it is not a regular file")});
                 QVERIFY(QFileInfo(inst.root() + s("deleted.txt")).isSymLink()); // kept as it was
                 QCOMPARE(*failedWrites, QStringList{inst.root() + s("deleted.txt")});
+            };
+            break;
+        }
+        case Place::TaggedLyrics: {
+            const QString mp3 = inst.root() + s("song.mp3");
+            QFile out(mp3);
+            QVERIFY(out.open(QIODevice::WriteOnly));
+            out.write(QByteArray(4096, '\x55'));
+            out.close();
+            QVERIFY(QFile::remove(song));
+            pipeAt(song);
+            auto tagged = std::make_shared<bool>(true);
+            read = [&, tagged, mp3] { *tagged = TagMp3File(mp3, song, s("Band - Song"), CodePage(), s("x.example")); };
+            check = [&, tagged, mp3] {
+                QVERIFY(!*tagged);
+                QCOMPARE(QFileInfo(mp3).size(), 4096);
             };
             break;
         }
