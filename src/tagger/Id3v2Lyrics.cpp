@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStringList>
 
 #include <id3v2tag.h>
 #include <mpegfile.h>
@@ -68,6 +69,51 @@ bool sameRest(const QString &a, qint64 aOffset, const QString &b, qint64 bOffset
     }
 }
 
+// The frame IDs of an ID3v2.2 or 2.3 tag (the whole tag's bytes), walked as
+// far as the frames are well-formed.
+QList<QByteArray> olderTagFrameIds(const QByteArray &tag)
+{
+    QList<QByteArray> ids;
+    if (tag.size() < 10)
+        return ids;
+    const int major = quint8(tag.at(3));
+    const int idSize = major == 2 ? 3 : 4;
+    const int headerSize = major == 2 ? 6 : 10;
+    qsizetype at = 10;
+    if (major == 3 && (quint8(tag.at(5)) & 0x40) && tag.size() >= 14)
+        at += 4
+              + ((quint8(tag.at(10)) << 24) | (quint8(tag.at(11)) << 16) | (quint8(tag.at(12)) << 8)
+                 | quint8(tag.at(13)));
+    while (at + headerSize <= tag.size() && tag.at(at) != '\0') {
+        qint64 size = 0;
+        for (int i = idSize; i < idSize + (major == 2 ? 3 : 4); ++i)
+            size = size * 256 + quint8(tag.at(at + i));
+        ids.append(tag.mid(at, idSize));
+        at += headerSize + size;
+    }
+    return ids;
+}
+
+// Frames of an ID3v2.2 or 2.3 tag that the tag library drops when it writes
+// the tag again (they have no ID3v2.4 counterpart); a tag holding one is not
+// rewritten, so that nothing stored in it is lost.
+QStringList framesTheLibraryDrops(const QString &path, qint64 tagSize)
+{
+    static const QList<QByteArray> dropped{"EQUA", "RVAD", "TRDA", "TSIZ", "EQU", "RVA", "TRD", "TSI"};
+    QFile file(path);
+    if (tagSize < 10 || !file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray tag = file.read(tagSize);
+    QStringList found;
+    if (quint8(tag.at(3)) >= 4)
+        return found;
+    for (const QByteArray &id : olderTagFrameIds(tag)) {
+        if (dropped.contains(id) && !found.contains(QString::fromLatin1(id)))
+            found.append(QString::fromLatin1(id));
+    }
+    return found;
+}
+
 void replaceUnsynced(TagLib::ID3v2::Tag &tag, const QString &text)
 {
     const TagLib::ID3v2::FrameList old = tag.frameList("USLT");
@@ -111,6 +157,13 @@ bool changeCopy(const QString &copyPath, const QString &original, const Id3v2Lyr
     const std::optional<qint64> oldTag = tagSizeOf(copyPath);
     if (!oldTag) {
         failure = QStringLiteral("The file's ID3v2 tag is damaged; the file is left as it is.");
+        return false;
+    }
+    const QStringList dropped = framesTheLibraryDrops(copyPath, *oldTag);
+    if (!dropped.isEmpty()) {
+        failure = QStringLiteral("The file's ID3v2 tag holds frames (%1) that writing it again would lose; the file "
+                                 "is left as it is.")
+                      .arg(dropped.join(QStringLiteral(", ")));
         return false;
     }
     {
