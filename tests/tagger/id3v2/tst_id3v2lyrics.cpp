@@ -1,4 +1,6 @@
 #include "tagger/Id3v2Lyrics.h"
+#include "tagger/Id3v2Tagging.h"
+#include "tagger/Lyrics3Writer.h"
 
 #include "FakeInstallation.h"
 
@@ -270,6 +272,65 @@ private slots:
         QVERIFY(writeId3v2Lyrics(mp3, {Unsynced, Synced}).ok());
         QCOMPARE(test::readAll(mp3), after);
         QVERIFY(!QFile::exists(rewriteCopyPath(mp3)));
+    }
+
+    // Songs of the sample collection tagged as the tagger does with the
+    // option on: the Lyrics3 tag first, then the ID3v2 lyrics. The Lyrics3
+    // tag, the ID3v1 record and the audio stay byte for byte; every stamp
+    // of the sample's timestamp file becomes a SYLT line starting with its
+    // two characters.
+    void taggingSampleSongs_data()
+    {
+        QTest::addColumn<QString>("song");
+        QTest::addColumn<int>("syncedLines"); // -1: no SYLT frame
+        QTest::addColumn<QString>("note");    // the log's note below the file's line
+        QTest::newRow("timestamps") << QStringLiteral("A/Amber Lanterns - Paper Boats") << 10
+                                    << QStringLiteral("ID3v2 lyrics written (USLT and SYLT)");
+        QTest::newRow("timestamp file named .KAS") << QStringLiteral("G/Gravel Moon - Highway Nine") << 8
+                                                   << QStringLiteral("ID3v2 lyrics written (USLT and SYLT)");
+        QTest::newRow("no timestamps") << QStringLiteral("S/Sorrel Avenue - Kite Season") << -1
+                                       << QStringLiteral("ID3v2 lyrics written (USLT)");
+        QTest::newRow("a stamp without its line")
+            << QStringLiteral("unpaired") << -1 << QStringLiteral("no lyric line for stamp 2 (00:13.0, \"Zz\")");
+    }
+    void taggingSampleSongs()
+    {
+        QFETCH(QString, song);
+        QFETCH(int, syncedLines);
+        QFETCH(QString, note);
+        const QString site = QStringLiteral("http://www.quarvex.example");
+        const CodePage cp;
+        test::FakeInstallation fake(m_tmp.filePath(QStringLiteral("samples/") + QString(song).replace(u'/', u'_')));
+        QString lyricsPath;
+        if (song == u"unpaired") {
+            lyricsPath = fake.addLyrics(QStringLiteral("Band - Song.txt"), "Hello\r\nWorld\r\n");
+            fake.addKas(QStringLiteral("Band - Song.txt"), "@@HeAAZz;\r\n");
+        } else {
+            const QString from = qEnvironmentVariable("STANZARY_EXAMPLES") + QStringLiteral("/Tunewright/lyrics/");
+            QVERIFY2(QFile::exists(from + song + QStringLiteral(".txt")), qPrintable(from + song));
+            lyricsPath =
+                fake.addLyrics(QStringLiteral("song.txt"), test::readAll(from + song + QStringLiteral(".txt")));
+            for (const QString &ext : {QStringLiteral(".kas"), QStringLiteral(".KAS")}) {
+                if (QFile::exists(from + song + ext))
+                    fake.writeFile(QStringLiteral("lyrics/song") + ext, test::readAll(from + song + ext));
+            }
+        }
+        const QString mp3 = fake.writeFile(QStringLiteral("song.mp3"), mpegFrames(30) + id3v1());
+        QVERIFY(TagMp3File(mp3, lyricsPath, QStringLiteral("Band - Song"), cp, site));
+        const QByteArray lyrics3Tagged = test::readAll(mp3);
+        const QByteArray prepared = PrepareTagText(test::readAll(lyricsPath), site);
+
+        const Id3v2TagResult result = TagId3v2Lyrics(mp3, lyricsPath, prepared, cp);
+        QVERIFY(result.written);
+        QVERIFY2(id3v2LogText(result).contains(note), qPrintable(id3v2LogText(result)));
+        QCOMPARE(behindTag(test::readAll(mp3)), lyrics3Tagged);
+        QCOMPARE(readUnsyncedLyrics(mp3),
+                 std::optional<QString>(cp.decode(prepared).replace(QStringLiteral("\r\n"), QStringLiteral("\n"))));
+        const std::optional<QList<SyncedLine>> synced = readSyncedLyrics(mp3);
+        QCOMPARE(synced ? int(synced->size()) : -1, syncedLines);
+        const KasContent kas = readKasFile(kasPathOnDisk(lyricsPath));
+        for (int i = 0; synced && i < synced->size(); ++i)
+            QVERIFY(synced->at(i).text.startsWith(cp.decode(kas.records.at(i).prefix).trimmed()));
     }
 
     // Another program's tag reader (mutagen) reads the frames as written.
