@@ -1,6 +1,7 @@
 #include "tagger/Id3v2Tagging.h"
 
 #include "store/LyricsFile.h"
+#include "tagger/Lyrics3Writer.h"
 #include "tagger/LyricsPairing.h"
 
 namespace stanzary {
@@ -77,6 +78,15 @@ QString id3v2LogText(const Id3v2TagResult &result)
     for (const QString &line : result.notes)
         text += line + QStringLiteral("\r\n");
     return text;
+}
+
+QString TagRowId3v2Lyrics(const QString &mp3Path, const QString &lyricsPath, const CodePage &codePage,
+                          const QString &site)
+{
+    const std::optional<QByteArray> lyrics = readLyricsBytes(lyricsPath);
+    if (!lyrics)
+        return Indent + QStringLiteral("ID3v2 lyrics not written: the lyrics file cannot be read\r\n");
+    return id3v2LogText(TagId3v2Lyrics(mp3Path, lyricsPath, PrepareTagText(*lyrics, site), codePage));
 }
 
 } // namespace stanzary

@@ -40,4 +40,10 @@ Id3v2TagResult TagId3v2Lyrics(const QString &mp3Path, const QString &lyricsPath,
 // The notes as log text: each line followed by CR LF.
 QString id3v2LogText(const Id3v2TagResult &result);
 
+// The tagging step after a file's Lyrics3 tag was written: the lyrics file
+// is read and prepared as for the Lyrics3 tag (site as there), then
+// TagId3v2Lyrics; the log text of its notes.
+QString TagRowId3v2Lyrics(const QString &mp3Path, const QString &lyricsPath, const CodePage &codePage,
+                          const QString &site);
+
 } // namespace stanzary
