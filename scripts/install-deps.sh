@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages needed to build, test, run and package Stanzary
-# (the last line: checking the desktop files and the package's dependencies).
+# (python3-mutagen: a test reads the ID3v2 frames with another tag reader;
+# the last line: checking the desktop files and the package's dependencies).
 # Installs only what is missing; uses sudo when not run as root.
 set -euo pipefail
 
@@ -8,6 +9,7 @@ packages=(
   cmake ninja-build g++ clang clang-format libclang-rt-14-dev ccache
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6-dev
   libbenchmark-dev
+  libtag1-dev python3-mutagen
   xvfb xauth fonts-dejavu-core
   desktop-file-utils appstream dpkg-dev file
 )

@@ -74,6 +74,7 @@ const QList<ConfigKey> &configKeys()
         {"LoadKasEditor", 1, nullptr, nullptr, &basMain::blnLoadKasEditor},
         {"CheckUnfilteredSongs", 1, nullptr, nullptr, &basMain::blnCheckUnfilteredSongs},
         {"CheckForAvaliableTimestamps", 1, nullptr, nullptr, &basMain::blnCheckForAvaliableTimestamps},
+        {"WriteId3v2Lyrics", 0, nullptr, nullptr, &basMain::blnWriteId3v2Lyrics},
         {"MakerSite", 0, nullptr, nullptr, nullptr, &basMain::strMakerSite, makerSite()},
     };
     return keys;

@@ -43,8 +43,9 @@ struct ConfigKey
     QString defaultAddress = QString(); // addresses: the default
 };
 
-// The twelve keys, in the order they are read and written: the window's
-// geometry, the five options and the maker's web site ("MakerSite"). The
+// The thirteen keys, in the order they are read and written: the window's
+// geometry, the five options, the tagger's "Also write ID3v2 lyrics"
+// ("WriteId3v2Lyrics", off by default) and the maker's web site ("MakerSite"). The
 // site is the distributor's (system-wide settings) or the user's to set:
 // it is read, never written.
 const QList<ConfigKey> &configKeys();
@@ -53,13 +54,13 @@ const QList<ConfigKey> &configKeys();
 // ~/.config/Zeph/Zeph.conf on Linux); the keys live in group "Config".
 std::unique_ptr<QSettings> openConfigStore();
 
-// Reads the twelve keys (application "Zeph", section "Config"), copies blnCheckTimestampsAtStart,
+// Reads the thirteen keys (application "Zeph", section "Config"), copies blnCheckTimestampsAtStart,
 // reads the host's settings file and sets state.codePage from bytFontCharset.
 // A stored number that does not convert reads as 0; a stored flag that does
 // not convert leaves the state's flag as it was, and so does a stored
 // address that is no http or https address. Nothing is reported.
 StoredGeometry LoadConfig(basMain &state);
-// Writes the eleven keys the program changes (not "MakerSite").
+// Writes the twelve keys the program changes (not "MakerSite").
 void SaveConfig(const basMain &state, const StoredGeometry &geometry);
 
 // The same on a given store and registry (tests, and callers that already

@@ -49,6 +49,9 @@ public:
     bool blnCheckUnfilteredSongs = true;
     bool blnCheckForAvaliableTimestamps = true;
     bool blnCheckTimestampsAtStart = true; // the availability option as it stood at start
+    // The tagger also writes the lyrics as ID3v2 frames (USLT, and SYLT
+    // from a timestamp file).
+    bool blnWriteId3v2Lyrics = false;
 
     // Counts of the last scan (wider than the host's 16 bits on purpose).
     int intLyricsCount = 0;

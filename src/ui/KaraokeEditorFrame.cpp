@@ -1,14 +1,19 @@
 #include "ui/KaraokeEditorFrame.h"
 
+#include "store/LyricsFile.h"
+#include "ui/LrcExportCommand.h"
 #include "ui/UserDialogs.h"
 #include "ui/ZephTimePicker.h"
 
 #include <QApplication>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStandardPaths>
 #include <QStyle>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
@@ -85,6 +90,23 @@ void KaraokeEditorFrame::buildLayout()
     connect(m_delButton, &QPushButton::clicked, this, &KaraokeEditorFrame::onDel);
     connect(m_saveButton, &QPushButton::clicked, this, &KaraokeEditorFrame::onSave);
 
+    m_exportButton = new QToolButton(this);
+    m_exportButton->setObjectName(QStringLiteral("cmdExportLrc"));
+    m_exportButton->setText(QStringLiteral("Export .lrc"));
+    m_exportButton->setAccessibleName(QStringLiteral("Export synchronised lyrics"));
+    m_exportButton->setToolTip(QStringLiteral("Write the stamps with their lyric lines as an .lrc file, "
+                                              "which music players show as synchronised lyrics"));
+    m_exportButton->setPopupMode(QToolButton::InstantPopup);
+    m_exportButton->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    auto *exportMenu = new QMenu(m_exportButton);
+    m_exportBesideLyrics = exportMenu->addAction(QStringLiteral("Beside the &lyrics file"));
+    m_exportBesideLyrics->setObjectName(QStringLiteral("actLrcBesideLyrics"));
+    m_exportBesideMp3 = exportMenu->addAction(QStringLiteral("Beside an &MP3 file..."));
+    m_exportBesideMp3->setObjectName(QStringLiteral("actLrcBesideMp3"));
+    m_exportButton->setMenu(exportMenu);
+    connect(m_exportBesideLyrics, &QAction::triggered, this, [this] { exportLrcBeside(m_lyricsPath); });
+    connect(m_exportBesideMp3, &QAction::triggered, this, &KaraokeEditorFrame::onExportBesideMp3);
+
     m_viewport = new QWidget(this);
     m_viewport->setObjectName(QStringLiteral("picContainerKasEditModeOne"));
     m_viewport->setAccessibleName(QStringLiteral("Stamps"));
@@ -101,21 +123,26 @@ void KaraokeEditorFrame::buildLayout()
     m_scrollBar->hide();
     connect(m_scrollBar, &QScrollBar::valueChanged, this, &KaraokeEditorFrame::moveRows);
 
-    auto *strip = new QHBoxLayout;
-    strip->setContentsMargins(0, 0, 0, 0);
-    strip->addWidget(m_addButton);
-    strip->addWidget(m_delButton);
-    strip->addWidget(m_saveButton);
-    strip->addStretch(1);
+    m_strip = new QHBoxLayout;
+    m_strip->setContentsMargins(0, 0, 0, 0);
+    m_strip->addWidget(m_addButton);
+    m_strip->addWidget(m_delButton);
+    m_strip->addWidget(m_saveButton);
+    m_strip->addStretch(1);
+    auto *buttons = new QVBoxLayout;
+    buttons->setContentsMargins(0, 0, 0, 0);
+    buttons->addLayout(m_strip);
+    buttons->addWidget(m_exportButton, 0, Qt::AlignLeft);
 
     auto *column = new QVBoxLayout(this);
-    column->addLayout(strip);
+    column->addLayout(buttons);
     column->addWidget(m_viewport, 1, Qt::AlignLeft);
 }
 
 // ---- loading, saving and the buttons ----------------------------------------
 
-KasLoadResult KaraokeEditorFrame::LoadKasFile(const QString &kasPath, bool blnLoadKasEditor, const CodePage &codePage)
+KasLoadResult KaraokeEditorFrame::LoadKasFile(const QString &kasPath, bool blnLoadKasEditor, const CodePage &codePage,
+                                              const QString &lyricsPath)
 {
     KasLoadOptions options;
     options.blnLoadKasEditor = blnLoadKasEditor;
@@ -125,6 +152,8 @@ KasLoadResult KaraokeEditorFrame::LoadKasFile(const QString &kasPath, bool blnLo
     if (result.skipped)
         return result;
     m_path = kasPath;
+    m_codePage = codePage;
+    m_lyricsPath = lyricsPath.isEmpty() ? pathOnDisk(kasPath.chopped(3) + QStringLiteral("txt")) : lyricsPath;
     syncRowCount();
     showRowsFrom(0);
     ArrangeTabOrder();
@@ -166,6 +195,34 @@ void KaraokeEditorFrame::onSave()
         m_dialogs.information(QStringLiteral("Stanzary"), clsKaraokeEdition::savedText());
 }
 
+void KaraokeEditorFrame::setLyricsTextSource(std::function<QString()> lyricsText)
+{
+    m_lyricsText = std::move(lyricsText);
+}
+
+QString KaraokeEditorFrame::lyricsText() const
+{
+    if (m_lyricsText)
+        return m_lyricsText();
+    return readLyricsText(m_lyricsPath, m_codePage).value_or(QString());
+}
+
+bool KaraokeEditorFrame::exportLrcBeside(const QString &besidePath)
+{
+    return stanzary::exportLrcBeside(m_dialogs, m_edition, m_codePage, lyricsText(), besidePath);
+}
+
+void KaraokeEditorFrame::onExportBesideMp3()
+{
+    if (m_mp3Folder.isEmpty())
+        m_mp3Folder = QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
+    const QString mp3 = m_dialogs.chooseFile(chooseMp3Title(), m_mp3Folder, mp3FileFilter());
+    if (mp3.isEmpty())
+        return;
+    m_mp3Folder = QFileInfo(mp3).absolutePath();
+    exportLrcBeside(mp3);
+}
+
 void KaraokeEditorFrame::onAdd()
 {
     m_currentRow = qMin(m_currentRow, rowCount() - 1);
@@ -196,7 +253,8 @@ void KaraokeEditorFrame::onDel()
 
 void KaraokeEditorFrame::ArrangeTabOrder()
 {
-    QWidget *previous = m_saveButton;
+    QWidget::setTabOrder(m_saveButton, m_exportButton);
+    QWidget *previous = m_exportButton;
     for (int i = 0; i < rowCount(); ++i) {
         m_rows.at(i)->setAccessibleName(QStringLiteral("Stamp %1").arg(i + 1));
         QWidget::setTabOrder(previous, m_rows.at(i));
@@ -268,7 +326,7 @@ void KaraokeEditorFrame::setEditable(bool editable)
 {
     m_editable = editable;
     for (QWidget *w : {static_cast<QWidget *>(m_addButton), static_cast<QWidget *>(m_delButton),
-                       static_cast<QWidget *>(m_saveButton), m_rowBox})
+                       static_cast<QWidget *>(m_saveButton), static_cast<QWidget *>(m_exportButton), m_rowBox})
         w->setEnabled(editable);
 }
 
@@ -293,8 +351,7 @@ int KaraokeEditorFrame::rowPitch() const
 // The rows as wide as the buttons above them, or wider when they need it.
 int KaraokeEditorFrame::rowWidth() const
 {
-    const QLayout *strip = layout()->itemAt(0)->layout();
-    const int buttons = m_addButton->width() + m_delButton->width() + m_saveButton->width() + 2 * strip->spacing();
+    const int buttons = m_addButton->width() + m_delButton->width() + m_saveButton->width() + 2 * m_strip->spacing();
     return qMax(m_rows.constFirst()->sizeHint().width(), buttons);
 }
 
@@ -309,7 +366,11 @@ void KaraokeEditorFrame::applyButtonSizes()
     auto *column = static_cast<QVBoxLayout *>(layout());
     column->setContentsMargins(px(120), px(60), px(110), px(100));
     column->setSpacing(px(150));
-    static_cast<QHBoxLayout *>(column->itemAt(0)->layout())->setSpacing(qMax(1, px(15)));
+    m_strip->setSpacing(qMax(1, px(15)));
+    column->itemAt(0)->layout()->setSpacing(qMax(1, px(45)));
+    // The export button spans the three above it.
+    const int stripWidth = m_addButton->width() + m_delButton->width() + m_saveButton->width() + 2 * m_strip->spacing();
+    m_exportButton->setFixedSize(qMax(stripWidth, m_exportButton->sizeHint().width()), m_saveButton->height());
     m_viewport->setMinimumHeight(rowPitch());
 }
 

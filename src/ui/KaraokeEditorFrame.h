@@ -5,8 +5,13 @@
 #include <QGroupBox>
 #include <QList>
 
+#include <functional>
+
+class QAction;
+class QHBoxLayout;
 class QPushButton;
 class QScrollBar;
+class QToolButton;
 
 namespace stanzary {
 
@@ -27,6 +32,10 @@ class ZephTimePicker;
 // Failures are told to the user through UserDialogs: a file that cannot be
 // read whole is shown as far as it was read and cannot be edited or saved;
 // a save that fails leaves the file as it was and the rows as they are.
+//
+// Below the three buttons, "Export .lrc" (`cmdExportLrc`) writes the rows,
+// paired with the song's lyric lines, as an .lrc file beside the lyrics
+// file or beside an MP3 file the user chooses (LrcExportCommand).
 class KaraokeEditorFrame : public QGroupBox
 {
     Q_OBJECT
@@ -39,7 +48,16 @@ public:
     // ignoring case) while blnLoadKasEditor is on; off, nothing changes.
     // Pending window events, but no user input, run once first. The rows'
     // prefixes are decoded with codePage. Tab order and layout follow.
-    KasLoadResult LoadKasFile(const QString &kasPath, bool blnLoadKasEditor, const CodePage &codePage);
+    // lyricsPath is the song's lyrics file (by default the .txt file beside
+    // kasPath), which the .lrc export pairs the stamps with.
+    KasLoadResult LoadKasFile(const QString &kasPath, bool blnLoadKasEditor, const CodePage &codePage,
+                              const QString &lyricsPath = QString());
+
+    // Where the export takes the lyrics text from (the lyrics box, with its
+    // unsaved edits); without it the lyrics file is read.
+    void setLyricsTextSource(std::function<QString()> lyricsText);
+    // Writes the .lrc file beside besidePath, telling the user the outcome.
+    bool exportLrcBeside(const QString &besidePath);
 
     // Writes the rows to the file they were loaded from. A failure is told
     // to the user; success is not (the Save button says so itself).
@@ -71,6 +89,8 @@ private:
     void onAdd();
     void onDel();
     void onSave();
+    void onExportBesideMp3();
+    QString lyricsText() const;
     void reportLoadFailure(const KasLoadResult &result);
 
     void syncRowCount();
@@ -95,6 +115,10 @@ private:
     UserDialogs &m_dialogs;
     clsKaraokeEdition m_edition;
     QString m_path;
+    QString m_lyricsPath;
+    CodePage m_codePage;
+    std::function<QString()> m_lyricsText;
+    QString m_mp3Folder; // where the last MP3 file for an export was chosen
     bool m_modified = false;
     bool m_editable = true;
     int m_currentRow = 0;
@@ -102,6 +126,10 @@ private:
     QPushButton *m_addButton = nullptr;
     QPushButton *m_delButton = nullptr;
     QPushButton *m_saveButton = nullptr;
+    QHBoxLayout *m_strip = nullptr;
+    QToolButton *m_exportButton = nullptr;
+    QAction *m_exportBesideLyrics = nullptr;
+    QAction *m_exportBesideMp3 = nullptr;
     QWidget *m_viewport = nullptr;
     QWidget *m_rowBox = nullptr;
     QScrollBar *m_scrollBar = nullptr;

@@ -74,6 +74,8 @@ SongDetailsView::SongDetailsView(UserDialogs &dialogs, QWidget *parent) : QWidge
 
     m_karaokeFrame = new KaraokeEditorFrame(dialogs, this);
     m_karaokeFrame->hide();
+    // The .lrc export pairs the stamps with the lyrics as the box shows them.
+    m_karaokeFrame->setLyricsTextSource([this] { return lyricsText(); });
 
     m_lyricsBox = new QPlainTextEdit(this);
     m_lyricsBox->setObjectName(QStringLiteral("lyrics"));

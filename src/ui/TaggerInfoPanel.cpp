@@ -109,6 +109,11 @@ TaggerInfoPanel::TaggerInfoPanel(QWidget *parent) : QWidget(parent)
     connect(m_displaySavedLyrics, &QPushButton::clicked, this, &TaggerInfoPanel::displaySavedLyricsClicked);
 }
 
+void TaggerInfoPanel::setSavedLyricsAvailable(bool available)
+{
+    m_displaySavedLyrics->setVisible(available);
+}
+
 void TaggerInfoPanel::showRow(const TaggerRow &row, const QList<TagEntry> &entries)
 {
     m_mp3Path = row.mp3Path;

@@ -36,6 +36,9 @@ public:
 
     // The saved-lyrics toggle: "Return to list" in bold while they are shown.
     void setSavedLyricsShown(bool shown);
+    // "Display lyrics saved into this file" is offered: the file holds a
+    // Lyrics3 tag (showRow sets that) or ID3v2 lyrics.
+    void setSavedLyricsAvailable(bool available);
     bool savedLyricsShown() const { return m_savedLyricsShown; }
 
 signals:

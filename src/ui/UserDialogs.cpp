@@ -76,6 +76,11 @@ QString UserDialogs::chooseFolder(const QString &title, const QString &startFold
     return showFolderChooser(effectiveTitle(title), startFolder);
 }
 
+QString UserDialogs::chooseFile(const QString &title, const QString &startFolder, const QString &filter)
+{
+    return showFileChooser(effectiveTitle(title), startFolder, filter);
+}
+
 // ---- WidgetUserDialogs ------------------------------------------------------
 
 WidgetUserDialogs::WidgetUserDialogs(QWidget *parent) : m_parent(parent) {}
@@ -125,6 +130,11 @@ QString WidgetUserDialogs::showFolderChooser(const QString &title, const QString
     return QFileDialog::getExistingDirectory(owner(), title, startFolder, QFileDialog::ShowDirsOnly);
 }
 
+QString WidgetUserDialogs::showFileChooser(const QString &title, const QString &startFolder, const QString &filter)
+{
+    return QFileDialog::getOpenFileName(owner(), title, startFolder, filter);
+}
+
 void WidgetUserDialogs::beep()
 {
     QApplication::beep();
@@ -154,6 +164,11 @@ void ScriptedUserDialogs::queueFolder(const QString &folder)
     m_folders.push_back(folder);
 }
 
+void ScriptedUserDialogs::queueFile(const QString &file)
+{
+    m_files.push_back(file);
+}
+
 void ScriptedUserDialogs::queueShellResult(bool opened)
 {
     m_shellResults.push_back(opened);
@@ -171,7 +186,8 @@ QList<ScriptedUserDialogs::Shown> ScriptedUserDialogs::messages() const
 
 int ScriptedUserDialogs::pendingAnswers() const
 {
-    return static_cast<int>(m_answers.size() + m_inputs.size() + m_folders.size() + m_shellResults.size());
+    return static_cast<int>(m_answers.size() + m_inputs.size() + m_folders.size() + m_files.size()
+                            + m_shellResults.size());
 }
 
 void ScriptedUserDialogs::clearRecord()
@@ -227,6 +243,18 @@ QString ScriptedUserDialogs::showFolderChooser(const QString &title, const QStri
     const QString folder = m_folders.front();
     m_folders.pop_front();
     return folder;
+}
+
+QString ScriptedUserDialogs::showFileChooser(const QString &title, const QString &startFolder, const QString &filter)
+{
+    m_shown.append({Kind::File, MessageIcon::Question, title, filter, startFolder});
+    if (m_files.empty()) {
+        m_errors.append(QStringLiteral("no file queued for: ") + title);
+        return QString();
+    }
+    const QString file = m_files.front();
+    m_files.pop_front();
+    return file;
 }
 
 bool ScriptedUserDialogs::openInShell(const QUrl &target)

@@ -46,6 +46,9 @@ public:
 
     // A folder chooser (folders only); the chosen folder, or empty when cancelled.
     QString chooseFolder(const QString &title, const QString &startFolder = {});
+    // A chooser of one existing file, offering the files that filter names
+    // ("MP3 files (*.mp3)"); the chosen file, or empty when cancelled.
+    QString chooseFile(const QString &title, const QString &startFolder, const QString &filter);
 
     virtual void beep() = 0;
 
@@ -59,6 +62,7 @@ protected:
     virtual std::optional<QString> showInput(const QString &title, const QString &prompt,
                                              const QString &defaultText) = 0;
     virtual QString showFolderChooser(const QString &title, const QString &startFolder) = 0;
+    virtual QString showFileChooser(const QString &title, const QString &startFolder, const QString &filter) = 0;
 };
 
 // OpenInShell: the desktop's "open" action on a web address; "Error opening
@@ -84,6 +88,7 @@ protected:
     Answer showQuestion(bool withCancel, MessageIcon icon, const QString &title, const QString &text) override;
     std::optional<QString> showInput(const QString &title, const QString &prompt, const QString &defaultText) override;
     QString showFolderChooser(const QString &title, const QString &startFolder) override;
+    QString showFileChooser(const QString &title, const QString &startFolder, const QString &filter) override;
 
 private:
     QWidget *owner() const;
@@ -94,23 +99,24 @@ private:
 // order; every box is recorded with its kind, icon, title and text; beeps
 // are counted and shell requests recorded. A box that finds no fitting
 // answer queued gets the cautious one (No, Cancel, cancelled input, no
-// folder) and is noted in scriptErrors(), so a test can tell.
+// folder or file) and is noted in scriptErrors(), so a test can tell.
 class ScriptedUserDialogs : public UserDialogs
 {
 public:
-    enum class Kind { Message, YesNo, YesNoCancel, Input, Folder };
+    enum class Kind { Message, YesNo, YesNoCancel, Input, Folder, File };
     struct Shown
     {
         Kind kind;
         MessageIcon icon;
         QString title;
         QString text;        // the message, question or prompt
-        QString defaultText; // input box: its default text; folder chooser: the start folder
+        QString defaultText; // input box: its default text; folder and file chooser: the start folder
     };
 
     void queueAnswer(Answer answer); // for askYesNo and askYesNoCancel
     void queueInput(const std::optional<QString> &text);
     void queueFolder(const QString &folder); // empty = cancelled
+    void queueFile(const QString &file);     // empty = cancelled
     void queueShellResult(bool opened);      // default when none queued: true
 
     const QList<Shown> &shown() const { return m_shown; }
@@ -132,11 +138,13 @@ protected:
     Answer showQuestion(bool withCancel, MessageIcon icon, const QString &title, const QString &text) override;
     std::optional<QString> showInput(const QString &title, const QString &prompt, const QString &defaultText) override;
     QString showFolderChooser(const QString &title, const QString &startFolder) override;
+    QString showFileChooser(const QString &title, const QString &startFolder, const QString &filter) override;
 
 private:
     std::deque<Answer> m_answers;
     std::deque<std::optional<QString>> m_inputs;
     std::deque<QString> m_folders;
+    std::deque<QString> m_files;
     std::deque<bool> m_shellResults;
     QList<Shown> m_shown;
     QList<QUrl> m_opened;

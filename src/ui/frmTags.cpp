@@ -1,6 +1,8 @@
 #include "ui/frmTags.h"
 
 #include "store/SongNames.h"
+#include "tagger/Id3v2Lyrics.h"
+#include "tagger/Id3v2Tagging.h"
 #include "tagger/Lyrics3Writer.h"
 #include "tagger/Mp3FolderScan.h"
 #include "tagger/Mp3Matcher.h"
@@ -11,6 +13,7 @@
 #include "ui/TextColour.h"
 #include "ui/UserDialogs.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -290,6 +293,7 @@ void frmTags::rowClicked(const QModelIndex &index)
         return;
     const TaggerRow &row = m_model->row(index.row());
     m_info->showRow(row, m_entries);
+    m_info->setSavedLyricsAvailable(row.hasLyrics3 || readUnsyncedLyrics(row.mp3Path));
     m_info->show();
 }
 
@@ -371,14 +375,21 @@ void frmTags::displaySavedLyricsClicked()
         return;
     }
     const int row = currentRow();
-    if (row < 0 || !m_model->row(row).hasLyrics3)
+    const std::optional<QString> id3v2 = row < 0 ? std::nullopt : readUnsyncedLyrics(m_info->mp3Path());
+    if (row < 0 || (!m_model->row(row).hasLyrics3 && !id3v2))
         return;
-    const QByteArray lyrics = SavedLyricsOf(m_info->mp3Path());
-    QString text = viewText(lyrics, m_state.codePage);
-    if (text.isEmpty()) {
-        text = QStringLiteral("The lyrics3 tag is present, but the lyrics field is missing.\nYou can insert the "
-                              "lyrics in this file safely.");
+    QString text;
+    if (m_model->row(row).hasLyrics3) {
+        text = viewText(SavedLyricsOf(m_info->mp3Path()), m_state.codePage);
+        if (text.isEmpty()) {
+            text = QStringLiteral("The lyrics3 tag is present, but the lyrics field is missing.\nYou can insert the "
+                                  "lyrics in this file safely.");
+        }
     }
+    // The ID3v2 lyrics (USLT) follow the Lyrics3 tag's, under a heading of their own.
+    if (id3v2)
+        text +=
+            (text.isEmpty() ? QString() : QStringLiteral("\n\n")) + QStringLiteral("---- ID3v2 lyrics ----\n") + *id3v2;
     m_textView->setPlainText(text);
     showListArea(ListArea::Text);
     m_info->setSavedLyricsShown(true);
@@ -411,7 +422,18 @@ void frmTags::tagCheckedRows()
     EventPump pump;
     // A copy: the rows stay as they are until the user returns to them.
     const QList<TaggerRow> rows = m_model->rows();
-    const auto tagOne = [this](const TaggerRow &row) { return tagFile(row); };
+    // With "Also write ID3v2 lyrics", each file tagged gets its ID3v2 lyrics
+    // too; their notes go into the log below the file's line.
+    QHash<QString, QString> id3v2Notes;
+    const bool id3v2 = m_state.blnWriteId3v2Lyrics;
+    m_id3v2Option->setEnabled(false);
+    const auto tagOne = [&](const TaggerRow &row) {
+        const bool tagged = tagFile(row);
+        if (tagged && id3v2)
+            id3v2Notes.insert(row.mp3Path,
+                              TagRowId3v2Lyrics(row.mp3Path, row.lyricsPath, m_state.codePage, m_state.strMakerSite));
+        return tagged;
+    };
     const QString log = TagCheckedFiles(rows, m_journal, tagOne, [&](int done, int total) {
         if (pump.due()) {
             m_status->setText(QStringLiteral("Tagging: ") + QString::number(done) + u'/' + QString::number(total));
@@ -419,16 +441,30 @@ void frmTags::tagCheckedRows()
         }
     });
     m_tagging = false;
+    m_id3v2Option->setEnabled(true);
     m_status->setText(m_scanStatus);
     m_folderButton->setEnabled(true);
 
     m_info->setSavedLyricsShown(false);
-    m_textView->setPlainText(QString(log).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    m_textView->setPlainText(withId3v2Notes(log, id3v2Notes).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     showListArea(ListArea::Text);
     m_info->hide();
     setTagButtonReturns(true);
     m_tagButton->setEnabled(true);
     finishClosedWhileBusy();
+}
+
+QString frmTags::withId3v2Notes(const QString &log, const QHash<QString, QString> &notes)
+{
+    if (notes.isEmpty())
+        return log;
+    QString out;
+    for (const QString &line : log.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts)) {
+        out += line + QStringLiteral("\r\n");
+        if (line.startsWith(taggedPrefix()))
+            out += notes.value(line.mid(taggedPrefix().size()));
+    }
+    return out;
 }
 
 // The one place where the window tags a file.

@@ -5,6 +5,7 @@
 #include "tagger/TagEntry.h"
 #include "tagger/TailJournal.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QWidget>
@@ -13,6 +14,7 @@ class QGroupBox;
 class QLabel;
 class QModelIndex;
 class QPlainTextEdit;
+class QCheckBox;
 class QPushButton;
 class QStackedWidget;
 class QTreeView;
@@ -94,6 +96,8 @@ private:
     void tagButtonClicked();
     void tagCheckedRows();
     bool tagFile(const TaggerRow &row) const;
+    // The log with the ID3v2 notes of each file below its own line.
+    static QString withId3v2Notes(const QString &log, const QHash<QString, QString> &notes);
     void returnFromLog();
 
     basMain &m_state;
@@ -121,6 +125,7 @@ private:
     QGroupBox *m_checkFrame = nullptr;
     QLabel *m_checkedLabel = nullptr;
     QPushButton *m_tagButton = nullptr;
+    QCheckBox *m_id3v2Option = nullptr; // "Also write ID3v2 lyrics"
     QGroupBox *m_infoFrame = nullptr;
     TaggerInfoPanel *m_info = nullptr;
     QStackedWidget *m_listArea = nullptr;

@@ -7,6 +7,7 @@
 #include "ui/TaggerRowModel.h"
 #include "ui/TextColour.h"
 
+#include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -105,9 +106,17 @@ void frmTags::buildControls()
     auto *selectionRow = new QHBoxLayout;
     selectionRow->addWidget(m_selectFrame, 3);
     selectionRow->addWidget(m_checkFrame, 1);
+    m_id3v2Option = new QCheckBox(QStringLiteral("Also write ID3v2 lyrics"), this);
+    m_id3v2Option->setObjectName(QStringLiteral("chkWriteId3v2Lyrics"));
+    m_id3v2Option->setToolTip(QStringLiteral("Tagging also writes the lyrics into the files' ID3v2 tags, with "
+                                             "their karaoke timestamps when the song has them"));
+    m_id3v2Option->setChecked(m_state.blnWriteId3v2Lyrics);
+    connect(m_id3v2Option, &QCheckBox::toggled, this, [this](bool on) { m_state.blnWriteId3v2Lyrics = on; });
+
     auto *stepThreeRow = new QHBoxLayout;
     stepThreeRow->addWidget(m_stepThree);
     stepThreeRow->addStretch(1);
+    stepThreeRow->addWidget(m_id3v2Option);
     stepThreeRow->addWidget(m_tagButton);
 
     auto *layout = new QVBoxLayout(this);

@@ -72,6 +72,7 @@ private slots:
         basMain state;
         state.blnEnableSearch = state.blnRealTimeSearch = state.blnLoadKasEditor = false;
         state.blnCheckUnfilteredSongs = state.blnCheckForAvaliableTimestamps = state.blnCheckTimestampsAtStart = false;
+        state.blnWriteId3v2Lyrics = true;
         const StoredGeometry g = LoadConfig(state);
         QCOMPARE(g.FrmTop, 1000.0);
         QCOMPARE(g.FrmLeft, 1000.0);
@@ -82,6 +83,7 @@ private slots:
         QVERIFY(state.blnEnableSearch && state.blnRealTimeSearch && state.blnLoadKasEditor);
         QVERIFY(state.blnCheckUnfilteredSongs && state.blnCheckForAvaliableTimestamps
                 && state.blnCheckTimestampsAtStart);
+        QVERIFY(!state.blnWriteId3v2Lyrics);
     }
 
     void savedValuesComeBackAsText()
@@ -90,6 +92,7 @@ private slots:
         state.blnEnableSearch = false;
         state.blnLoadKasEditor = false;
         state.blnCheckForAvaliableTimestamps = false;
+        state.blnWriteId3v2Lyrics = true;
         StoredGeometry g;
         g.FrmTop = 1234.5;
         g.FrmLeft = -30;
@@ -106,6 +109,7 @@ private slots:
         QCOMPARE(storedText(QStringLiteral("EnableSearch")), QStringLiteral("False"));
         QCOMPARE(storedText(QStringLiteral("RealTimeSearch")), QStringLiteral("True"));
         QCOMPARE(storedText(QStringLiteral("CheckForAvaliableTimestamps")), QStringLiteral("False"));
+        QCOMPARE(storedText(QStringLiteral("WriteId3v2Lyrics")), QStringLiteral("True"));
 
         basMain loaded;
         const StoredGeometry back = LoadConfig(loaded);
@@ -121,6 +125,7 @@ private slots:
         QCOMPARE(loaded.blnCheckUnfilteredSongs, true);
         QCOMPARE(loaded.blnCheckForAvaliableTimestamps, false);
         QCOMPARE(loaded.blnCheckTimestampsAtStart, false);
+        QCOMPARE(loaded.blnWriteId3v2Lyrics, true);
     }
 
     void storedNumbers_data()
@@ -167,6 +172,8 @@ private slots:
         QTest::newRow("yes leaves False") << QStringLiteral("EnableSearch") << QStringLiteral("yes") << false << false;
         QTest::newRow("empty leaves False") << avail << QString() << false << false;
         QTest::newRow("empty leaves True") << avail << QString() << true << true;
+        QTest::newRow("ID3v2 lyrics True")
+            << QStringLiteral("WriteId3v2Lyrics") << QStringLiteral("True") << false << true;
     }
     void storedFlags()
     {

@@ -173,7 +173,7 @@ private slots:
         }
     }
 
-    // Tab walks the buttons and then the rows in row order, a row added in
+    // Tab walks the buttons, the export button, and then the rows in row order, a row added in
     // the middle included.
     void tabWalksTheRowsInOrder()
     {
@@ -181,6 +181,8 @@ private slots:
         m_frame->row(0)->setFocus();
         QTest::mouseClick(button("cmdAdd"), Qt::LeftButton);
         button("cmdSave")->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("cmdExportLrc"));
         for (int i = 0; i < 3; ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget(), m_frame->row(i));

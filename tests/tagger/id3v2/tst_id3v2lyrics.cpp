@@ -1,0 +1,384 @@
+#include "tagger/Id3v2Lyrics.h"
+#include "tagger/Id3v2Tagging.h"
+#include "tagger/Lyrics3Writer.h"
+
+#include "FakeInstallation.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace stanzary;
+
+namespace {
+
+// MPEG-1 layer III frames (128 kbit/s, 44.1 kHz: 417 bytes each) that a tag
+// reader takes for audio; the bytes after each header differ from frame to
+// frame and hold no frame sync.
+QByteArray mpegFrames(int n)
+{
+    QByteArray out;
+    for (int f = 0; f < n; ++f) {
+        QByteArray frame("\xff\xfb\x90\x64", 4);
+        for (int i = 4; i < 417; ++i)
+            frame += char((f * 7 + i * 13) % 0x7f);
+        out += frame;
+    }
+    return out;
+}
+
+QByteArray id3v1()
+{
+    return QByteArray("TAGOld Title").leftJustified(125, '\0') + QByteArray("\0\x02\x0d", 3);
+}
+
+QByteArray lyrics3()
+{
+    const QByteArray body = "LYRICSBEGININD00003100LYR00011Hello\r\nThere";
+    return body + QByteArray::number(body.size()).rightJustified(6, '0') + "LYRICS200";
+}
+
+// An APEv2 tag with header, one item and footer.
+QByteArray apeTag()
+{
+    const QByteArray item = QByteArray("\x05\0\0\0\0\0\0\0Title\0Hello", 19);
+    QByteArray header = "APETAGEX" + QByteArray("\xd0\x07\0\0", 4) + QByteArray("\x33\0\0\0\x01\0\0\0", 8)
+                        + QByteArray("\0\0\0\xa0", 4) + QByteArray(8, '\0');
+    QByteArray footer = header;
+    footer[23] = '\x80';
+    return header + item + footer;
+}
+
+// An ID3v2 tag of the given major version with a title frame (or another
+// text frame) and padding.
+QByteArray id3v2Tag(int major, const QByteArray &id = "TIT2")
+{
+    const QByteArray data("\0Old title", 10);
+    const QByteArray frame = id + QByteArray("\0\0\0", 3) + char(data.size()) + QByteArray(2, '\0') + data;
+    const int size = int(frame.size()) + 64;
+    return "ID3" + QByteArray(1, char(major)) + QByteArray(2, '\0') + QByteArray(1, '\0') + char(size >> 14 & 0x7f)
+           + char(size >> 7 & 0x7f) + char(size & 0x7f) + frame + QByteArray(64, '\0');
+}
+
+QByteArray layout(const QString &name)
+{
+    const QByteArray audio = mpegFrames(40);
+    if (name == u"audio only")
+        return audio;
+    if (name == u"ID3v1")
+        return audio + id3v1();
+    if (name == u"Lyrics3, ID3v1")
+        return audio + lyrics3() + id3v1();
+    if (name == u"APE, Lyrics3, ID3v1")
+        return audio + apeTag() + lyrics3() + id3v1();
+    if (name == u"ID3v2.3 in front, Lyrics3, ID3v1")
+        return id3v2Tag(3) + audio + lyrics3() + id3v1();
+    if (name == u"ID3v2.4 in front, APE, ID3v1")
+        return id3v2Tag(4) + audio + apeTag() + id3v1();
+    // Junk in front of a tag that a reader finds only by searching for it.
+    if (name == u"ID3v2 behind junk")
+        return QByteArray(300, 'J') + id3v2Tag(3) + audio;
+    if (name == u"ID3v2.3 with a size frame")
+        return id3v2Tag(3, "TSIZ") + audio;
+    if (name == u"damaged ID3v2 header")
+        return QByteArray("ID3\x03\0\0\0\0\x80\0", 10) + audio;
+    if (name == u"ID3v2 longer than the file")
+        return QByteArray("ID3\x03\0\0\x7f\x7f\x7f\x7f", 10) + audio;
+    return {};
+}
+
+// What follows the ID3v2 tag at the front of the bytes.
+QByteArray behindTag(const QByteArray &bytes)
+{
+    const std::optional<qint64> size = id3v2TagSizeAtStart(bytes.left(10), bytes.size());
+    return size ? bytes.mid(*size) : QByteArray("<no tag size>");
+}
+
+const QString Unsynced = QStringLiteral("Caf\u00e9 lights\nall night long\n\nLyrics by Tunewright (site)");
+const QList<SyncedLine> Synced{{0, QStringLiteral("Caf\u00e9 lights")}, {13200, QStringLiteral("all night long")}};
+
+// Runs the write in a child process that is killed with SIGKILL when it
+// reaches the step: nothing after that moment runs.
+int writeInChildKilledAt(const QString &mp3, RewriteStep step)
+{
+    int fds[2];
+    if (::pipe(fds) != 0)
+        return -1;
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(fds[0]);
+        RewriteHooks hooks;
+        hooks.reached = [&](RewriteStep reached) {
+            const char c = 1;
+            if (reached == step && ::write(fds[1], &c, 1) == 1) {
+                for (;;)
+                    ::pause();
+            }
+        };
+        ::_exit(writeId3v2Lyrics(mp3, {Unsynced, Synced}, hooks).ok() ? 0 : 1);
+    }
+    ::close(fds[1]);
+    char c = 0;
+    const bool reached = ::read(fds[0], &c, 1) == 1;
+    if (reached)
+        ::kill(pid, SIGKILL);
+    ::close(fds[0]);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return reached && WIFSIGNALED(status) ? WTERMSIG(status) : -1;
+}
+
+} // namespace
+
+class tst_Id3v2Lyrics : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_tmp;
+
+    QString write(const QString &name, const QByteArray &content)
+    {
+        return test::FakeInstallation(m_tmp.path()).writeFile(name, content);
+    }
+
+private slots:
+    // The frames read back through the tag library; everything behind the
+    // ID3v2 tag (audio, APE, Lyrics3, ID3v1) is byte for byte as it was, and
+    // an existing tag keeps its other frames and its version.
+    void writesFramesAndKeepsTheRest_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("version");
+        QTest::newRow("audio only") << QStringLiteral("audio only") << 3;
+        QTest::newRow("ID3v1") << QStringLiteral("ID3v1") << 3;
+        QTest::newRow("Lyrics3, ID3v1") << QStringLiteral("Lyrics3, ID3v1") << 3;
+        QTest::newRow("APE, Lyrics3, ID3v1") << QStringLiteral("APE, Lyrics3, ID3v1") << 3;
+        QTest::newRow("ID3v2.3 tag") << QStringLiteral("ID3v2.3 in front, Lyrics3, ID3v1") << 3;
+        QTest::newRow("ID3v2.4 tag") << QStringLiteral("ID3v2.4 in front, APE, ID3v1") << 4;
+    }
+    void writesFramesAndKeepsTheRest()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, version);
+        const QByteArray before = layout(name);
+        const QString mp3 = write(name + QStringLiteral(".mp3"), before);
+
+        const WriteResult result = writeId3v2Lyrics(mp3, {Unsynced, Synced});
+        QVERIFY2(result.ok(), qPrintable(result.error));
+        QCOMPARE(readUnsyncedLyrics(mp3), std::optional<QString>(Unsynced));
+        QCOMPARE(readSyncedLyrics(mp3), std::optional<QList<SyncedLine>>(Synced));
+        const QByteArray after = test::readAll(mp3);
+        QCOMPARE(behindTag(after), behindTag(before));
+        QCOMPARE(int(after.at(3)), version);
+        QCOMPARE(after.left(int(after.size() - behindTag(after).size())).contains("Old title"),
+                 before.startsWith("ID3"));
+        QVERIFY(!QFile::exists(rewriteCopyPath(mp3)));
+    }
+
+    // A second write replaces the frames this program wrote; a write
+    // without synchronised lines leaves the SYLT frame as it is.
+    void rewritesItsOwnFrames()
+    {
+        const QString mp3 = write(QStringLiteral("twice.mp3"), layout(QStringLiteral("Lyrics3, ID3v1")));
+        QVERIFY(writeId3v2Lyrics(mp3, {QStringLiteral("first"), Synced}).ok());
+        const QString text = QStringLiteral("second \u0436"); // not Latin-1: stored as UTF-16
+        QVERIFY(writeId3v2Lyrics(mp3, {text, std::nullopt}).ok());
+        QCOMPARE(readUnsyncedLyrics(mp3), std::optional<QString>(text));
+        QCOMPARE(readSyncedLyrics(mp3), std::optional<QList<SyncedLine>>(Synced));
+        const QByteArray after = test::readAll(mp3);
+        const QByteArray tag = after.left(int(after.size() - behindTag(after).size()));
+        QCOMPARE(tag.count("USLT"), 1);
+        QCOMPARE(tag.count("SYLT"), 1);
+    }
+
+    // Files whose tag this program cannot change safely, and read-only
+    // files: nothing changes, and no copy is left behind.
+    void refusesAndLeavesTheFile_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("readOnly");
+        QTest::newRow("ID3v2 tag behind junk") << QStringLiteral("ID3v2 behind junk") << false;
+        QTest::newRow("damaged ID3v2 header") << QStringLiteral("damaged ID3v2 header") << false;
+        // The tag library would drop the frame when it writes the tag again.
+        QTest::newRow("ID3v2.3 frame the library drops") << QStringLiteral("ID3v2.3 with a size frame") << false;
+        QTest::newRow("ID3v2 tag longer than the file") << QStringLiteral("ID3v2 longer than the file") << false;
+        QTest::newRow("read-only file") << QStringLiteral("ID3v1") << true;
+    }
+    void refusesAndLeavesTheFile()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, readOnly);
+        const QByteArray before = layout(name);
+        const QString mp3 = write(QStringLiteral("refused/") + name + QStringLiteral("/song.mp3"), before);
+        test::setReadOnly(mp3, readOnly);
+        const WriteResult result = writeId3v2Lyrics(mp3, {Unsynced, Synced});
+        QCOMPARE(result.status, readOnly ? WriteStatus::ReadOnly : WriteStatus::Failed);
+        QVERIFY(readOnly || !result.error.isEmpty());
+        QCOMPARE(test::readAll(mp3), before);
+        QCOMPARE(QDir(QFileInfo(mp3).path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    }
+
+    // The new file has the old one's permissions, and a link to the file
+    // stays a link (its target is rewritten).
+    void keepsPermissionsAndLinks()
+    {
+        const QString mp3 = write(QStringLiteral("kept/real.mp3"), layout(QStringLiteral("ID3v1")));
+        const auto permissions = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup;
+        QVERIFY(QFile::setPermissions(mp3, permissions));
+        const QFileDevice::Permissions expected = QFileInfo(mp3).permissions();
+        const QString link = m_tmp.filePath(QStringLiteral("kept/link.mp3"));
+        QVERIFY(QFile::link(mp3, link));
+        QVERIFY(writeId3v2Lyrics(link, {Unsynced, Synced}).ok());
+        QVERIFY(QFileInfo(link).isSymLink());
+        QCOMPARE(readUnsyncedLyrics(mp3), std::optional<QString>(Unsynced));
+        QCOMPARE(QFileInfo(mp3).permissions(), expected);
+    }
+
+    // The writing process is killed at each step: the file is whole, the
+    // old one before the rename and the new one after it; the next write
+    // clears the copy a kill left behind.
+    void killedDuringTheWrite_data()
+    {
+        QTest::addColumn<int>("step");
+        QTest::addColumn<bool>("replaced");
+        QTest::newRow("copy made") << int(RewriteStep::CopyMade) << false;
+        QTest::newRow("copy changed") << int(RewriteStep::CopyChanged) << false;
+        QTest::newRow("copy synced") << int(RewriteStep::CopySynced) << false;
+        QTest::newRow("renamed") << int(RewriteStep::Replaced) << true;
+    }
+    void killedDuringTheWrite()
+    {
+        QFETCH(int, step);
+        QFETCH(bool, replaced);
+        const QByteArray before = layout(QStringLiteral("APE, Lyrics3, ID3v1"));
+        const QString reference = write(QStringLiteral("killed/reference.mp3"), before);
+        QVERIFY(writeId3v2Lyrics(reference, {Unsynced, Synced}).ok());
+        const QByteArray after = test::readAll(reference);
+
+        const QString mp3 = write(QStringLiteral("killed/song.mp3"), before);
+        QCOMPARE(writeInChildKilledAt(mp3, RewriteStep(step)), SIGKILL);
+        QCOMPARE(test::readAll(mp3), replaced ? after : before);
+        QCOMPARE(QFile::exists(rewriteCopyPath(mp3)), !replaced);
+
+        QVERIFY(writeId3v2Lyrics(mp3, {Unsynced, Synced}).ok());
+        QCOMPARE(test::readAll(mp3), after);
+        QVERIFY(!QFile::exists(rewriteCopyPath(mp3)));
+    }
+
+    // Songs of the sample collection tagged as the tagger does with the
+    // option on: the Lyrics3 tag first, then the ID3v2 lyrics. The Lyrics3
+    // tag, the ID3v1 record and the audio stay byte for byte; every stamp
+    // of the sample's timestamp file becomes a SYLT line starting with its
+    // two characters.
+    void taggingSampleSongs_data()
+    {
+        QTest::addColumn<QString>("song");
+        QTest::addColumn<int>("syncedLines"); // -1: no SYLT frame
+        QTest::addColumn<QString>("note");    // the log's note below the file's line
+        QTest::newRow("timestamps") << QStringLiteral("A/Amber Lanterns - Paper Boats") << 10
+                                    << QStringLiteral("ID3v2 lyrics written (USLT and SYLT)");
+        QTest::newRow("timestamp file named .KAS") << QStringLiteral("G/Gravel Moon - Highway Nine") << 8
+                                                   << QStringLiteral("ID3v2 lyrics written (USLT and SYLT)");
+        QTest::newRow("no timestamps") << QStringLiteral("S/Sorrel Avenue - Kite Season") << -1
+                                       << QStringLiteral("ID3v2 lyrics written (USLT)");
+        QTest::newRow("a stamp without its line")
+            << QStringLiteral("unpaired") << -1 << QStringLiteral("no lyric line for stamp 2 (00:13.0, \"Zz\")");
+    }
+    void taggingSampleSongs()
+    {
+        QFETCH(QString, song);
+        QFETCH(int, syncedLines);
+        QFETCH(QString, note);
+        const QString site = QStringLiteral("http://www.quarvex.example");
+        const CodePage cp;
+        test::FakeInstallation fake(m_tmp.filePath(QStringLiteral("samples/") + QString(song).replace(u'/', u'_')));
+        QString lyricsPath;
+        if (song == u"unpaired") {
+            lyricsPath = fake.addLyrics(QStringLiteral("Band - Song.txt"), "Hello\r\nWorld\r\n");
+            fake.addKas(QStringLiteral("Band - Song.txt"), "@@HeAAZz;\r\n");
+        } else {
+            const QString from = qEnvironmentVariable("STANZARY_EXAMPLES") + QStringLiteral("/Tunewright/lyrics/");
+            QVERIFY2(QFile::exists(from + song + QStringLiteral(".txt")), qPrintable(from + song));
+            lyricsPath =
+                fake.addLyrics(QStringLiteral("song.txt"), test::readAll(from + song + QStringLiteral(".txt")));
+            for (const QString &ext : {QStringLiteral(".kas"), QStringLiteral(".KAS")}) {
+                if (QFile::exists(from + song + ext))
+                    fake.writeFile(QStringLiteral("lyrics/song") + ext, test::readAll(from + song + ext));
+            }
+        }
+        const QString mp3 = fake.writeFile(QStringLiteral("song.mp3"), mpegFrames(30) + id3v1());
+        QVERIFY(TagMp3File(mp3, lyricsPath, QStringLiteral("Band - Song"), cp, site));
+        const QByteArray lyrics3Tagged = test::readAll(mp3);
+        const QByteArray prepared = PrepareTagText(test::readAll(lyricsPath), site);
+
+        const QString log = TagRowId3v2Lyrics(mp3, lyricsPath, cp, site);
+        QVERIFY2(log.startsWith(QStringLiteral("    ID3v2 lyrics written")) && log.contains(note), qPrintable(log));
+        QCOMPARE(behindTag(test::readAll(mp3)), lyrics3Tagged);
+        QCOMPARE(readUnsyncedLyrics(mp3),
+                 std::optional<QString>(cp.decode(prepared).replace(QStringLiteral("\r\n"), QStringLiteral("\n"))));
+        const std::optional<QList<SyncedLine>> synced = readSyncedLyrics(mp3);
+        QCOMPARE(synced ? int(synced->size()) : -1, syncedLines);
+        const KasContent kas = readKasFile(kasPathOnDisk(lyricsPath));
+        for (int i = 0; synced && i < synced->size(); ++i)
+            QVERIFY(synced->at(i).text.startsWith(cp.decode(kas.records.at(i).prefix).trimmed()));
+    }
+
+    // Another program's tag reader (mutagen) reads the frames as written.
+    void anotherReaderSeesTheFrames_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("version");
+        QTest::newRow("new ID3v2.3 tag, Latin-1") << QStringLiteral("Lyrics3, ID3v1") << Unsynced << "2.3";
+        QTest::newRow("ID3v2.4 tag, UTF-16") << QStringLiteral("ID3v2.4 in front, APE, ID3v1")
+                                             << QStringLiteral("\u0416\u0443\u043a\nline two") << "2.4";
+    }
+    void anotherReaderSeesTheFrames()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, text);
+        QFETCH(QString, version);
+        const QString python = QStringLiteral(STANZARY_PYTHON3);
+        if (python.isEmpty())
+            QSKIP("python3 is not installed");
+        const QString mp3 = write(QStringLiteral("mutagen/") + name + QStringLiteral(".mp3"), layout(name));
+        const QList<SyncedLine> lines{{1500, text.section(u'\n', 0, 0)}, {2405400, QStringLiteral("last")}};
+        QVERIFY(writeId3v2Lyrics(mp3, {text, lines}).ok());
+
+        QProcess reader;
+        reader.start(python, {QStringLiteral(STANZARY_FRAME_READER), mp3});
+        QVERIFY(reader.waitForFinished(60000));
+        if (reader.exitCode() == 3)
+            QSKIP("python3-mutagen is not installed");
+        QVERIFY2(reader.exitCode() == 0, reader.readAllStandardError().constData());
+        const QJsonObject seen = QJsonDocument::fromJson(reader.readAllStandardOutput()).object();
+        QCOMPARE(seen.value(u"version").toString(), version);
+        const QJsonArray uslt = seen.value(u"USLT").toArray();
+        QCOMPARE(uslt.size(), 1);
+        QCOMPARE(uslt.at(0)[u"text"].toString(), text);
+        QCOMPARE(uslt.at(0)[u"lang"].toString(), QStringLiteral("XXX"));
+        QCOMPARE(uslt.at(0)[u"desc"].toString(), QString());
+        const QJsonArray sylt = seen.value(u"SYLT").toArray();
+        QCOMPARE(sylt.size(), 1);
+        QCOMPARE(sylt.at(0)[u"format"].toInt(), 2); // milliseconds
+        QCOMPARE(sylt.at(0)[u"type"].toInt(), 1);   // lyrics
+        const QJsonArray entries = sylt.at(0)[u"entries"].toArray();
+        QCOMPARE(entries.size(), lines.size());
+        for (int i = 0; i < lines.size(); ++i) {
+            QCOMPARE(entries.at(i)[0].toString(), lines.at(i).text);
+            QCOMPARE(entries.at(i)[1].toInteger(), qint64(lines.at(i).milliseconds));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_Id3v2Lyrics)
+#include "tst_id3v2lyrics.moc"

@@ -1,0 +1,144 @@
+#include "store/CollectionScan.h"
+#include "tagger/Id3v2Lyrics.h"
+#include "ui/UserDialogs.h"
+#include "ui/frmTags.h"
+
+#include "FakeInstallation.h"
+
+#include <QCheckBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTreeView>
+#include <QtTest>
+
+using namespace stanzary;
+
+namespace {
+
+QString s(const char *text)
+{
+    return QString::fromUtf8(text);
+}
+
+// MPEG-1 layer III frames, which a tag reader takes for audio.
+QByteArray mpegFrames(int n)
+{
+    QByteArray out;
+    for (int f = 0; f < n; ++f)
+        out += QByteArray("\xff\xfb\x90\x64", 4) + QByteArray(413, char(0x11 + f % 7));
+    return out;
+}
+
+const QByteArray Lyrics = "words\r\nmore words\r\n[Tunewright] filter used\r\n";
+
+} // namespace
+
+// The tagger window's "Also write ID3v2 lyrics" and the ID3v2 lyrics shown
+// by "Display lyrics saved into this file".
+class tst_TagsId3v2 : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    test::FakeInstallation m_install{m_dir.path()};
+    basMain m_state;
+    ScriptedUserDialogs m_dialogs;
+    std::unique_ptr<frmTags> m_window;
+
+    template <typename T>
+    T *child(const char *name) const
+    {
+        return m_window->findChild<T *>(QString::fromLatin1(name));
+    }
+    QString mp3Folder(const char *name, const QByteArray &content)
+    {
+        const QString folder = m_install.root() + s(name) + u'/';
+        m_install.writeFile(s(name) + s("/blue lake night train.mp3"), content);
+        return folder;
+    }
+    void scanAndShowRow(const QString &folder)
+    {
+        m_dialogs.queueFolder(folder);
+        child<QPushButton>("cmdBrowseForFolder")->click();
+        auto *list = child<QTreeView>("list");
+        QCOMPARE(list->model()->rowCount(), 1);
+        const QModelIndex index = list->model()->index(0, 1);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(index).center());
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        m_install.writeExecutable();
+        m_install.addLyrics(s("Blue Lake - Night Train.txt"), Lyrics);
+        m_install.addKas(s("Blue Lake - Night Train.txt"), "@@woAAmo;\r\n");
+        m_state.strHostPath = m_install.hostPath();
+        m_state.strLyricsPath = m_install.lyricsPath();
+        m_state.blnSingleDir = true;
+        m_state.blnCheckTimestampsAtStart = false;
+        BuildTree(m_state);
+    }
+    void init()
+    {
+        m_dialogs.clearRecord();
+        m_window = std::make_unique<frmTags>(m_state, m_dialogs);
+        m_window->setTailJournal(TailJournal(m_dir.filePath(s("journals"))));
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    }
+    void cleanup()
+    {
+        QVERIFY2(m_dialogs.scriptErrors().isEmpty(), qPrintable(m_dialogs.scriptErrors().join(u'\n')));
+        m_window.reset();
+    }
+
+    // Off at first; on, tagging writes USLT and SYLT after the Lyrics3 tag
+    // and says so in the log below the file's line.
+    void taggingWritesId3v2Lyrics_data()
+    {
+        QTest::addColumn<bool>("option");
+        QTest::newRow("option off") << false;
+        QTest::newRow("option on") << true;
+    }
+    void taggingWritesId3v2Lyrics()
+    {
+        QFETCH(bool, option);
+        auto *box = child<QCheckBox>("chkWriteId3v2Lyrics");
+        QCOMPARE(box->isChecked(), m_state.blnWriteId3v2Lyrics);
+        box->setChecked(option);
+        QCOMPARE(m_state.blnWriteId3v2Lyrics, option);
+        const QString folder = mp3Folder(option ? "on" : "off", mpegFrames(20));
+        scanAndShowRow(folder);
+        m_dialogs.queueAnswer(Answer::Yes);
+        child<QPushButton>("cmdTagThem")->click();
+
+        const QString mp3 = folder + s("blue lake night train.mp3");
+        const QString log = child<QPlainTextEdit>("txtViewLyrics")->toPlainText();
+        QVERIFY2(log.startsWith(s("File tagged..: ") + mp3), qPrintable(log));
+        QCOMPARE(log.contains(s("\n    ID3v2 lyrics written (USLT and SYLT)")), option);
+        QCOMPARE(readUnsyncedLyrics(mp3).has_value(), option);
+        if (option) {
+            const QList<SyncedLine> lines{{0, s("words")}, {13000, s("more words")}};
+            QCOMPARE(readSyncedLyrics(mp3), std::optional<QList<SyncedLine>>(lines));
+            QVERIFY(test::readAll(mp3).contains("LYRICSBEGIN"));
+        }
+        m_state.blnWriteId3v2Lyrics = false;
+    }
+
+    // A file with ID3v2 lyrics and no Lyrics3 tag offers them too.
+    void displaysId3v2Lyrics()
+    {
+        const QString folder = mp3Folder("uslt", mpegFrames(20));
+        QVERIFY(writeId3v2Lyrics(folder + s("blue lake night train.mp3"), {s("sung\nwords"), std::nullopt}).ok());
+        scanAndShowRow(folder);
+        QPushButton *toggle = child<QPushButton>("cmdDisplaySavedLyrics");
+        QVERIFY(toggle->isVisible());
+        toggle->click();
+        QCOMPARE(child<QPlainTextEdit>("txtViewLyrics")->toPlainText(), s("---- ID3v2 lyrics ----\nsung\nwords"));
+    }
+};
+
+QTEST_MAIN(tst_TagsId3v2)
+#include "tst_tagsid3v2.moc"
