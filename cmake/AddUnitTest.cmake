@@ -34,25 +34,23 @@ endfunction()
 # Every tst_*.cpp of the calling folder becomes one test program. The folder's
 # tests share one precompiled header, made by a library built with exactly their
 # flags (Qt's test library defines the folder's paths, so the header cannot be
-# shared between folders). A folder of one or two tests is faster without.
+# shared between folders). Only the windows' tests take one: for the core's
+# tests it saves little, and without it their objects are the same in every
+# build folder, so ccache shares them between builds.
 function(add_unit_tests_of_folder)
   cmake_parse_arguments(T "" "" "LIBS" ${ARGN})
   file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tst_*.cpp)
   get_filename_component(folder ${CMAKE_CURRENT_SOURCE_DIR} NAME)
   set(pch "")
   list(LENGTH tests count)
-  if(STANZARY_PCH AND count GREATER_EQUAL 3)
+  if(STANZARY_PCH AND stanzary_ui IN_LIST T_LIBS AND count GREATER_EQUAL 3)
     set(pch tests_${folder}_pch)
     set(pch_source "${CMAKE_CURRENT_BINARY_DIR}/${pch}.cpp")
     file(CONFIGURE OUTPUT "${pch_source}" CONTENT "// Compiled only to make the precompiled header.\n")
     add_library(${pch} OBJECT "${pch_source}")
     set_target_properties(${pch} PROPERTIES AUTOMOC OFF)
     target_link_libraries(${pch} PRIVATE stanzary_options stanzary_testsupport Qt6::Test ${T_LIBS})
-    set(lists STANZARY_PCH_CORE STANZARY_PCH_TEST)
-    if(stanzary_ui IN_LIST T_LIBS)
-      list(INSERT lists 1 STANZARY_PCH_WIDGETS)
-    endif()
-    stanzary_precompile(${pch} ${lists})
+    stanzary_precompile(${pch} STANZARY_PCH_CORE STANZARY_PCH_WIDGETS STANZARY_PCH_TEST)
   endif()
   foreach(src ${tests})
     get_filename_component(name ${src} NAME_WE)

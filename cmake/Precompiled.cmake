@@ -1,7 +1,7 @@
-# Precompiled Qt headers. Almost all of a translation unit's compile time here
-# is spent reading Qt's headers, so each library reads the common ones once,
-# and the test programs share the precompiled header of a library built with
-# exactly their flags (REUSE_FROM): one library for each test folder.
+# Precompiled Qt headers. Most of a window's compile time is spent reading Qt
+# Widgets' headers, so the windows' library reads the common ones once, and the
+# windows' tests share the precompiled header of a library built with exactly
+# their flags (REUSE_FROM).
 option(STANZARY_PCH "Precompile the common Qt headers" ON)
 
 set(STANZARY_PCH_CORE
