@@ -4,35 +4,23 @@
 // path of this system (inside a prefix of its own, an empty temporary
 // folder).
 
+#include "EmptyWinePrefix.h"
 #include "FuzzCheck.h"
 
 #include "platform/HostRegistry.h"
 #include "store/HostStore.h"
-
-#include <QDir>
-#include <QTemporaryDir>
 
 using namespace stanzary;
 using stanzary::fuzz::check;
 
 namespace {
 
-const WineRegistry &registry()
-{
-    static QTemporaryDir prefix;
-    static const WineRegistry wine = [] {
-        QDir(prefix.path()).mkpath(QStringLiteral("dosdevices/c:"));
-        return WineRegistry(prefix.path());
-    }();
-    return wine;
-}
-
 void checkValue(const std::optional<QString> &value)
 {
     if (!value)
         return;
     check(!value->isEmpty() && value->size() < 255 && !value->contains(QChar(0)));
-    const QString local = registry().localPath(*value);
+    const QString local = fuzz::emptyWinePrefix().localPath(*value);
     check(!local.contains(u'\\'));
     check(local.endsWith(u'/') == (value->endsWith(u'\\') || value->endsWith(u'/')));
 }

@@ -4,35 +4,23 @@
 // A Windows "[CachePath]" is translated through a Wine prefix of its own
 // (an empty temporary folder), so no other folder is looked at.
 
+#include "EmptyWinePrefix.h"
 #include "FuzzCheck.h"
 
 #include "app/basMain.h"
 #include "platform/HostRegistry.h"
 #include "store/HostStore.h"
 
-#include <QDir>
-#include <QTemporaryDir>
-
 using namespace stanzary;
 using stanzary::fuzz::check;
 
 namespace {
 
-const WineRegistry &registry()
-{
-    static QTemporaryDir prefix;
-    static const WineRegistry wine = [] {
-        QDir(prefix.path()).mkpath(QStringLiteral("dosdevices/c:"));
-        return WineRegistry(prefix.path());
-    }();
-    return wine;
-}
-
 void readSettings(basMain &state, const QByteArray &bytes)
 {
     state.strHostPath = QStringLiteral("/host/");
     state.strLyricsPath = QStringLiteral("/host/lyrics/");
-    ApplyHostSettings(state, bytes, registry());
+    ApplyHostSettings(state, bytes, fuzz::emptyWinePrefix());
 }
 
 } // namespace
