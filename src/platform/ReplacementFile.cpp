@@ -172,8 +172,7 @@ bool ReplacementFile::replace()
     if (!m_synced)
         return fail(QStringLiteral("the new copy is not on the disk"));
     std::error_code error;
-    std::filesystem::rename(QFile::encodeName(m_path).toStdString(),
-                            QFile::encodeName(m_target).toStdString(), error);
+    std::filesystem::rename(QFile::encodeName(m_path).toStdString(), QFile::encodeName(m_target).toStdString(), error);
     if (error)
         return fail(QString::fromStdString(error.message()));
     m_committed = true;

@@ -1,7 +1,16 @@
+#include "app/ImageIndex.h"
+#include "app/JoinLyrics.h"
+#include "app/Manifest.h"
+#include "karaoke/KasFile.h"
+#include "lists/SongLists.h"
 #include "platform/DurableFile.h"
 #include "platform/ReplacementFile.h"
 #include "platform/SafeWrite.h"
 #include "platform/TailJournal.h"
+#include "store/CollectionScan.h"
+#include "store/LyricsFile.h"
+#include "tagger/LrcExport.h"
+#include "tagger/Mp3FolderScan.h"
 
 #include "ChildProcess.h"
 #include "FakeInstallation.h"
@@ -149,8 +158,7 @@ private slots:
         if (limit == u"full") {
             QFile filler(folder + QStringLiteral("/filler"));
             QVERIFY(filler.open(QIODevice::WriteOnly));
-            while (filler.write(QByteArray(4096, 'f')) == 4096) {
-            }
+            while (filler.write(QByteArray(4096, 'f')) == 4096) {}
         }
         const QByteArray next = content(newSize, 'n');
         const test::ChildEnd end = test::runInChild([&](const test::StopHere &) {
@@ -168,6 +176,70 @@ private slots:
             QVERIFY(writeFileSafely(path, next).ok());
             QCOMPARE(test::readAll(path), next);
         }
+    }
+
+    // Each kind of file the program writes whole, under a file-size limit:
+    // the failure reaches the user with its reason and the old file stays.
+    void everyWriterReportsAndKeeps_data()
+    {
+        QTest::addColumn<QString>("name");   // of the file, in its own folder
+        QTest::addColumn<QByteArray>("old"); // empty: there is no file before
+        QTest::newRow("lyrics") << QStringLiteral("Band - Song.txt") << QByteArray("old lyrics\r\n");
+        QTest::newRow("timestamps") << QStringLiteral("Band - Song.kas") << QByteArray("AAAAla;\r\n");
+        QTest::newRow("list") << QStringLiteral("redownload.txt") << QByteArray("Old - Song\r\n");
+        QTest::newRow("joined lyrics") << QString() << QByteArray();
+        QTest::newRow(".lrc") << QStringLiteral("Band - Song.lrc") << QByteArray("[00:01.00]old\n");
+        QTest::newRow("manifest") << QStringLiteral("stanzary.exe.manifest") << QByteArray();
+    }
+    void everyWriterReportsAndKeeps()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, old);
+        const QString kind = QString::fromLatin1(QTest::currentDataTag());
+        const QString dir = m_tmp.filePath(QStringLiteral("writers/") + kind) + u'/';
+        QDir().mkpath(dir);
+        const QString path = dir + name;
+        if (!old.isEmpty())
+            write(QDir(m_tmp.path()).relativeFilePath(path), old);
+        const QString tooLarge = QStringLiteral("File too large");
+        const test::ChildEnd end = test::runInChild([&](const test::StopHere &) {
+            if (!test::limitFileSize(0))
+                return false;
+            if (kind == u"lyrics") {
+                const LyricsWriteResult r = writeLyricsFile(path, QStringLiteral("new lyrics"), CodePage());
+                return r.status == LyricsWriteStatus::Failed && r.detail == tooLarge;
+            }
+            if (kind == u"timestamps")
+                return writeKasFile(path, {{"BBBB", "ne"}}, ";").error == tooLarge;
+            if (kind == u"list") {
+                SongLists lists;
+                QString reason;
+                lists.onWriteFailed = [&](const QString &, const QString &why) { reason = why; };
+                lists.LoadLists(dir, CodePage());
+                lists.redownload.append(QStringLiteral("New - Song"));
+                return reason == tooLarge;
+            }
+            if (kind == u"joined lyrics") {
+                basMain state;
+                state.strHostPath = dir;
+                state.strLyricsPath = dir;
+                state.nodes.setChecked(
+                    state.nodes.add(QStringLiteral("Band - Song.txt"), QStringLiteral("Song"), Icon::LyricsOnly), true);
+                return JoinCheckedLyrics(state).write.error == tooLarge;
+            }
+            if (kind == u".lrc")
+                return writeLrcFile(path, {{StampTime{0, 2, 0}, QStringLiteral("new")}}).error == tooLarge;
+            return WriteManifest(dir, QStringLiteral("stanzary"), 6.0) == ManifestOutcome::Failed;
+        });
+        QCOMPARE(end.exitCode, 0); // failed, and said why
+        // A new file is not left behind short.
+        if (name.isEmpty())
+            QVERIFY(QDir(dir).entryList(QDir::Files).isEmpty());
+        else
+            QCOMPARE(QFileInfo::exists(path), !old.isEmpty());
+        if (!old.isEmpty())
+            QCOMPARE(test::readAll(path), old);
+        QVERIFY(leftovers(dir).isEmpty());
     }
 
     // The new content is on the disk before it takes the name, and the name
@@ -228,6 +300,50 @@ private slots:
         QCOMPARE(removeLeftoverReplacements(QFileInfo(path).absolutePath(), names), names.mid(0, 1));
         QVERIFY(!QFile::exists(copy));
         QVERIFY(QFile::exists(other));
+    }
+
+    // The scan of the lyrics folder and the tagger's scan of an MP3 folder
+    // remove the copies that killed writes left: only ours, only unheld.
+    void scansRemoveLeftovers_data()
+    {
+        QTest::addColumn<QString>("folder"); // below the host, where the copies lie
+        QTest::newRow("lyrics folder") << QStringLiteral("lyrics/");
+        QTest::newRow("letter folder") << QStringLiteral("lyrics/B/");
+        QTest::newRow("MP3 folder") << QStringLiteral("music/");
+        QTest::newRow("MP3 subfolder") << QStringLiteral("music/cd1/");
+    }
+    void scansRemoveLeftovers()
+    {
+        QFETCH(QString, folder);
+        test::FakeInstallation host(m_tmp.filePath(QString::fromLatin1(QTest::currentDataTag())));
+        host.addLyrics(folder.contains(u"/B/") ? QStringLiteral("B/Band - Song.txt")
+                                               : QStringLiteral("Band - Song.txt"));
+        host.writeFile(QStringLiteral("music/cd1/a.mp3"), "mp3");
+        const QString dir = host.root() + folder;
+        const QString leftover = host.writeFile(folder + QStringLiteral(".Band - Song.txt.stanzary-new"), "half");
+        const QString held = host.writeFile(folder + QStringLiteral(".a.mp3.stanzary-new"), "live");
+        const QString foreign = host.writeFile(folder + QStringLiteral(".Band - Song.txt.swp"), "editor");
+        test::makeNamedPipe(dir + QStringLiteral(".pipe.stanzary-new"));
+        QFile holder(held);
+        QVERIFY(holder.open(QIODevice::ReadOnly) && ::flock(holder.handle(), LOCK_EX | LOCK_NB) == 0);
+
+        QVERIFY(test::finishesWithoutWaiting(dir + QStringLiteral(".pipe.stanzary-new"), [&] {
+            if (folder.startsWith(u"music")) {
+                QCOMPARE(Mp3FilesToScan(host.root() + QStringLiteral("music")),
+                         QStringList{host.root() + QStringLiteral("music/cd1/a.mp3")});
+            } else {
+                basMain state;
+                state.strHostPath = host.hostPath();
+                state.strLyricsPath = host.lyricsPath();
+                state.blnSingleDir = !folder.contains(u"/B/");
+                BuildTree(state);
+                QCOMPARE(state.nodes.count(), 2);
+            }
+        }));
+        QVERIFY(!QFile::exists(leftover));
+        QVERIFY(QFile::exists(held));
+        QVERIFY(QFile::exists(foreign));
+        QVERIFY(QFileInfo::exists(dir + QStringLiteral(".pipe.stanzary-new")));
     }
 
     // In a folder where no file may be made, a writable file is written in

@@ -19,8 +19,7 @@ ChildEnd waitFor(pid_t pid, bool stopped)
     ChildEnd end;
     end.stopped = stopped;
     int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
     end.exitedNormally = WIFEXITED(status);
     end.exitCode = end.exitedNormally ? WEXITSTATUS(status) : -1;
     end.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
@@ -77,7 +76,8 @@ bool mountSmallFileSystem(const QString &folder, qint64 sizeBytes)
     static const bool ownNamespace = ::geteuid() == 0 && ::unshare(CLONE_NEWNS) == 0
                                      && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
     const QByteArray options = "size=" + QByteArray::number(sizeBytes);
-    return ownNamespace && ::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, options.constData()) == 0;
+    return ownNamespace
+           && ::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, options.constData()) == 0;
 }
 
 } // namespace stanzary::test
