@@ -50,6 +50,44 @@ FileContent readRegularFile(const QString &path, qint64 maxBytes)
 
 #ifdef Q_OS_UNIX
 
+FileReadStatus openRegularFile(QFile &file, const QString &path, QIODevice::OpenMode mode, QString *error)
+{
+    const auto failed = [&](FileReadStatus status, const QString &reason) {
+        if (error)
+            *error = reason;
+        return status;
+    };
+    const bool writing = mode.testFlag(QIODevice::WriteOnly);
+    const int flags =
+        (writing ? (mode.testFlag(QIODevice::ReadOnly) ? O_RDWR : O_WRONLY) : O_RDONLY) | O_CLOEXEC | O_NONBLOCK;
+    const QByteArray name = QFile::encodeName(path);
+    int fd = -1;
+    do {
+        fd = ::open(name.constData(), flags);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        const int code = errno;
+        return failed(code == ENOENT || code == ENOTDIR ? FileReadStatus::Missing : FileReadStatus::Failed,
+                      QString::fromLocal8Bit(std::strerror(code)));
+    }
+    struct stat st = {};
+    if (::fstat(fd, &st) != 0) {
+        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+        ::close(fd);
+        return failed(FileReadStatus::Failed, reason);
+    }
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return failed(FileReadStatus::NotRegular, notRegularText());
+    }
+    file.setFileName(path);
+    if (!file.open(fd, mode, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return failed(FileReadStatus::Failed, file.errorString());
+    }
+    return FileReadStatus::Ok;
+}
+
 RegularFile::RegularFile(const QString &path)
 {
     // O_NONBLOCK: opening a named pipe would otherwise wait until some writer
@@ -132,6 +170,22 @@ FileContent RegularFile::readAll(qint64 maxBytes) const
 }
 
 #else
+
+FileReadStatus openRegularFile(QFile &file, const QString &path, QIODevice::OpenMode mode, QString *error)
+{
+    const QFileInfo info(path);
+    if (!info.exists() || !info.isFile()) {
+        if (error)
+            *error = info.exists() ? notRegularText() : QStringLiteral("the file does not exist");
+        return info.exists() ? FileReadStatus::NotRegular : FileReadStatus::Missing;
+    }
+    file.setFileName(path);
+    if (file.open(mode | QIODevice::ExistingOnly))
+        return FileReadStatus::Ok;
+    if (error)
+        *error = file.errorString();
+    return FileReadStatus::Failed;
+}
 
 RegularFile::RegularFile(const QString &path)
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QIODevice>
 #include <QString>
 
 #include <memory>
@@ -65,6 +66,12 @@ private:
     std::unique_ptr<QFile> m_file;
 #endif
 };
+
+// Opens the regular file at path into file (closed, its name is set to path)
+// with mode, never waiting on a named pipe: anything that is not a regular
+// file is refused (NotRegular). error, when given, gets the reason for the
+// user. The way every user's file that is written in place is opened.
+FileReadStatus openRegularFile(QFile &file, const QString &path, QIODevice::OpenMode mode, QString *error = nullptr);
 
 // The whole of a regular file of at most maxBytes bytes.
 FileContent readRegularFile(const QString &path, qint64 maxBytes);

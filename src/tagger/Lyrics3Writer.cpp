@@ -1,9 +1,10 @@
 #include "tagger/Lyrics3Writer.h"
 
+#include "platform/RegularFile.h"
 #include "platform/SafeWrite.h"
+#include "platform/TailJournal.h"
 #include "store/LyricsFile.h"
 #include "store/SongNames.h"
-#include "tagger/TailJournal.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -117,8 +118,8 @@ std::optional<QByteArray> Lyrics3v2TagBytes(const Lyrics3Fields &fields, const Q
     return QByteArrayLiteral("LYRICSBEGIN") + joined + zeroPadded(joined.size() + 11, 6) + endMarker;
 }
 
-bool WriteLyrics3v2(Lyrics3Fields &fields, const Id3v1Record &record, QFileDevice &file, qint64 writeOffset,
-                    const QByteArray &endMarker, const TailJournal &journal)
+bool WriteLyrics3v2(Lyrics3Fields &fields, const Id3v1Record &record, QFileDevice &file, const QString &path,
+                    qint64 writeOffset, const QByteArray &endMarker, const TailJournal &journal)
 {
     MoveIndFirst(fields);
     const std::optional<QByteArray> tag = Lyrics3v2TagBytes(fields, endMarker);
@@ -126,7 +127,7 @@ bool WriteLyrics3v2(Lyrics3Fields &fields, const Id3v1Record &record, QFileDevic
     // them later; only an unbuffered one can be rolled back reliably.
     if (!tag || !file.isReadable() || !file.isWritable() || !file.openMode().testFlag(QIODevice::Unbuffered))
         return false;
-    return journal.replaceTail(file, writeOffset, *tag, record.toBytes());
+    return journal.replaceTail(file, path, writeOffset, {*tag, record.toBytes()}).ok();
 }
 
 bool TagMp3File(const QString &mp3Path, const QString &lyricsPath, const QString &lyricsName, const CodePage &codePage,
@@ -146,8 +147,8 @@ bool TagMp3File(const QString &mp3Path, const QString &lyricsPath, const QString
     // read: the new tag is built from the file's real old bytes.
     if (!journal.settle(mp3Path))
         return false;
-    QFile mp3(mp3Path);
-    if (!mp3.open(QIODevice::ReadWrite | QIODevice::ExistingOnly | QIODevice::Unbuffered))
+    QFile mp3;
+    if (openRegularFile(mp3, mp3Path, QIODevice::ReadWrite | QIODevice::Unbuffered) != FileReadStatus::Ok)
         return false;
     Mp3Tail tail = ReadMp3Tail(mp3);
     const Id3v1Record record =
@@ -167,7 +168,7 @@ bool TagMp3File(const QString &mp3Path, const QString &lyricsPath, const QString
 
     SetField(tail.fields, QByteArrayLiteral("IND"), QByteArrayLiteral("100"));
     SetField(tail.fields, QByteArrayLiteral("LYR"), text);
-    return WriteLyrics3v2(tail.fields, record, mp3, writeOffset, endMarker, journal);
+    return WriteLyrics3v2(tail.fields, record, mp3, mp3Path, writeOffset, endMarker, journal);
 }
 
 QString TagCheckedFiles(const QList<TaggerRow> &rows, const TailJournal &journal, const TagOneFile &tagOne,

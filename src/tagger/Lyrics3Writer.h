@@ -1,9 +1,9 @@
 #pragma once
 
 #include "platform/CodePage.h"
+#include "platform/TailJournal.h"
 #include "tagger/Mp3Tail.h"
 #include "tagger/TaggerRow.h"
-#include "tagger/TailJournal.h"
 
 #include <QByteArray>
 #include <QString>
@@ -54,13 +54,13 @@ void MoveIndFirst(Lyrics3Fields &fields);
 std::optional<QByteArray> Lyrics3v2TagBytes(const Lyrics3Fields &fields, const QByteArray &endMarker);
 
 // MoveIndFirst, then writes the tag and the record at writeOffset of a file
-// opened ReadWrite | Unbuffered, and cuts the file right after the record,
+// (the open file at path) opened ReadWrite | Unbuffered, and cuts the file right after the record,
 // through the rollback journal: the file ends up with its whole new tail or,
 // after any failure or crash, its whole old one. Refuses (false, nothing
 // written) a buffered or read-only device, an offset outside the file, or a
 // tag Lyrics3v2TagBytes cannot build. A failed sync is a failure.
-bool WriteLyrics3v2(Lyrics3Fields &fields, const Id3v1Record &record, QFileDevice &file, qint64 writeOffset,
-                    const QByteArray &endMarker, const TailJournal &journal = TailJournal());
+bool WriteLyrics3v2(Lyrics3Fields &fields, const Id3v1Record &record, QFileDevice &file, const QString &path,
+                    qint64 writeOffset, const QByteArray &endMarker, const TailJournal &journal = TailJournal());
 
 // Tags one MP3 file with the lyrics file at lyricsPath; lyricsName ("Artist -
 // Song") gives the ID3v1 record a file without one receives, through

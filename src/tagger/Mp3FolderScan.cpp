@@ -2,6 +2,7 @@
 
 #include "platform/DirListing.h"
 #include "platform/FileEnds.h"
+#include "platform/ReplacementFile.h"
 #include "store/CollectionScan.h"
 #include "store/SongNames.h"
 #include "tagger/Mp3Matcher.h"
@@ -43,7 +44,11 @@ QStringList Mp3FoldersToScan(const QString &folder)
 
 QStringList Mp3FilesIn(const QString &dir)
 {
-    QStringList paths = listFilesWithSuffix(dir, QStringLiteral(".mp3"));
+    FolderEntries entries = readFolder(dir);
+    // Copies that a killed ID3v2 write left beside the MP3 files go now.
+    if (!entries.replacements.isEmpty())
+        removeLeftoverReplacements(dir, entries.replacements);
+    QStringList paths = filesWithSuffix(std::move(entries.files), QStringLiteral(".mp3"));
     for (QString &name : paths)
         name.prepend(dir);
     return paths;

@@ -68,7 +68,6 @@ private:
     void showAbout();
     void showTagger();
     // A tagging the last run did not finish is undone, and the user told.
-    void reportInterruptedTagging();
     void bringMainWindowToFront();
     // The main window closed: lists and configuration are saved, every
     // other window closes.

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "app/basMain.h"
+#include "platform/TailJournal.h"
 #include "tagger/EntryWordIndex.h"
 #include "tagger/TagEntry.h"
-#include "tagger/TailJournal.h"
 
 #include <QHash>
 #include <QList>
