@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QSettings>
 #include <QTextDocument>
 
@@ -113,7 +114,7 @@ public:
             checkShown(w, where);
             if (const QString lost = lostText(rendered(w->toolTip(), Qt::AutoText)); !lost.isEmpty())
                 problems << where + QStringLiteral("its tool tip loses ") + lost;
-            if (auto *view = qobject_cast<QAbstractItemView *>(w))
+            if (auto *view = qobject_cast<QAbstractItemView *>(w); view && !qobject_cast<QHeaderView *>(w))
                 checkItemToolTips(view->model(), QModelIndex(), where);
         }
     }
