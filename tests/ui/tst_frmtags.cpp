@@ -690,9 +690,9 @@ private slots:
         m_window->grab().save(shots + s("/tags-panel-several.png"));
         clickRow(s("blue lake night train.mp3"));
         m_window->grab().save(shots + s("/tags-panel.png"));
-        m_window->resize(700, 520);
+        m_window->resize(m_window->minimumSizeHint());
         QTest::qWait(20);
-        m_window->grab().save(shots + s("/tags-small.png"));
+        m_window->grab().save(shots + s("/tags-smallest.png"));
         m_window->resize(1400, 900);
         QTest::qWait(20);
         m_window->grab().save(shots + s("/tags-large.png"));
