@@ -228,7 +228,7 @@ void SongDetailsView::showSong(const QString &artist, const QString &song, const
     if (d.fileFound)
         setLyrics(d.text, LyricsBox::Song);
     else
-        setLyrics(QString(), LyricsBox::Unreadable, d.fileExists ? d.readError : QStringLiteral("it was not found"));
+        setLyrics(QString(), LyricsBox::Unreadable, d.fileExists ? d.readError : QStringLiteral("it does not exist"));
 }
 
 void SongDetailsView::showNotice(const QString &text)

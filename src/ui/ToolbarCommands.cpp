@@ -56,11 +56,10 @@ bool ToolbarCommands::refuseUnreadable()
 {
     if (m_details.lyricsBox() != LyricsBox::Unreadable)
         return false;
-    m_dialogs.critical(QStringLiteral("Stanzary"), QStringLiteral("The lyrics file\n") + m_state.strCurrentFile
-                                                       + QStringLiteral("\ncould not be read (")
-                                                       + m_details.unreadableReason()
-                                                       + QStringLiteral("), so there are no lyrics to save; the "
-                                                                        "file is left as it is."));
+    m_dialogs.critical(QStringLiteral("Stanzary"),
+                       QStringLiteral("The lyrics file\n") + m_state.strCurrentFile
+                           + QStringLiteral("\ncould not be read (") + m_details.unreadableReason()
+                           + QStringLiteral("): the lyrics box holds nothing of it, and nothing is saved over it."));
     return true;
 }
 
