@@ -40,6 +40,8 @@ StampPairing pairStamps(const QList<KasRecord> &stamps, const QStringList &lines
     StampPairing result;
     qsizetype next = 0; // the first line the next stamp may take
     for (int k = 0; k < stamps.size(); ++k) {
+        if (!isStoredRecord(stamps.at(k)))
+            continue; // what saving leaves out is no stamp to pair
         const QString prefix = codePage.decode(stamps.at(k).prefix);
         const std::optional<StampTime> time = CodeToTime(stamps.at(k).code);
         qsizetype found = -1;

@@ -47,7 +47,8 @@ struct StampPairing
 };
 
 // Pairs the records in order with the lines; the prefixes are decoded with
-// the code page the timestamp file is in. A stamp that finds no line (or
+// the code page the timestamp file is in. Records a timestamp file would not
+// keep (isStoredRecord) are passed over. A stamp that finds no line (or
 // whose time code cannot be read) is listed in unpaired, and the next stamp
 // searches on from the line after the last one paired.
 StampPairing pairStamps(const QList<KasRecord> &stamps, const QStringList &lines, const CodePage &codePage);

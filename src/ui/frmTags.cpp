@@ -100,7 +100,8 @@ void frmTags::resetToStart()
     m_model->clear();
     setTagButtonReturns(false);
     m_tagButton->setEnabled(false);
-    m_folderButton->setText(QStringLiteral("..."));
+    m_folder.clear();
+    m_folderButton->setCaption(QStringLiteral("..."));
     m_folderButton->setToolTip(QString());
     m_folderButton->setEnabled(true);
     m_status->setText(MatchesPending);
@@ -151,7 +152,6 @@ void frmTags::setTagButtonReturns(bool returns)
     m_tagButtonReturns = returns;
     const QString caption = returns ? ReturnCaption : TagCaption;
     m_tagButton->setText(caption);
-    m_tagButton->setAccessibleName(caption);
 }
 
 void frmTags::highlightStep(int step)
@@ -222,10 +222,10 @@ void frmTags::browseForFolderClicked()
 {
     if (m_scanning) {
         m_stopRequested = true;
-        m_folderButton->setText(m_folderButton->toolTip());
+        m_folderButton->setPath(m_folder);
         return;
     }
-    const QString folder = m_dialogs.chooseFolder(QStringLiteral("Select folder..."), m_folderButton->toolTip());
+    const QString folder = m_dialogs.chooseFolder(QStringLiteral("Select folder..."), m_folder);
     if (folder.isEmpty())
         return;
     runScan(folder);
@@ -241,8 +241,9 @@ void frmTags::runScan(const QString &folder)
     m_info->setSavedLyricsShown(false);
     m_textView->clear();
     setTagButtonReturns(false);
-    m_folderButton->setText(StopCaption);
-    m_folderButton->setToolTip(folder);
+    m_folder = folder;
+    m_folderButton->setPath(folder); // the tool tip, while the caption says how to stop
+    m_folderButton->setCaption(StopCaption);
     m_model->clear();
     showListArea(ListArea::Scanning);
 
@@ -276,7 +277,7 @@ void frmTags::runScan(const QString &folder)
     m_model->setRows(std::move(result.rows));
     m_scanStatus = result.status;
     m_status->setText(m_scanStatus);
-    m_folderButton->setText(folder);
+    m_folderButton->setPath(folder);
     m_folderButton->setEnabled(true);
     m_scanning = false;
     showCheckedCount(m_model->checkedCount());
@@ -485,7 +486,7 @@ void frmTags::returnFromLog()
         showCheckedCount(m_model->checkedCount());
         return;
     }
-    runScan(m_folderButton->toolTip());
+    runScan(m_folder);
 }
 
 } // namespace stanzary

@@ -112,6 +112,7 @@ private:
     bool m_closedWhileBusy = false;  // closed during a scan or a tagging
     bool m_tagButtonReturns = false; // "Return to list" after tagging
     QString m_scanStatus;            // the last scan's final status
+    QString m_folder;                // the folder last scanned (the folder button shows it)
 
     TaggerRowModel *m_model = nullptr;
 
