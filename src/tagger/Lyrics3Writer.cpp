@@ -1,12 +1,12 @@
 #include "tagger/Lyrics3Writer.h"
 
+#include "platform/RegularFile.h"
 #include "platform/SafeWrite.h"
 #include "store/LyricsFile.h"
 #include "store/SongNames.h"
 #include "tagger/TailJournal.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 #include <algorithm>
 
@@ -132,7 +132,7 @@ bool WriteLyrics3v2(Lyrics3Fields &fields, const Id3v1Record &record, QFileDevic
 bool TagMp3File(const QString &mp3Path, const QString &lyricsPath, const QString &lyricsName, const CodePage &codePage,
                 const QString &site, const TailJournal &journal)
 {
-    if (!QFileInfo(mp3Path).isFile() || isReadOnlyFile(mp3Path))
+    if (isReadOnlyFile(mp3Path))
         return false;
 
     // The lyrics are read and prepared before the MP3 file is touched; only a
@@ -146,8 +146,10 @@ bool TagMp3File(const QString &mp3Path, const QString &lyricsPath, const QString
     // read: the new tag is built from the file's real old bytes.
     if (!journal.settle(mp3Path))
         return false;
+    // Opened for writing too, a named pipe is opened at once; only a regular
+    // file is read and written.
     QFile mp3(mp3Path);
-    if (!mp3.open(QIODevice::ReadWrite | QIODevice::ExistingOnly | QIODevice::Unbuffered))
+    if (!mp3.open(QIODevice::ReadWrite | QIODevice::ExistingOnly | QIODevice::Unbuffered) || !isRegularFile(mp3))
         return false;
     Mp3Tail tail = ReadMp3Tail(mp3);
     const Id3v1Record record =
