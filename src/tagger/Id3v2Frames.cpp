@@ -125,8 +125,8 @@ const char *layoutOf(const QByteArray &laterId)
     return laterId.startsWith('T') ? "et" : laterId.startsWith('W') ? "u" : nullptr;
 }
 
-// Reads a frame's fields in order; each read fails (nothing) when the bytes
-// are not what the layout says, and every later one fails too.
+// Reads a frame's fields in order; a read fails (nothing) when the bytes are
+// not what the layout says.
 class FieldReader
 {
 public:

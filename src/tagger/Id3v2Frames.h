@@ -70,6 +70,8 @@ std::optional<QString> id3v2FrameDescription(const Id3v2Frame &frame);
 //   content is laid out alike;
 // - an ID3v2.2 picture (PIC) of image format "JPG" or "PNG" became an APIC
 //   frame of MIME type "image/jpeg" or "image/png", all else the same;
+// - a URL (of WXXX and the other W frames) is followed by a terminator or
+//   not;
 // - a frame whose texts are marked with their encoding (text frames, TXXX,
 //   WXXX, COMM, USLT, USER, APIC, GEOB, SYLT and IPLS) holds the same texts:
 //   a text of ASCII characters only in any encoding; another text in any of
