@@ -29,10 +29,10 @@ WriteResult writeInPlace(const QString &target, const QByteArray &data, const Ta
     const QString refused = QStringLiteral("the folder cannot be written (") + folderRefusal + u')';
     if (!journal.settle(target))
         return {WriteStatus::Failed, refused + QStringLiteral(", and an earlier write of the file is not finished")};
+    const RegularFile opened(target, FileAccess::ReadWrite);
     QFile file;
-    QString error;
-    if (openRegularFile(file, target, QIODevice::ReadWrite | QIODevice::Unbuffered, &error) != FileReadStatus::Ok)
-        return {WriteStatus::Failed, refused};
+    if (!opened.openDevice(file, QIODevice::ReadWrite | QIODevice::Unbuffered))
+        return {WriteStatus::Failed, refused + QStringLiteral(", and the file cannot be opened: ") + opened.error()};
     const WriteResult written = journal.replaceTail(file, target, 0, {data});
     if (written.ok())
         return written;

@@ -483,16 +483,14 @@ JournalRecovery TailJournal::recoverOne(const QString &journalPath) const
         out.reason = QStringLiteral("the file is read-only");
         return out;
     }
+    const RegularFile opened(saved.filePath, FileAccess::ReadWrite);
     QFile file;
-    QString openError;
-    const FileReadStatus opened =
-        openRegularFile(file, saved.filePath, QIODevice::ReadWrite | QIODevice::Unbuffered, &openError);
-    if (opened == FileReadStatus::Missing) {
+    if (opened.status() == FileReadStatus::Missing) {
         out.reason = QStringLiteral("the file is not there");
         return out;
     }
-    if (opened != FileReadStatus::Ok) {
-        out.reason = openError;
+    if (!opened.openDevice(file, QIODevice::ReadWrite | QIODevice::Unbuffered)) {
+        out.reason = opened.error();
         return out;
     }
     const QString mismatch = whyNotLeftByTheWrite(file, saved);

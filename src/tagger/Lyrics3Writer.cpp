@@ -7,7 +7,6 @@
 #include "store/SongNames.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 #include <algorithm>
 
@@ -133,7 +132,7 @@ bool WriteLyrics3v2(Lyrics3Fields &fields, const Id3v1Record &record, QFileDevic
 bool TagMp3File(const QString &mp3Path, const QString &lyricsPath, const QString &lyricsName, const CodePage &codePage,
                 const QString &site, const TailJournal &journal)
 {
-    if (!QFileInfo(mp3Path).isFile() || isReadOnlyFile(mp3Path))
+    if (isReadOnlyFile(mp3Path))
         return false;
 
     // The lyrics are read and prepared before the MP3 file is touched; only a
@@ -147,8 +146,11 @@ bool TagMp3File(const QString &mp3Path, const QString &lyricsPath, const QString
     // read: the new tag is built from the file's real old bytes.
     if (!journal.settle(mp3Path))
         return false;
+    // Only a regular file is read and written; a named pipe in its place is
+    // refused at once.
+    const RegularFile opened(mp3Path, FileAccess::ReadWrite);
     QFile mp3;
-    if (openRegularFile(mp3, mp3Path, QIODevice::ReadWrite | QIODevice::Unbuffered) != FileReadStatus::Ok)
+    if (!opened.openDevice(mp3, QIODevice::ReadWrite | QIODevice::Unbuffered))
         return false;
     Mp3Tail tail = ReadMp3Tail(mp3);
     const Id3v1Record record =

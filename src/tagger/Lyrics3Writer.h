@@ -65,7 +65,8 @@ bool WriteLyrics3v2(Lyrics3Fields &fields, const Id3v1Record &record, QFileDevic
 // Tags one MP3 file with the lyrics file at lyricsPath; lyricsName ("Artist -
 // Song") gives the ID3v1 record a file without one receives, through
 // codePage; site goes into the credit line (PrepareTagText). False when the
-// MP3 file is missing or read-only, the lyrics cannot be read, or the write
+// MP3 file is missing, read-only or no regular file (a named pipe in its
+// place is never read), the lyrics cannot be read, or the write
 // fails; the file is then as it was (journal keeps the old tail meanwhile).
 bool TagMp3File(const QString &mp3Path, const QString &lyricsPath, const QString &lyricsName, const CodePage &codePage,
                 const QString &site, const TailJournal &journal = TailJournal());
