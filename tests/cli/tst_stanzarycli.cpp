@@ -96,7 +96,11 @@ class tst_StanzaryCli : public QObject
     }
 
 private slots:
-    void initTestCase() { m_install = std::make_unique<test::CliInstallation>(m_dir.path()); }
+    void initTestCase()
+    {
+        QDir(cliJournalFolder()).removeRecursively(); // what an earlier run left
+        m_install = std::make_unique<test::CliInstallation>(m_dir.path());
+    }
 
     // The songs as the tree holds them, narrowed by their karaoke and filter
     // states.

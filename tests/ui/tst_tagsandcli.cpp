@@ -83,6 +83,7 @@ class tst_TagsAndCli : public QObject
 private slots:
     void initTestCase()
     {
+        QDir(journalFolder()).removeRecursively(); // what an earlier run left
         m_install = std::make_unique<test::CliInstallation>(m_dir.path());
         // The window's state as the program makes it at start, with the host
         // found through the same Wine prefix.
