@@ -4,7 +4,14 @@ namespace stanzary {
 
 namespace {
 
-bool isBlank(const QString &line)
+QString twoDigits(int n)
+{
+    return QStringLiteral("%1").arg(n, 2, 10, QChar(u'0'));
+}
+
+} // namespace
+
+bool isBlankLine(const QString &line)
 {
     for (const QChar c : line) {
         if (c != u' ' && c != u'\t')
@@ -13,18 +20,10 @@ bool isBlank(const QString &line)
     return true;
 }
 
-// A line's first two characters as a timestamp file stores them: padded with spaces.
 QString linePrefix(const QString &line)
 {
     return QString(line + QStringLiteral("  ")).left(2);
 }
-
-QString twoDigits(int n)
-{
-    return QStringLiteral("%1").arg(n, 2, 10, QChar(u'0'));
-}
-
-} // namespace
 
 QStringList lyricLines(const QString &lyricsText)
 {
@@ -44,22 +43,17 @@ StampPairing pairStamps(const QList<KasRecord> &stamps, const QStringList &lines
         const std::optional<StampTime> time = CodeToTime(stamps.at(k).code);
         qsizetype found = -1;
         for (qsizetype i = next; time && i < lines.size() && found < 0; ++i) {
-            if (!isBlank(lines.at(i)) && linePrefix(lines.at(i)) == prefix)
+            if (!isBlankLine(lines.at(i)) && linePrefix(lines.at(i)) == prefix)
                 found = i;
         }
         if (found < 0) {
             result.unpaired.append({k, prefix, time});
             continue;
         }
-        result.paired.append({*time, lines.at(found)});
+        result.paired.append({*time, lines.at(found), k, found});
         next = found + 1;
     }
     return result;
-}
-
-quint32 stampMilliseconds(const StampTime &time)
-{
-    return quint32(time.Minute) * 60000u + quint32(time.Second) * 1000u + quint32(time.Frame) * 100u;
 }
 
 QString describeUnpaired(const UnpairedStamp &stamp)
