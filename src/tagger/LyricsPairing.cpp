@@ -2,15 +2,6 @@
 
 namespace stanzary {
 
-namespace {
-
-QString twoDigits(int n)
-{
-    return QStringLiteral("%1").arg(n, 2, 10, QChar(u'0'));
-}
-
-} // namespace
-
 bool isBlankLine(const QString &line)
 {
     for (const QChar c : line) {
@@ -58,10 +49,8 @@ StampPairing pairStamps(const QList<KasRecord> &stamps, const QStringList &lines
 
 QString describeUnpaired(const UnpairedStamp &stamp)
 {
-    const QString when = stamp.time ? QStringLiteral("%1:%2.%3, ")
-                                          .arg(twoDigits(stamp.time->Minute), twoDigits(stamp.time->Second))
-                                          .arg(stamp.time->Frame)
-                                    : QStringLiteral("unreadable time, ");
+    const QString when =
+        stamp.time ? stampText(*stamp.time) + QStringLiteral(", ") : QStringLiteral("unreadable time, ");
     return QStringLiteral("stamp %1 (%2\"%3\")").arg(stamp.index + 1).arg(when, stamp.prefix);
 }
 

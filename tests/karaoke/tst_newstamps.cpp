@@ -7,6 +7,7 @@
 
 #include "FakeInstallation.h"
 #include "NamedPipe.h"
+#include "SampleSongs.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -150,6 +151,25 @@ private slots:
         const LrcImport imported = readLrcFile(lrc, CodePage());
         QVERIFY(imported.issues.isEmpty());
         QCOMPARE(shown(imported.rows), shown(e.rows()));
+    }
+
+    // The sample songs' audio speaks one line per row the lyrics give, and
+    // the songs with a timestamp file start each line at its stamp.
+    void sampleAudioFollowsTheSampleLyrics()
+    {
+        for (const test::SampleSong &song : test::sampleSongs()) {
+            const std::optional<QString> lyrics = readLyricsText(song.lyricsPath, CodePage());
+            QVERIFY2(lyrics, qPrintable(song.lyricsPath));
+            const QList<KasRow> rows = stampsForLyrics(*lyrics, CodePage()).rows;
+            QCOMPARE(rows.size(), song.lines.size());
+            clsKaraokeEdition e;
+            QCOMPARE(e.LoadKasFile(KasPathFor(song.lyricsPath)).ok(), song.hasTimestamps);
+            for (qsizetype i = 0; i < rows.size(); ++i) {
+                QCOMPARE(rows.at(i).Text, linePrefix(song.lines.at(i).text));
+                if (song.hasTimestamps)
+                    QCOMPARE(qint64(stampMilliseconds(e.row(int(i)).time)), song.lines.at(i).startMs);
+            }
+        }
     }
 
     // A file that is not a regular file is refused at once, never waited on.
