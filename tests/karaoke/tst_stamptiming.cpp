@@ -270,8 +270,16 @@ private slots:
         QVERIFY(mergeEdits(typed, more));
         const RowsEdit otherRow = typeTimeEdit(e, 2, t(0, 20, 0));
         QVERIFY(!mergeEdits(typed, otherRow));
-        const RowsEdit tap = tapRow(e, 1, 30000, 0).edit;
+        RowsEdit tap = tapRow(e, 1, 30000, 0).edit;
         QVERIFY(!mergeEdits(typed, tap));
+        // Taps and nudges stay one step each, even on the same row.
+        RowsEdit nudge = nudgeRow(e, 1, 1).edit;
+        QVERIFY(applyEdit(e, nudge));
+        QVERIFY(!mergeEdits(nudge, nudgeRow(e, 1, 1).edit));
+        QVERIFY(revertEdit(e, nudge));
+        QVERIFY(applyEdit(e, tap));
+        QVERIFY(!mergeEdits(tap, tapRow(e, 1, 31000, 0).edit));
+        QVERIFY(revertEdit(e, tap));
 
         QCOMPARE(shown(e), QStringLiteral("00:00.4 We|00:10.4 an|13:59.0 ev"));
         QVERIFY(revertEdit(e, typed));
