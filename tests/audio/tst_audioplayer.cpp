@@ -146,9 +146,9 @@ private slots:
                  qPrintable(QStringLiteral("%1 ms of song in %2 ms").arg(advance).arg(wall.elapsed())));
     }
 
-    // Timing by ear: rows made from the lyrics, a tap as each line's start
-    // plays, saved. A tap never stores a time before its line began, nor
-    // after where the player is once the tap is done.
+    // Timing by ear: rows made from the lyrics, a tap as each of the first
+    // lines starts to play, saved. A tap never stores a time before its line
+    // began, nor after where the player is once the tap is done.
     void tapsWhilePlayingStampEveryLine()
     {
         QtAudioPlayer player;
@@ -160,8 +160,9 @@ private slots:
         edition.startNewFile(stampsForLyrics(*readLyricsText(m_song.lyricsPath, CodePage()), CodePage()).rows);
 
         player.play();
+        constexpr int kTapped = 4;
         int row = 0;
-        for (const test::SampleLine &line : std::as_const(m_song.lines)) {
+        for (const test::SampleLine &line : m_song.lines.first(kTapped)) {
             QVERIFY(QTest::qWaitFor([&] { return clock.position() >= line.startMs; }, kWaitMs));
             const TapResult tap = tapRow(edition, row, clock.position(), 0);
             const qint64 playerAfter = player.position();
@@ -179,9 +180,13 @@ private slots:
         QVERIFY(edition.SaveKasFile(kas).ok());
         clsKaraokeEdition saved;
         QVERIFY(saved.LoadKasFile(kas).ok());
-        QCOMPARE(saved.rowCount(), m_song.lines.size()); // the empty row the last tap added is not saved
-        for (int i = 1; i < saved.rowCount(); ++i)
-            QVERIFY(stampStep(saved.row(i - 1).time) < stampStep(saved.row(i).time));
+        QCOMPARE(saved.rowCount(), m_song.lines.size());
+        for (int i = 1; i < saved.rowCount(); ++i) {
+            if (i < kTapped)
+                QVERIFY(stampStep(saved.row(i - 1).time) < stampStep(saved.row(i).time));
+            else
+                QCOMPARE(saved.row(i).time, StampTime{});
+        }
     }
 
     void refusesFilesThatAreNotAudio_data()
