@@ -1,6 +1,8 @@
 #include "ui/KaraokeEditorFrame.h"
 
+#include "karaoke/StampSteps.h"
 #include "store/LyricsFile.h"
+#include "ui/EditorUndo.h"
 #include "ui/LrcExportCommand.h"
 #include "ui/UserDialogs.h"
 #include "ui/ZephTimePicker.h"
@@ -8,12 +10,15 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStandardPaths>
 #include <QStyle>
 #include <QToolButton>
+#include <QUndoStack>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
@@ -56,7 +61,10 @@ KaraokeEditorFrame::KaraokeEditorFrame(UserDialogs &dialogs, QWidget *parent)
     setObjectName(QStringLiteral("frmKaraoke"));
     setAccessibleName(QStringLiteral("Karaoke Editor"));
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
+    m_undo = new QUndoStack(this);
+    connect(m_undo, &QUndoStack::cleanChanged, this, [this](bool clean) { emit modifiedChanged(!clean); });
     buildLayout();
+    buildUndoActions();
     syncRowCount();
     showRowsFrom(0);
     ArrangeTabOrder();
@@ -155,13 +163,10 @@ KasLoadResult KaraokeEditorFrame::LoadKasFile(const QString &kasPath, bool blnLo
     m_path = kasPath;
     m_codePage = codePage;
     m_lyricsPath = lyricsPath.isEmpty() ? pathOnDisk(kasPath.chopped(3) + QStringLiteral("txt")) : lyricsPath;
-    syncRowCount();
-    showRowsFrom(0);
-    ArrangeTabOrder();
+    m_undo->clear();
+    m_currentRow = 0;
+    showAllRows();
     m_scrollBar->setValue(0);
-    placeRows();
-    runEditorLayout();
-    setModified(false);
     setEditable(result.ok());
     if (!result.ok())
         reportLoadFailure(result);
@@ -186,7 +191,8 @@ bool KaraokeEditorFrame::saveRows()
         m_dialogs.critical(QStringLiteral("Stanzary"), saveFailureText(result));
         return false;
     }
-    setModified(false);
+    m_undo->setClean();
+    emit saved();
     return true;
 }
 
@@ -226,30 +232,86 @@ void KaraokeEditorFrame::onExportBesideMp3()
 
 void KaraokeEditorFrame::onAdd()
 {
-    m_currentRow = qMin(m_currentRow, rowCount() - 1);
-    const int added = m_currentRow + 1;
-    m_edition.Add(added);
-    syncRowCount();
-    showRowsFrom(added);
-    ArrangeTabOrder();
-    placeRows();
-    runEditorLayout();
-    ensureRowVisible(added);
-    setModified(true);
+    if (pushEdit(addEdit(m_edition, m_currentRow)))
+        ensureRowVisible(qMin(m_currentRow + 1, rowCount() - 1));
 }
 
 void KaraokeEditorFrame::onDel()
 {
-    if (m_edition.Del(m_currentRow) == KasDelResult::FirstStampRefused) {
+    if (!pushEdit(delEdit(m_edition, m_currentRow)))
         m_dialogs.information(QStringLiteral("ZEPH"), clsKaraokeEdition::cantDeleteFirstStampText());
-        return;
+}
+
+// ---- undo -------------------------------------------------------------------
+
+void KaraokeEditorFrame::buildUndoActions()
+{
+    // Only while the keyboard is in the editor: the lyrics box keeps its own
+    // Ctrl+Z for its text.
+    m_undoAction = m_undo->createUndoAction(this);
+    m_undoAction->setObjectName(QStringLiteral("actUndoStamps"));
+    m_undoAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    m_redoAction = m_undo->createRedoAction(this);
+    m_redoAction->setObjectName(QStringLiteral("actRedoStamps"));
+    m_redoAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+    for (QAction *action : {m_undoAction, m_redoAction}) {
+        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        addAction(action);
     }
+}
+
+bool KaraokeEditorFrame::pushEdit(const RowsEdit &edit)
+{
+    if (edit.isEmpty() || !m_editable)
+        return false;
+    m_undo->push(
+        new RowsEditCommand(m_edition, edit, [this](const RowsEdit &e, bool applied) { showEdit(e, applied); }));
+    return true;
+}
+
+void KaraokeEditorFrame::undo()
+{
+    m_undo->undo();
+}
+
+void KaraokeEditorFrame::redo()
+{
+    m_undo->redo();
+}
+
+bool KaraokeEditorFrame::isModified() const
+{
+    return !m_undo->isClean();
+}
+
+// The rows after an edit was applied or taken back: the changed rows and
+// those below them shown anew, the current row where the edit put it (the
+// keyboard follows when it was in the rows).
+void KaraokeEditorFrame::showEdit(const RowsEdit &edit, bool applied)
+{
+    const bool rowHadFocus = rowOf(QApplication::focusWidget()) >= 0;
+    const int countBefore = rowCount();
     syncRowCount();
-    showRowsFrom(qMin(m_currentRow, rowCount() - 1));
-    ArrangeTabOrder();
-    placeRows();
-    runEditorLayout();
-    setModified(true);
+    showRowsFrom(edit.at);
+    if (countBefore != rowCount()) {
+        ArrangeTabOrder();
+        placeRows();
+        runEditorLayout();
+    }
+    const int current = qBound(0, applied ? edit.currentAfter : edit.currentBefore, rowCount() - 1);
+    setCurrentRow(current);
+    if (rowHadFocus && rowOf(QApplication::focusWidget()) != current)
+        m_rows.at(current)->setFocus(Qt::OtherFocusReason);
+    emit rowsChanged();
+}
+
+void KaraokeEditorFrame::setCurrentRow(int i)
+{
+    if (i < 0 || i >= rowCount())
+        return;
+    m_currentRow = i;
+    ensureRowVisible(i);
+    emit currentRowChanged(i);
 }
 
 void KaraokeEditorFrame::ArrangeTabOrder()
@@ -277,6 +339,8 @@ void KaraokeEditorFrame::syncRowCount()
              {&ZephTimePicker::MinuteChanged, &ZephTimePicker::SecondChanged, &ZephTimePicker::FrameChanged})
             connect(picker, signal, this, [this, picker] { rowEdited(picker, true); });
         connect(picker, &ZephTimePicker::TextChanged, this, [this, picker] { rowEdited(picker, false); });
+        if (auto *field = picker->findChild<QLineEdit *>())
+            field->installEventFilter(this);
         m_rows.append(picker);
         picker->show();
     }
@@ -291,12 +355,8 @@ void KaraokeEditorFrame::showRowsFrom(int first)
         ZephTimePicker *picker = m_rows.at(i);
         // Times beyond the picker (a stamp past 13:59.8) show as its largest
         // and are written back unchanged unless the row's time is edited.
-        const bool fits = isPickerTime(r.time);
-        const StampTime shown = fits ? r.time : StampTime{13, 59, 8};
         const QSignalBlocker quiet(picker);
-        picker->setMinute(shown.Minute);
-        picker->setSecond(shown.Second);
-        picker->setFrame(shown.Frame);
+        picker->setTime(stepStamp(r.time, StampPart::Frame, 0).time);
         picker->setText(r.Text);
         showStoredTime(i);
     }
@@ -307,11 +367,9 @@ void KaraokeEditorFrame::showStoredTime(int i)
 {
     const StampTime &time = m_edition.row(i).time;
     m_rows.at(i)->setToolTip(
-        isPickerTime(time) ? QString()
-                           : QStringLiteral("Stored as %1:%2.%3, beyond what the editor shows; kept unless changed")
-                                 .arg(time.Minute, 2, 10, QChar(u'0'))
-                                 .arg(time.Second, 2, 10, QChar(u'0'))
-                                 .arg(time.Frame));
+        isPickerTime(time)
+            ? QString()
+            : QStringLiteral("Stored as %1, beyond what the editor shows; kept unless changed").arg(stampText(time)));
 }
 
 void KaraokeEditorFrame::rowEdited(ZephTimePicker *picker, bool timeChanged)
@@ -319,21 +377,21 @@ void KaraokeEditorFrame::rowEdited(ZephTimePicker *picker, bool timeChanged)
     const int i = int(m_rows.indexOf(picker));
     if (i < 0)
         return;
-    if (timeChanged) {
-        m_edition.setTime(i, StampTime{quint8(picker->Minute()), quint8(picker->Second()), quint8(picker->Frame())});
-        showStoredTime(i);
-    } else {
-        m_edition.setText(i, picker->Text());
-    }
-    setModified(true);
+    m_currentRow = i;
+    const RowsEdit edit =
+        timeChanged ? typeTimeEdit(m_edition, i, picker->time()) : typeTextEdit(m_edition, i, picker->Text());
+    if (!pushEdit(edit))
+        showRowsFrom(i); // refused: the row shows what it holds
 }
 
-void KaraokeEditorFrame::setModified(bool modified)
+void KaraokeEditorFrame::showAllRows()
 {
-    if (modified == m_modified)
-        return;
-    m_modified = modified;
-    emit modifiedChanged(modified);
+    syncRowCount();
+    showRowsFrom(0);
+    ArrangeTabOrder();
+    placeRows();
+    runEditorLayout();
+    emit rowsChanged();
 }
 
 void KaraokeEditorFrame::setEditable(bool editable)
@@ -438,20 +496,34 @@ void KaraokeEditorFrame::ensureRowVisible(int i)
         m_scrollBar->setValue(top + kRowHeight - shownTwips);
 }
 
-void KaraokeEditorFrame::onFocusChanged(QWidget *, QWidget *now)
+int KaraokeEditorFrame::rowOf(QWidget *w) const
 {
-    QWidget *w = now;
     while (w && w->parentWidget() != m_rowBox)
         w = w->parentWidget();
-    const int i = w ? int(m_rows.indexOf(static_cast<ZephTimePicker *>(w))) : -1;
-    if (i < 0)
-        return;
-    m_currentRow = i;
-    ensureRowVisible(i);
+    return w ? int(m_rows.indexOf(static_cast<ZephTimePicker *>(w))) : -1;
+}
+
+void KaraokeEditorFrame::onFocusChanged(QWidget *, QWidget *now)
+{
+    const int i = rowOf(now);
+    if (i >= 0 && i != m_currentRow)
+        setCurrentRow(i);
+    else if (i >= 0)
+        ensureRowVisible(i);
 }
 
 bool KaraokeEditorFrame::eventFilter(QObject *watched, QEvent *event)
 {
+    // The line-start field would take Ctrl+Z for its own two characters;
+    // in the editor it undoes the rows' last change.
+    if (event->type() == QEvent::ShortcutOverride && qobject_cast<QLineEdit *>(watched)) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const QKeySequence pressed(key->keyCombination());
+        if (pressed == m_undoAction->shortcut() || pressed == m_redoAction->shortcut()) {
+            event->ignore();
+            return true;
+        }
+    }
     if (watched == m_viewport) {
         if (event->type() == QEvent::Resize)
             runEditorLayout();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "karaoke/KaraokeEdition.h"
+#include "karaoke/RowEdits.h"
 
 #include <QGroupBox>
 #include <QList>
@@ -12,6 +13,7 @@ class QHBoxLayout;
 class QPushButton;
 class QScrollBar;
 class QToolButton;
+class QUndoStack;
 
 namespace stanzary {
 
@@ -66,8 +68,15 @@ public:
     // Row i gets tab position i, after the buttons.
     void ArrangeTabOrder();
 
-    // Rows changed since the last load or save.
-    bool isModified() const { return m_modified; }
+    // Rows changed since the last load or save: the undo stack is not at
+    // the state saved.
+    bool isModified() const;
+    // Every change of the rows goes through here onto the undo stack; false
+    // (nothing pushed) for an empty edit or rows that cannot be edited.
+    bool pushEdit(const RowsEdit &edit);
+    void undo();
+    void redo();
+    QUndoStack *undoStack() const { return m_undo; }
     // The timestamp file the rows belong to; empty before the first load.
     QString loadedPath() const { return m_path; }
 
@@ -75,10 +84,18 @@ public:
     ZephTimePicker *row(int i) const { return m_rows.at(i); }
     // The row that last had the focus (0 at start); Add and Del act there.
     int currentRow() const { return m_currentRow; }
+    // Makes row i current and scrolls it into view (the keyboard stays).
+    void setCurrentRow(int i);
+    bool isEditable() const { return m_editable; }
     const clsKaraokeEdition &edition() const { return m_edition; }
 
 signals:
     void modifiedChanged(bool modified);
+    // The rows were loaded, changed, undone or redone.
+    void rowsChanged();
+    void currentRowChanged(int row);
+    // The rows were written to their file.
+    void saved();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -93,11 +110,14 @@ private:
     QString lyricsText() const;
     void reportLoadFailure(const KasLoadResult &result);
 
+    void buildUndoActions();
+    void showEdit(const RowsEdit &edit, bool applied);
+    void showAllRows();
+    int rowOf(QWidget *w) const;
     void syncRowCount();
     void showRowsFrom(int first);
     void rowEdited(ZephTimePicker *picker, bool timeChanged);
     void showStoredTime(int i);
-    void setModified(bool modified);
     void setEditable(bool editable);
 
     // Layout: pixels per twip, row pitch, the rows on their box, and the
@@ -120,10 +140,12 @@ private:
     CodePage m_codePage;
     std::function<QString()> m_lyricsText;
     QString m_mp3Folder; // where the last MP3 file for an export was chosen
-    bool m_modified = false;
     bool m_editable = true;
     int m_currentRow = 0;
 
+    QUndoStack *m_undo = nullptr;
+    QAction *m_undoAction = nullptr;
+    QAction *m_redoAction = nullptr;
     QPushButton *m_addButton = nullptr;
     QPushButton *m_delButton = nullptr;
     QPushButton *m_saveButton = nullptr;

@@ -82,10 +82,17 @@ public:
         ZephTimePicker *picker = pickerOf(widget());
         return picker ? picker->property(propertyName()) : QVariant();
     }
+    // A value is reached as the keys reach it: by steps of the part that
+    // carry into the others (a minute of 60 seconds is the next minute).
     void setCurrentValue(const QVariant &value) override
     {
-        if (ZephTimePicker *picker = pickerOf(widget()))
-            picker->setProperty(propertyName(), value);
+        ZephTimePicker *picker = pickerOf(widget());
+        bool ok = false;
+        const int wanted = value.toInt(&ok);
+        if (!picker || !ok)
+            return;
+        const int unit = part() == ZephTimePicker::FramePart ? 2 : 1;
+        picker->stepPart(part(), (wanted - picker->property(propertyName()).toInt()) / unit);
     }
     QVariant maximumValue() const override { return ZephTimePicker::partMaximum(part()); }
     QVariant minimumValue() const override { return 0; }

@@ -1,5 +1,6 @@
 #include "ui/ZephTimePicker.h"
 
+#include "karaoke/StampSteps.h"
 #include "ui/TimePickerAccessible.h"
 #include "ui/TimePickerParts.h"
 #include "ui/TimeSpinner.h"
@@ -20,16 +21,6 @@ namespace {
 constexpr int kDesignWidth = 97;
 constexpr int kDesignHeight = 18;
 constexpr int kDesignLineHeight = 16;
-
-struct SpinnerRange
-{
-    int minimum;
-    int maximum;
-    int step;
-};
-
-// One step beyond each end of a part is the signal to carry.
-constexpr SpinnerRange kSpinnerRanges[3] = {{0, 13, 1}, {-1, 60, 1}, {-2, 10, 2}};
 
 } // namespace
 
@@ -274,10 +265,11 @@ void ZephTimePicker::configureSpinner(Part part)
         m_spinner->setEnabled(false);
         return;
     }
-    const SpinnerRange &range = kSpinnerRanges[part];
-    m_spinner->setRange(range.minimum, range.maximum);
-    m_spinner->setSingleStep(range.step);
-    m_spinner->setPageStep(range.step);
+    // One step beyond each end of the part is the signal to carry.
+    const int step = part == FramePart ? 2 : 1;
+    m_spinner->setRange(-step, partMaximum(part) + step);
+    m_spinner->setSingleStep(step);
+    m_spinner->setPageStep(step);
     m_spinner->setValue(m_values[part]);
 }
 
@@ -285,50 +277,59 @@ void ZephTimePicker::onSpinnerChanged()
 {
     if (m_busy || !isNumberPart(m_selected))
         return;
-    int value = m_spinner->value();
-    const int minute = Minute();
-    const int second = Second();
-    if (m_selected == FramePart && value == -2) {
-        if (second > 0) {
-            value = 8;
-            SetPartValue(SecondPart, second - 1);
-        } else if (minute > 0) {
-            value = 8;
-            SetPartValue(SecondPart, 59);
-            SetPartValue(MinutePart, minute - 1);
-        } else {
-            value = 0;
-        }
-    } else if (m_selected == FramePart && value == 10) {
-        if (second < 59) {
-            value = 0;
-            SetPartValue(SecondPart, second + 1);
-        } else if (minute >= 13) {
-            value = 8;
-        } else {
-            value = 0;
-            SetPartValue(SecondPart, 0);
-            SetPartValue(MinutePart, minute + 1);
-        }
-    } else if (m_selected == SecondPart && value == -1) {
-        if (minute > 0) {
-            value = 59;
-            SetPartValue(MinutePart, minute - 1);
-        } else {
-            value = 0;
-        }
-    } else if (m_selected == SecondPart && value == 60) {
-        if (minute >= 13) {
-            value = 59;
-        } else {
-            value = 0;
-            SetPartValue(MinutePart, minute + 1);
-        }
+    // The spinner reaches one step beyond each end of a part: the step
+    // carries (stepStamp), and the spinner shows the part's value again.
+    const int unit = m_selected == FramePart ? 2 : 1;
+    stepPart(m_selected, (m_spinner->value() - m_values[m_selected]) / unit);
+}
+
+void ZephTimePicker::stepPart(Part part, int steps)
+{
+    if (!isNumberPart(part))
+        return;
+    static constexpr StampPart stampParts[3] = {StampPart::Minute, StampPart::Second, StampPart::Frame};
+    setTime(stepStamp(time(), stampParts[part], steps).time);
+    if (part == m_selected) {
+        m_busy = true;
+        m_spinner->setValue(m_values[part]);
+        m_busy = false;
     }
-    m_busy = true;
-    m_spinner->setValue(value);
-    m_busy = false;
-    SetPartValue(m_selected, value);
+}
+
+StampTime ZephTimePicker::time() const
+{
+    return StampTime{quint8(Minute()), quint8(Second()), quint8(Frame())};
+}
+
+void ZephTimePicker::setTime(const StampTime &time)
+{
+    if (!isPickerTime(time))
+        return;
+    // All three parts first, then the notices: whoever hears one reads the
+    // whole new time.
+    const int values[3] = {time.Minute, time.Second, time.Frame};
+    bool changed[3] = {false, false, false};
+    for (int part = MinutePart; part <= FramePart; ++part) {
+        changed[part] = m_values[part] != values[part];
+        m_values[part] = values[part];
+        m_fields[part]->setText(partText(Part(part)));
+    }
+    if (isNumberPart(m_selected) && m_spinner->value() != m_values[m_selected]) {
+        const bool was = m_busy;
+        m_busy = true;
+        m_spinner->setValue(m_values[m_selected]);
+        m_busy = was;
+    }
+    for (int part = MinutePart; part <= FramePart; ++part) {
+        if (!changed[part])
+            continue;
+        switch (Part(part)) {
+        case MinutePart: emit MinuteChanged(values[part]); break;
+        case SecondPart: emit SecondChanged(values[part]); break;
+        default: emit FrameChanged(values[part]); break;
+        }
+        notifyAccessibility(Part(part), false);
+    }
 }
 
 void ZephTimePicker::setSelectedValue(int value)
@@ -542,16 +543,18 @@ QString ZephTimePicker::partName(Part part)
 
 QString ZephTimePicker::stampText() const
 {
-    const QString time = partText(MinutePart) + u':' + partText(SecondPart) + u'.' + partText(FramePart);
-    return Text().isEmpty() ? time : time + u' ' + Text();
+    const QString shown = stanzary::stampText(time());
+    return Text().isEmpty() ? shown : shown + u' ' + Text();
 }
 
 int ZephTimePicker::partMaximum(Part part)
 {
+    // The parts of the last stamp the editor reaches.
+    static const StampTime last = stampAtStep(kLastStampStep);
     switch (part) {
-    case MinutePart: return 13;
-    case SecondPart: return 59;
-    case FramePart: return 8;
+    case MinutePart: return last.Minute;
+    case SecondPart: return last.Second;
+    case FramePart: return last.Frame;
     case TextPart:
     case NoPart: break;
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "karaoke/KasFile.h"
+
 #include <QColor>
 #include <QWidget>
 
@@ -58,6 +60,12 @@ public:
     void setSecond(int second);        // below 60
     void setFrame(int frame);          // below 9 and even
     void setText(const QString &text); // at most 2 characters
+    // The time as one value; a time the picker cannot show is refused.
+    StampTime time() const;
+    void setTime(const StampTime &time);
+    // Steps a number part as the spinner does, carrying into the others
+    // (stepStamp): 00:59.8 and one tenths step is 01:00.0.
+    void stepPart(Part part, int steps);
     void setShowTextBox(bool show);
     void setTxtForeColor(const QColor &color);
 
