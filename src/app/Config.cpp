@@ -57,6 +57,56 @@ void readAddress(const QSettings &store, const ConfigKey &key, QString &address)
         address = *value;
 }
 
+// Timing by ear: "TapDelay" (milliseconds) in the group, and the arrays
+// "Mp3Folders" (Folder) and "SongAudio" (Key, File) beside it. Song keys hold
+// "/" in subfolder mode, so they are values, never key names.
+void readTimingSettings(basMain &state, QSettings &store)
+{
+    const QVariant delay = store.value(QStringLiteral("TapDelay"));
+    if (const auto ms = configNumber(delay.toString()); delay.isValid() && ms)
+        state.intTapDelayMs = qBound(0, qRound(*ms), basMain::kMaxTapDelayMs);
+    state.Mp3Folders.clear();
+    const int folders = store.beginReadArray(QStringLiteral("Mp3Folders"));
+    for (int i = 0; i < folders; ++i) {
+        store.setArrayIndex(i);
+        const QString folder = store.value(QStringLiteral("Folder")).toString();
+        if (!folder.isEmpty() && !state.Mp3Folders.contains(folder))
+            state.Mp3Folders.append(folder);
+    }
+    store.endArray();
+    state.SongAudioFiles.clear();
+    const int songs = store.beginReadArray(QStringLiteral("SongAudio"));
+    for (int i = 0; i < songs; ++i) {
+        store.setArrayIndex(i);
+        const QString key = store.value(QStringLiteral("Key")).toString();
+        const QString file = store.value(QStringLiteral("File")).toString();
+        if (!key.isEmpty() && !file.isEmpty())
+            state.SongAudioFiles.insert(key, file);
+    }
+    store.endArray();
+}
+
+void writeTimingSettings(const basMain &state, QSettings &store)
+{
+    store.setValue(QStringLiteral("TapDelay"), QString::number(state.intTapDelayMs));
+    store.remove(QStringLiteral("Mp3Folders"));
+    store.beginWriteArray(QStringLiteral("Mp3Folders"), int(state.Mp3Folders.size()));
+    for (int i = 0; i < state.Mp3Folders.size(); ++i) {
+        store.setArrayIndex(i);
+        store.setValue(QStringLiteral("Folder"), state.Mp3Folders.at(i));
+    }
+    store.endArray();
+    store.remove(QStringLiteral("SongAudio"));
+    store.beginWriteArray(QStringLiteral("SongAudio"), int(state.SongAudioFiles.size()));
+    int i = 0;
+    for (auto it = state.SongAudioFiles.cbegin(); it != state.SongAudioFiles.cend(); ++it, ++i) {
+        store.setArrayIndex(i);
+        store.setValue(QStringLiteral("Key"), it.key());
+        store.setValue(QStringLiteral("File"), it.value());
+    }
+    store.endArray();
+}
+
 } // namespace
 
 const QList<ConfigKey> &configKeys()
@@ -167,6 +217,7 @@ StoredGeometry LoadConfig(basMain &state, QSettings &store, const HostRegistry &
         else
             readAddress(store, key, state.*key.address);
     }
+    readTimingSettings(state, store);
     store.endGroup();
 
     // Scans follow the availability option as it stood at start.
@@ -196,6 +247,7 @@ void SaveConfig(const basMain &state, const StoredGeometry &geometry, QSettings 
         // writing one back would copy a system-wide setting or the shipped
         // default into the user's settings for good.
     }
+    writeTimingSettings(state, store);
     store.endGroup();
     store.sync();
 }

@@ -61,6 +61,9 @@ std::unique_ptr<QSettings> openConfigStore();
 // not convert leaves the state's flag as it was, and so does a stored
 // address that is no http or https address. Nothing is reported.
 StoredGeometry LoadConfig(basMain &state);
+// Also the karaoke editor's timing settings beside them: "TapDelay" (ms,
+// 0 to 1000), the MP3 folders ("Mp3Folders") and the audio file chosen for
+// each song ("SongAudio").
 // Writes the thirteen keys the program changes (not "MakerSite").
 void SaveConfig(const basMain &state, const StoredGeometry &geometry);
 

@@ -7,7 +7,9 @@
 
 #include <QDateTime>
 #include <QList>
+#include <QMap>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -89,6 +91,16 @@ public:
     QString strWebsite;
     bool blnHasPageInfo = false;
     bool blnFilterUsed = false;
+
+    // Timing by ear: the MP3 folders scanned in the tagger or added in the
+    // karaoke editor (where a song's audio is looked for), the audio file
+    // the user chose for a song (by song key), and the tap delay: how long
+    // after a line starts the user taps, which a tap takes off.
+    QStringList Mp3Folders;
+    QMap<QString, QString> SongAudioFiles;
+    int intTapDelayMs = kDefaultTapDelayMs;
+    static constexpr int kDefaultTapDelayMs = 150;
+    static constexpr int kMaxTapDelayMs = 1000;
 
     // The lists window shows the redownload list (true) or the deleted list.
     bool blnShowRedownloadList = true;

@@ -305,6 +305,19 @@ void KaraokeEditorFrame::showEdit(const RowsEdit &edit, bool applied)
     emit rowsChanged();
 }
 
+void KaraokeEditorFrame::setFollowedRow(int i)
+{
+    if (i >= rowCount())
+        i = -1;
+    if (m_followedRow >= 0 && m_followedRow < rowCount())
+        m_rows.at(m_followedRow)->setFollowed(false);
+    m_followedRow = i;
+    if (i < 0)
+        return;
+    m_rows.at(i)->setFollowed(true);
+    ensureRowVisible(i);
+}
+
 void KaraokeEditorFrame::setCurrentRow(int i)
 {
     if (i < 0 || i >= rowCount())
@@ -346,6 +359,8 @@ void KaraokeEditorFrame::syncRowCount()
     }
     while (rowCount() > m_edition.rowCount())
         delete m_rows.takeLast();
+    if (m_followedRow >= rowCount())
+        m_followedRow = -1;
 }
 
 void KaraokeEditorFrame::showRowsFrom(int first)

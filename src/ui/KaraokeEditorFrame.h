@@ -87,6 +87,12 @@ public:
     // Makes row i current and scrolls it into view (the keyboard stays).
     void setCurrentRow(int i);
     bool isEditable() const { return m_editable; }
+    // The row that follows playback is tinted and kept in view; -1: none.
+    void setFollowedRow(int i);
+    int followedRow() const { return m_followedRow; }
+    // The lyrics as the export and the following pair them, and their code page.
+    QString currentLyricsText() const { return lyricsText(); }
+    const CodePage &codePage() const { return m_codePage; }
     const clsKaraokeEdition &edition() const { return m_edition; }
 
 signals:
@@ -142,6 +148,7 @@ private:
     QString m_mp3Folder; // where the last MP3 file for an export was chosen
     bool m_editable = true;
     int m_currentRow = 0;
+    int m_followedRow = -1;
 
     QUndoStack *m_undo = nullptr;
     QAction *m_undoAction = nullptr;

@@ -3,13 +3,18 @@
 #include "app/SongCommands.h"
 #include "ui/ElidedLabel.h"
 #include "ui/KaraokeEditorFrame.h"
+#include "ui/PlaybackArea.h"
+#include "ui/PlaybackBar.h"
+#include "ui/PlaybackFollow.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QStyle>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QVBoxLayout>
 
@@ -135,6 +140,12 @@ SongDetailsView::SongDetailsView(UserDialogs &dialogs, QWidget *parent) : QWidge
     m_lyricsBox->setTabChangesFocus(true);
     m_lyricsBox->setLineWrapMode(QPlainTextEdit::WidgetWidth);
 
+    // Across the editor and the lyrics box: the song's audio.
+    m_playbackArea = new PlaybackArea(dialogs, this);
+    m_follow = new PlaybackFollow(*m_karaokeFrame, *m_playbackArea->bar(), this);
+    connect(m_follow, &PlaybackFollow::lineFollowed, this, &SongDetailsView::highlightLine);
+    connect(m_lyricsBox, &QPlainTextEdit::textChanged, this, [this] { highlightLine(m_follow->followedLine()); });
+
     auto *lower = new QHBoxLayout;
     lower->setContentsMargins(0, 0, 0, 0);
     lower->setSpacing(6);
@@ -147,6 +158,7 @@ SongDetailsView::SongDetailsView(UserDialogs &dialogs, QWidget *parent) : QWidge
     column->addWidget(m_titleLine);
     column->addWidget(m_notice);
     column->addWidget(m_infoBlock);
+    column->addWidget(m_playbackArea);
     column->addLayout(lower, 1);
     clear();
 }
@@ -206,6 +218,7 @@ void SongDetailsView::clear()
     m_infoBlock->hide();
     setValues({});
     ShowKaraokeEditionFrame(false);
+    showPlayback(false);
     showNewLyricsBox();
 }
 
@@ -216,6 +229,7 @@ void SongDetailsView::showArtist(const QString &artist, int songCount)
     m_infoBlock->show();
     setValues({});
     ShowKaraokeEditionFrame(false);
+    showPlayback(false);
     showNewLyricsBox();
 }
 
@@ -229,6 +243,7 @@ void SongDetailsView::showSong(const QString &artist, const QString &song, const
         setLyrics(d.text, LyricsBox::Song);
     else
         setLyrics(QString(), LyricsBox::Unreadable, d.fileExists ? d.readError : QStringLiteral("it does not exist"));
+    showPlayback(true);
 }
 
 void SongDetailsView::showNotice(const QString &text)
@@ -288,6 +303,51 @@ bool SongDetailsView::stampsModified() const
 bool SongDetailsView::saveStamps()
 {
     return m_karaokeFrame->saveRows();
+}
+
+void SongDetailsView::setAudioPlayer(AudioPlayer *player)
+{
+    m_playbackArea->bar()->setPlayer(player);
+}
+
+PlaybackBar *SongDetailsView::playbackBar() const
+{
+    return m_playbackArea->bar();
+}
+
+void SongDetailsView::showSongAudio(const QStringList &files)
+{
+    m_playbackArea->bar()->showAudioFiles(files);
+}
+
+void SongDetailsView::showPlayback(bool show)
+{
+    if (!show)
+        m_playbackArea->bar()->showNoSong();
+    m_playbackArea->setVisible(show);
+}
+
+// The followed line gets the highlight colour across the box, and is kept in
+// view while the user is not at work in the box.
+void SongDetailsView::highlightLine(int lineIndex)
+{
+    m_highlightedLine = lineIndex;
+    QList<QTextEdit::ExtraSelection> marks;
+    const QTextBlock block = m_lyricsBox->document()->findBlockByNumber(lineIndex);
+    if (lineIndex >= 0 && block.isValid()) {
+        QTextEdit::ExtraSelection mark;
+        mark.cursor = QTextCursor(block);
+        mark.format.setBackground(palette().color(QPalette::Highlight));
+        mark.format.setForeground(palette().color(QPalette::HighlightedText));
+        mark.format.setProperty(QTextFormat::FullWidthSelection, true);
+        marks.append(mark);
+        if (!m_lyricsBox->hasFocus()) {
+            const QRect shown = m_lyricsBox->cursorRect(QTextCursor(block));
+            if (shown.top() < 0 || shown.bottom() > m_lyricsBox->viewport()->height())
+                m_lyricsBox->verticalScrollBar()->setValue(block.firstLineNumber());
+        }
+    }
+    m_lyricsBox->setExtraSelections(marks);
 }
 
 } // namespace stanzary

@@ -9,7 +9,11 @@ namespace stanzary {
 
 class CodePage;
 class ElidedLabel;
+class AudioPlayer;
 class KaraokeEditorFrame;
+class PlaybackArea;
+class PlaybackBar;
+class PlaybackFollow;
 class UserDialogs;
 struct LyricsDetails;
 
@@ -80,12 +84,25 @@ public:
     // when nothing was written.
     bool saveStamps();
 
+    // The playback area above the editor and the lyrics box, shown with a
+    // song: the song's audio plays through player (not owned); files are
+    // the audio files found for the shown song.
+    void setAudioPlayer(AudioPlayer *player);
+    void showSongAudio(const QStringList &files);
+    KaraokeEditorFrame *karaokeFrame() const { return m_karaokeFrame; }
+    PlaybackArea *playbackArea() const { return m_playbackArea; }
+    PlaybackBar *playbackBar() const;
+    // The lyric line that follows playback (from 0), -1 for none.
+    int highlightedLine() const { return m_highlightedLine; }
+
 private:
     ElidedLabel *makeValue(const char *name, const QString &rowTitle);
     void setValues(const QStringList &values);
     void setLyrics(const QString &text, LyricsBox box, const QString &unreadableReason = QString());
     // The box for no song: new lyrics typed earlier stay, a song's text goes.
     void showNewLyricsBox();
+    void highlightLine(int lineIndex);
+    void showPlayback(bool show);
 
     ElidedLabel *m_titleLine = nullptr;
     QLabel *m_notice = nullptr;
@@ -93,6 +110,9 @@ private:
     QLabel *m_rowTitles = nullptr;
     QList<ElidedLabel *> m_values; // artist, song, karaoke, website, page, filter
     KaraokeEditorFrame *m_karaokeFrame = nullptr;
+    PlaybackArea *m_playbackArea = nullptr;
+    PlaybackFollow *m_follow = nullptr;
+    int m_highlightedLine = -1;
     QPlainTextEdit *m_lyricsBox = nullptr;
     LyricsBox m_box = LyricsBox::Song;
     QString m_unreadableReason;

@@ -4,6 +4,7 @@
 #include "app/Config.h"
 #include "app/Manifest.h"
 #include "app/SingleInstance.h"
+#include "audio/QtAudioPlayer.h"
 #include "platform/TailJournal.h"
 #include "store/HostStore.h"
 #include "ui/UserDialogs.h"
@@ -27,6 +28,7 @@ StanzaryApp::~StanzaryApp()
     m_tagsWindow.reset();
     m_main.reset();
     m_listsWindow.reset();
+    m_player.reset();
 }
 
 bool StanzaryApp::claimSingleInstance(const QString &lockPath)
@@ -50,6 +52,8 @@ bool StanzaryApp::claimSingleInstance(const QString &lockPath)
 void StanzaryApp::createWindows()
 {
     m_main = std::make_unique<frmMain>(m_state, m_lists, m_dialogs);
+    m_player = std::make_unique<QtAudioPlayer>();
+    m_main->setAudioPlayer(m_player.get());
     m_listsWindow = std::make_unique<frmlists>(m_state, m_lists);
     frmMain *main = m_main.get();
     frmlists *lists = m_listsWindow.get();

@@ -12,6 +12,7 @@
 
 namespace stanzary {
 
+class AudioPlayer;
 class frmAbout;
 class frmMain;
 class frmOptions;
@@ -82,6 +83,7 @@ private:
     std::unique_ptr<frmOptions> m_optionsWindow;
     std::unique_ptr<frmAbout> m_aboutWindow;
     std::unique_ptr<frmTags> m_tagsWindow;
+    std::unique_ptr<AudioPlayer> m_player; // the karaoke editor plays songs with it
     std::unique_ptr<frmMain> m_main;
 };
 

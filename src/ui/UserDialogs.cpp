@@ -81,6 +81,11 @@ QString UserDialogs::chooseFile(const QString &title, const QString &startFolder
     return showFileChooser(effectiveTitle(title), startFolder, filter);
 }
 
+int UserDialogs::chooseItem(const QString &title, const QString &prompt, const QStringList &items)
+{
+    return showItemChooser(effectiveTitle(title), prompt, items);
+}
+
 // ---- WidgetUserDialogs ------------------------------------------------------
 
 WidgetUserDialogs::WidgetUserDialogs(QWidget *parent) : m_parent(parent) {}
@@ -135,6 +140,13 @@ QString WidgetUserDialogs::showFileChooser(const QString &title, const QString &
     return QFileDialog::getOpenFileName(owner(), title, startFolder, filter);
 }
 
+int WidgetUserDialogs::showItemChooser(const QString &title, const QString &prompt, const QStringList &items)
+{
+    bool ok = false;
+    const QString item = QInputDialog::getItem(owner(), title, prompt, items, 0, false, &ok);
+    return ok ? int(items.indexOf(item)) : -1;
+}
+
 void WidgetUserDialogs::beep()
 {
     QApplication::beep();
@@ -174,6 +186,11 @@ void ScriptedUserDialogs::queueFile(const QString &file)
     m_files.push_back(file);
 }
 
+void ScriptedUserDialogs::queueItem(int index)
+{
+    m_items.push_back(index);
+}
+
 void ScriptedUserDialogs::queueShellResult(bool opened)
 {
     m_shellResults.push_back(opened);
@@ -191,7 +208,7 @@ QList<ScriptedUserDialogs::Shown> ScriptedUserDialogs::messages() const
 
 int ScriptedUserDialogs::pendingAnswers() const
 {
-    return static_cast<int>(m_answers.size() + m_inputs.size() + m_folders.size() + m_files.size()
+    return static_cast<int>(m_answers.size() + m_inputs.size() + m_folders.size() + m_files.size() + m_items.size()
                             + m_shellResults.size());
 }
 
@@ -260,6 +277,18 @@ QString ScriptedUserDialogs::showFileChooser(const QString &title, const QString
     const QString file = m_files.front();
     m_files.pop_front();
     return file;
+}
+
+int ScriptedUserDialogs::showItemChooser(const QString &title, const QString &prompt, const QStringList &items)
+{
+    m_shown.append({Kind::Item, MessageIcon::Question, title, prompt, items.join(u'\n')});
+    if (m_items.empty()) {
+        m_errors.append(QStringLiteral("no item queued for: ") + title);
+        return -1;
+    }
+    const int index = m_items.front();
+    m_items.pop_front();
+    return index < items.size() ? index : -1;
 }
 
 bool ScriptedUserDialogs::openInShell(const QUrl &target)

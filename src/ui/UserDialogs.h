@@ -50,6 +50,9 @@ public:
     // A chooser of one existing file, offering the files that filter names
     // ("MP3 files (*.mp3)"); the chosen file, or empty when cancelled.
     QString chooseFile(const QString &title, const QString &startFolder, const QString &filter);
+    // One of several items (a list to pick from); its index, or -1 when
+    // cancelled.
+    int chooseItem(const QString &title, const QString &prompt, const QStringList &items);
 
     virtual void beep() = 0;
 
@@ -66,6 +69,7 @@ protected:
                                              const QString &defaultText) = 0;
     virtual QString showFolderChooser(const QString &title, const QString &startFolder) = 0;
     virtual QString showFileChooser(const QString &title, const QString &startFolder, const QString &filter) = 0;
+    virtual int showItemChooser(const QString &title, const QString &prompt, const QStringList &items) = 0;
 };
 
 // OpenInShell: the desktop's "open" action on a web address; "Error opening
@@ -92,6 +96,7 @@ protected:
     std::optional<QString> showInput(const QString &title, const QString &prompt, const QString &defaultText) override;
     QString showFolderChooser(const QString &title, const QString &startFolder) override;
     QString showFileChooser(const QString &title, const QString &startFolder, const QString &filter) override;
+    int showItemChooser(const QString &title, const QString &prompt, const QStringList &items) override;
 
 private:
     QWidget *owner() const;
@@ -107,7 +112,7 @@ private:
 class ScriptedUserDialogs : public UserDialogs
 {
 public:
-    enum class Kind { Message, YesNo, YesNoCancel, Input, Folder, File };
+    enum class Kind { Message, YesNo, YesNoCancel, Input, Folder, File, Item };
     struct Shown
     {
         Kind kind;
@@ -121,6 +126,7 @@ public:
     void queueInput(const std::optional<QString> &text);
     void queueFolder(const QString &folder); // empty = cancelled
     void queueFile(const QString &file);     // empty = cancelled
+    void queueItem(int index);               // -1 = cancelled
     void queueShellResult(bool opened);      // default when none queued: true
 
     const QList<Shown> &shown() const { return m_shown; }
@@ -143,9 +149,11 @@ protected:
     std::optional<QString> showInput(const QString &title, const QString &prompt, const QString &defaultText) override;
     QString showFolderChooser(const QString &title, const QString &startFolder) override;
     QString showFileChooser(const QString &title, const QString &startFolder, const QString &filter) override;
+    int showItemChooser(const QString &title, const QString &prompt, const QStringList &items) override;
 
 private:
     std::deque<Answer> m_answers;
+    std::deque<int> m_items;
     std::deque<std::optional<QString>> m_inputs;
     std::deque<QString> m_folders;
     std::deque<QString> m_files;

@@ -125,16 +125,33 @@ void ZephTimePicker::applyMetrics()
 
 void ZephTimePicker::applyFieldColours()
 {
+    // The row that follows playback: the base mixed a third with the highlight.
+    const QColor base = palette().color(QPalette::Base);
+    const QColor mark = palette().color(QPalette::Highlight);
+    const QColor tint = m_followed ? QColor((base.red() * 2 + mark.red()) / 3, (base.green() * 2 + mark.green()) / 3,
+                                            (base.blue() * 2 + mark.blue()) / 3)
+                                   : base;
     for (int part = MinutePart; part <= FramePart; ++part) {
         const bool lit = part == m_selected && m_focusInside;
         QPalette p = palette();
-        p.setColor(QPalette::Window, p.color(lit ? QPalette::Highlight : QPalette::Base));
+        p.setColor(QPalette::Window, lit ? mark : tint);
         p.setColor(QPalette::WindowText, p.color(lit ? QPalette::HighlightedText : QPalette::Text));
         m_fields[part]->setPalette(p);
     }
     QPalette text = m_text->palette();
     text.setColor(QPalette::Text, TxtForeColor());
+    text.setColor(QPalette::Base, tint);
     m_text->setPalette(text);
+}
+
+void ZephTimePicker::setFollowed(bool followed)
+{
+    if (followed == m_followed)
+        return;
+    m_followed = followed;
+    applyFieldColours();
+    setAccessibleDescription(followed ? QStringLiteral("Playing") : QString());
+    update();
 }
 
 QSize ZephTimePicker::sizeHint() const
@@ -503,6 +520,8 @@ void ZephTimePicker::paintEvent(QPaintEvent *)
     const QRect field = m_text->geometry();
     const QRect frame(QPoint(field.left() - 1, 0), QPoint(field.right() + 1, qMin(height(), m_designHeight) - 1));
     QPainter painter(this);
+    if (m_followed) // a bar at the left edge, also where the fields leave no room
+        painter.fillRect(QRect(0, 0, 3, height()), palette().color(QPalette::Highlight));
     QPen pen(palette().color(QPalette::WindowText), 1, Qt::DotLine);
     painter.setPen(pen);
     painter.drawRect(frame.adjusted(0, 0, -1, -1));

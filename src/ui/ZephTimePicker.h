@@ -69,6 +69,11 @@ public:
     void setShowTextBox(bool show);
     void setTxtForeColor(const QColor &color);
 
+    // The row that follows playback is tinted with the highlight colour (a
+    // screen reader hears "playing" in its description).
+    void setFollowed(bool followed);
+    bool isFollowed() const { return m_followed; }
+
     // Highlights a number part and gives the control the focus, or moves
     // the focus into the text field for the text part.
     void SelectPart(Part part);
@@ -126,6 +131,7 @@ private:
     bool m_choosing = false; // SelectPart is moving the focus itself
     bool m_focusInside = false;
     bool m_showTextBox = true;
+    bool m_followed = false;
     int m_typed = -1; // the digit typed into the selected part so far; -1 before the first
     QColor m_txtForeColor;
     int m_designHeight = 18;

@@ -12,6 +12,7 @@
 #include "ui/JoinCommand.h"
 #include "ui/MainToolbar.h"
 #include "ui/NodeTreeModel.h"
+#include "ui/SongAudioCommand.h"
 #include "ui/SongDetailsView.h"
 #include "ui/SongTree.h"
 #include "ui/ToolbarCommands.h"
@@ -48,6 +49,7 @@ frmMain::frmMain(basMain &state, SongLists &lists, UserDialogs &dialogs, QWidget
 
     m_commands = new ToolbarCommands(state, lists, dialogs, *m_details, m_toolbar->actions(), this);
     new JoinCommand(state, dialogs, *m_model, *m_details, *m_toolbar->actions().joinLyrics, this);
+    m_audio = new SongAudioCommand(state, *m_details, this);
     connectCommands();
     connectTree();
     setSongButtons(false);
@@ -151,6 +153,11 @@ void frmMain::offerWindowCommands()
     a.legend->setEnabled(offers(&frmMain::aboutRequested));
     a.about->setEnabled(offers(&frmMain::aboutRequested));
     a.lyrics3->setEnabled(offers(&frmMain::taggerRequested));
+}
+
+void frmMain::setAudioPlayer(AudioPlayer *player)
+{
+    m_details->setAudioPlayer(player);
 }
 
 void frmMain::releaseMarkRedownload()
@@ -354,6 +361,7 @@ void frmMain::showSongNode(int position)
     }
     m_details->showSong(m_state.strCurrentArtist, m_state.strCurrentSong, d);
     m_details->showKaraokeFor(KasPathFor(m_state.strCurrentFile), d, m_state.blnLoadKasEditor, m_state.codePage);
+    m_audio->showCurrentSong();
     const MainActions &a = m_toolbar->actions();
     a.openInBrowser->setEnabled(d.webButtonsEnabled);
     a.visitSite->setEnabled(d.webButtonsEnabled);

@@ -15,6 +15,8 @@ class ColumnSplitter;
 class CountPanel;
 class MainToolbar;
 class NodeTreeModel;
+class AudioPlayer;
+class SongAudioCommand;
 class SongDetailsView;
 class SongLists;
 class SongTree;
@@ -58,6 +60,9 @@ public:
     // the inner width.
     void DoSplit(double twips);
     double splitPosition() const; // twips
+
+    // The shown song's audio plays through player (not owned).
+    void setAudioPlayer(AudioPlayer *player);
 
     // The current song left the redownload list elsewhere.
     void releaseMarkRedownload();
@@ -114,6 +119,7 @@ private:
     SongDetailsView *m_details = nullptr;
     ColumnSplitter *m_splitter = nullptr;
     ToolbarCommands *m_commands = nullptr;
+    SongAudioCommand *m_audio = nullptr;
 
     SearchState m_search;
     QString m_appliedSearch;     // the text of the last filter pass

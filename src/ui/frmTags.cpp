@@ -5,6 +5,7 @@
 #include "tagger/Mp3FolderScan.h"
 #include "tagger/Mp3Matcher.h"
 #include "tagger/RowTagging.h"
+#include "tagger/SongAudio.h"
 #include "ui/IconSet.h"
 #include "ui/PathButton.h"
 #include "ui/TaggerInfoPanel.h"
@@ -240,7 +241,8 @@ void frmTags::runScan(const QString &folder)
     m_status->setText(MatchesPending);
     m_info->hide();
     m_folder = folder;
-    m_folderButton->setPath(folder); // the tool tip, while the caption says how to stop
+    rememberMp3Folder(m_state, folder); // the karaoke editor finds songs' audio there
+    m_folderButton->setPath(folder);    // the tool tip, while the caption says how to stop
     m_folderButton->setCaption(StopCaption);
     enterPhase(Phase::Scanning);
     m_model->clear();

@@ -1,5 +1,6 @@
 #include "app/Manifest.h"
 #include "app/ProgramArguments.h"
+#include "audio/AudioBackend.h"
 #include "platform/DurableFile.h"
 #include "ui/StanzaryApp.h"
 #include "ui/UserDialogs.h"
@@ -18,6 +19,7 @@ int main(int argc, char *argv[])
     stanzary::ignoreFileSizeSignal();
     QApplication app(argc, argv);
     stanzary::setApplicationIdentity();
+    stanzary::startAudio(); // before any window makes a player
 
     stanzary::WidgetUserDialogs dialogs;
     stanzary::StanzaryApp stanzaryApp(dialogs);

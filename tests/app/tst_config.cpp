@@ -131,6 +131,34 @@ private slots:
         QCOMPARE(loaded.blnWriteLrcFiles, true);
     }
 
+    // The editor's timing settings come back; a song key with "/" (subfolder
+    // mode) stays one key, and a tap delay out of range is held to it.
+    void timingSettingsComeBack_data()
+    {
+        QTest::addColumn<QString>("storedDelay");
+        QTest::addColumn<int>("delay");
+        QTest::newRow("as saved") << QString() << 230;
+        QTest::newRow("too long") << QStringLiteral("5000") << basMain::kMaxTapDelayMs;
+        QTest::newRow("not a number") << QStringLiteral("soon") << basMain::kDefaultTapDelayMs;
+    }
+    void timingSettingsComeBack()
+    {
+        QFETCH(QString, storedDelay);
+        QFETCH(int, delay);
+        basMain state;
+        state.intTapDelayMs = 230;
+        state.Mp3Folders = {QStringLiteral("/music/a, b"), QStringLiteral("/music/c")};
+        state.SongAudioFiles.insert(QStringLiteral("A/Amber - Boats.txt"), QStringLiteral("/music/a, b/01.mp3"));
+        SaveConfig(state, StoredGeometry::defaults());
+        if (!storedDelay.isEmpty())
+            storeRaw(QStringLiteral("TapDelay"), storedDelay);
+        basMain loaded;
+        LoadConfig(loaded);
+        QCOMPARE(loaded.intTapDelayMs, delay);
+        QCOMPARE(loaded.Mp3Folders, state.Mp3Folders);
+        QCOMPARE(loaded.SongAudioFiles, state.SongAudioFiles);
+    }
+
     void storedNumbers_data()
     {
         QTest::addColumn<QString>("key");
