@@ -42,6 +42,7 @@ QString RowsEdit::text() const
     case RowsEditKind::Add: return QStringLiteral("Add Stamp");
     case RowsEditKind::Del: return QStringLiteral("Delete Stamp");
     case RowsEditKind::Import: return QStringLiteral("Import");
+    case RowsEditKind::Create: return QStringLiteral("Create Stamps");
     }
     return QString();
 }

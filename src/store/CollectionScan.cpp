@@ -283,6 +283,31 @@ CountPanelTexts countDeletedSong(basMain &state, bool hadTimestampFile, int song
     return texts;
 }
 
+CountPanelTexts countCreatedTimestamps(basMain &state, int position)
+{
+    if (position <= 0 || position > state.nodes.count())
+        return countPanelTexts(state);
+    const TreeNode &node = state.nodes.at(position);
+    const int image = node.image;
+    if (image == Icon::HasTimestamps || image == Icon::UnfilteredHasTimestamps)
+        return countPanelTexts(state);
+    const bool unfiltered = image == Icon::UnfilteredLyricsOnly || image == Icon::UnfilteredKaraokeAvailable;
+    const int created = unfiltered ? Icon::UnfilteredHasTimestamps : Icon::HasTimestamps;
+    const QString key = node.key;
+    state.nodes.setImage(position, created);
+    for (TreeNodeRecord &record : state.NodeSnapshot) {
+        if (record.IsSong && record.NodeKey == key)
+            record.NodeImage =
+                record.NodeImage == Icon::UnfilteredLyricsOnly || record.NodeImage == Icon::UnfilteredKaraokeAvailable
+                    ? Icon::UnfilteredHasTimestamps
+                    : Icon::HasTimestamps;
+    }
+    ++state.intTimestampsDownloaded;
+    if (image == Icon::KaraokeAvailable || image == Icon::UnfilteredKaraokeAvailable)
+        state.intTimestampsAvaliable = std::max(0, state.intTimestampsAvaliable - 1);
+    return countPanelTexts(state);
+}
+
 void SnapshotTree(basMain &state)
 {
     const NodeCollection &nodes = state.nodes;

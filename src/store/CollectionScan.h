@@ -73,4 +73,11 @@ CountPanelTexts countPanelTexts(const basMain &state);
 // than "Not found"; lblPercent "-" once no lyrics are left).
 CountPanelTexts countDeletedSong(basMain &state, bool hadTimestampFile, int songImage);
 
+// A timestamp file was created for the song at position: its node and its
+// snapshot record get the image a scan would give it now (HasTimestamps, or
+// UnfilteredHasTimestamps for an unfiltered song), the counters follow
+// (downloaded up, available down when it was available), and the texts
+// are those a scan writes. A song that had timestamps changes nothing.
+CountPanelTexts countCreatedTimestamps(basMain &state, int position);
+
 } // namespace stanzary

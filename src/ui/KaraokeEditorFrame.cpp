@@ -161,6 +161,7 @@ KasLoadResult KaraokeEditorFrame::LoadKasFile(const QString &kasPath, bool blnLo
     if (result.skipped)
         return result;
     m_path = kasPath;
+    m_newFile = false;
     m_codePage = codePage;
     m_lyricsPath = lyricsPath.isEmpty() ? pathOnDisk(kasPath.chopped(3) + QStringLiteral("txt")) : lyricsPath;
     m_undo->clear();
@@ -171,6 +172,20 @@ KasLoadResult KaraokeEditorFrame::LoadKasFile(const QString &kasPath, bool blnLo
     if (!result.ok())
         reportLoadFailure(result);
     return result;
+}
+
+void KaraokeEditorFrame::startNewStamps(const QString &kasPath, const CodePage &codePage)
+{
+    m_edition.startNewFile({}, codePage);
+    m_path = kasPath;
+    m_newFile = true;
+    m_codePage = codePage;
+    m_lyricsPath = pathOnDisk(kasPath.chopped(3) + QStringLiteral("txt"));
+    m_undo->clear();
+    m_currentRow = 0;
+    showAllRows();
+    m_scrollBar->setValue(0);
+    setEditable(true);
 }
 
 void KaraokeEditorFrame::reportLoadFailure(const KasLoadResult &result)
@@ -193,6 +208,8 @@ bool KaraokeEditorFrame::saveRows()
     }
     m_undo->setClean();
     emit saved();
+    if (std::exchange(m_newFile, false))
+        emit fileCreated(m_path);
     return true;
 }
 

@@ -55,6 +55,13 @@ public:
     KasLoadResult LoadKasFile(const QString &kasPath, bool blnLoadKasEditor, const CodePage &codePage,
                               const QString &lyricsPath = QString());
 
+    // Starts the stamps of a song that has no timestamp file yet, kasPath:
+    // one empty row, nothing changed yet; Save creates the file (records,
+    // ";", CR LF). The rows are then pushed as one undoable change.
+    void startNewStamps(const QString &kasPath, const CodePage &codePage);
+    // The rows belong to a file that Save has not created yet.
+    bool isNewFile() const { return m_newFile; }
+
     // Where the export takes the lyrics text from (the lyrics box, with its
     // unsaved edits); without it the lyrics file is read.
     void setLyricsTextSource(std::function<QString()> lyricsText);
@@ -102,6 +109,8 @@ signals:
     void currentRowChanged(int row);
     // The rows were written to their file.
     void saved();
+    // The first save of new stamps created their timestamp file.
+    void fileCreated(const QString &kasPath);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -147,6 +156,7 @@ private:
     std::function<QString()> m_lyricsText;
     QString m_mp3Folder; // where the last MP3 file for an export was chosen
     bool m_editable = true;
+    bool m_newFile = false;
     int m_currentRow = 0;
     int m_followedRow = -1;
 

@@ -3,6 +3,7 @@
 #include "app/basMain.h"
 #include "ui/PlaybackBar.h"
 #include "ui/SongDetailsView.h"
+#include "ui/TimingKeys.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -12,6 +13,7 @@ namespace stanzary {
 SongAudioCommand::SongAudioCommand(basMain &state, SongDetailsView &details, QObject *parent)
     : QObject(parent), m_state(state), m_details(details)
 {
+    details.timing()->bindTapDelay(&state.intTapDelayMs);
     PlaybackBar *bar = details.playbackBar();
     connect(bar, &PlaybackBar::audioChosen, this, [this](const QString &path) {
         if (!m_state.strCurrentKey.isEmpty())

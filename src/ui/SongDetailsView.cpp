@@ -6,6 +6,8 @@
 #include "ui/PlaybackArea.h"
 #include "ui/PlaybackBar.h"
 #include "ui/PlaybackFollow.h"
+#include "ui/StampSources.h"
+#include "ui/TimingKeys.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -144,6 +146,11 @@ SongDetailsView::SongDetailsView(UserDialogs &dialogs, QWidget *parent) : QWidge
     m_playbackArea = new PlaybackArea(dialogs, this);
     m_follow = new PlaybackFollow(*m_karaokeFrame, *m_playbackArea->bar(), this);
     connect(m_follow, &PlaybackFollow::lineFollowed, this, &SongDetailsView::highlightLine);
+    m_timing = new TimingCommands(*m_karaokeFrame, *m_playbackArea, dialogs, this);
+    m_sources = new StampSourceCommands(
+        *m_karaokeFrame, *m_playbackArea->bar(), *m_timing, dialogs, [this] { return lyricsText(); }, this);
+    connect(m_sources, &StampSourceCommands::editorNeeded, this, [this] { ShowKaraokeEditionFrame(true); });
+    connect(m_karaokeFrame, &KaraokeEditorFrame::fileCreated, this, &SongDetailsView::timestampsCreated);
     connect(m_lyricsBox, &QPlainTextEdit::textChanged, this, [this] { highlightLine(m_follow->followedLine()); });
 
     auto *lower = new QHBoxLayout;
@@ -246,6 +253,11 @@ void SongDetailsView::showSong(const QString &artist, const QString &song, const
     showPlayback(true);
 }
 
+void SongDetailsView::showKaraokeState(const QString &text)
+{
+    m_values.at(2)->setFullText(text);
+}
+
 void SongDetailsView::showNotice(const QString &text)
 {
     m_notice->setText(text);
@@ -281,6 +293,7 @@ void SongDetailsView::markLyricsSaved(const QString &savedText)
 void SongDetailsView::showKaraokeFor(const QString &kasPath, const LyricsDetails &d, bool blnLoadKasEditor,
                                      const CodePage &codePage)
 {
+    m_sources->setSong(kasPath, !d.hideKaraokeEditor, codePage);
     if (d.loadKaraokeEditor) {
         m_karaokeFrame->LoadKasFile(kasPath, blnLoadKasEditor, codePage);
         ShowKaraokeEditionFrame(true);
@@ -322,8 +335,10 @@ void SongDetailsView::showSongAudio(const QStringList &files)
 
 void SongDetailsView::showPlayback(bool show)
 {
-    if (!show)
+    if (!show) {
         m_playbackArea->bar()->showNoSong();
+        m_sources->noSong();
+    }
     m_playbackArea->setVisible(show);
 }
 

@@ -14,6 +14,8 @@ class KaraokeEditorFrame;
 class PlaybackArea;
 class PlaybackBar;
 class PlaybackFollow;
+class StampSourceCommands;
+class TimingCommands;
 class UserDialogs;
 struct LyricsDetails;
 
@@ -54,6 +56,9 @@ public:
     // typed already stay).
     void clear();
 
+    // The "Karaoke:" row's text, after the song's stamps changed.
+    void showKaraokeState(const QString &text);
+
     // A notice above the details (where the collection was looked for when
     // none was found); an empty text hides it.
     void showNotice(const QString &text);
@@ -92,6 +97,14 @@ public:
     KaraokeEditorFrame *karaokeFrame() const { return m_karaokeFrame; }
     PlaybackArea *playbackArea() const { return m_playbackArea; }
     PlaybackBar *playbackBar() const;
+    TimingCommands *timing() const { return m_timing; }
+    StampSourceCommands *stampSources() const { return m_sources; }
+
+signals:
+    // Save created the shown song's timestamp file.
+    void timestampsCreated();
+
+public:
     // The lyric line that follows playback (from 0), -1 for none.
     int highlightedLine() const { return m_highlightedLine; }
 
@@ -112,6 +125,8 @@ private:
     KaraokeEditorFrame *m_karaokeFrame = nullptr;
     PlaybackArea *m_playbackArea = nullptr;
     PlaybackFollow *m_follow = nullptr;
+    TimingCommands *m_timing = nullptr;
+    StampSourceCommands *m_sources = nullptr;
     int m_highlightedLine = -1;
     QPlainTextEdit *m_lyricsBox = nullptr;
     LyricsBox m_box = LyricsBox::Song;

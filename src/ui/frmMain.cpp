@@ -50,6 +50,13 @@ frmMain::frmMain(basMain &state, SongLists &lists, UserDialogs &dialogs, QWidget
     m_commands = new ToolbarCommands(state, lists, dialogs, *m_details, m_toolbar->actions(), this);
     new JoinCommand(state, dialogs, *m_model, *m_details, *m_toolbar->actions().joinLyrics, this);
     m_audio = new SongAudioCommand(state, *m_details, this);
+    // Stamps created for a song show in the tree and the counts as a scan
+    // would show them.
+    connect(m_details, &SongDetailsView::timestampsCreated, this, [this] {
+        m_state.blnHasTimestamps = true;
+        showCounts(countCreatedTimestamps(m_state, m_state.nodes.positionOf(m_state.strCurrentKey)));
+        m_details->showKaraokeState(QStringLiteral("Timestamps found"));
+    });
     connectCommands();
     connectTree();
     setSongButtons(false);

@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QShortcut>
+#include <QSpinBox>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -137,12 +138,26 @@ QWidget *frmOptions::buildKaraokeFrame()
     m_indexCount = makeLabel(frame, "lblIndexCount");
     m_indexCount->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
 
+    // How long after a line starts the user taps (the karaoke editor's
+    // "Calibrate..." measures it).
+    QLabel *delayTitle = makeLabel(frame, "lblTapDelay", QStringLiteral("&Tap delay:"));
+    m_tapDelay = new QSpinBox(frame);
+    m_tapDelay->setObjectName(QStringLiteral("spnTapDelay"));
+    m_tapDelay->setRange(0, basMain::kMaxTapDelayMs);
+    m_tapDelay->setSingleStep(10);
+    m_tapDelay->setSuffix(QStringLiteral(" ms"));
+    m_tapDelay->setToolTip(QStringLiteral("A tap in the karaoke editor sets the stamp this much before the "
+                                          "moment of the tap; \"Calibrate...\" there measures yours"));
+    delayTitle->setBuddy(m_tapDelay);
+    connect(m_tapDelay, &QSpinBox::valueChanged, this, [this](int ms) { m_state.intTapDelayMs = ms; });
+
     auto *grid = new QGridLayout(frame);
     grid->setColumnStretch(1, 1);
     grid->addWidget(m_loadKasEditor, 0, 0, 1, 2);
     grid->addWidget(m_availableStamps, 1, 0, 1, 2);
     grid->addWidget(m_unfilteredSongs, 2, 0, 1, 2);
-    grid->setRowMinimumHeight(3, 4);
+    grid->addWidget(delayTitle, 3, 0);
+    grid->addWidget(m_tapDelay, 3, 1, Qt::AlignLeft);
     grid->addWidget(ageTitle, 4, 0);
     grid->addWidget(m_indexAge, 4, 1);
     grid->addWidget(m_indexCount, 5, 1);
@@ -191,6 +206,10 @@ void frmOptions::FillOptions()
     for (const auto &[box, option] : std::as_const(m_options))
         box->setChecked(m_state.*option);
     m_realTimeSearch->setEnabled(m_state.blnEnableSearch);
+    {
+        const QSignalBlocker quiet(m_tapDelay);
+        m_tapDelay->setValue(m_state.intTapDelayMs);
+    }
 
     if (m_state.blnSingleDir) {
         m_cacheStyle->setText(QStringLiteral("Single Folder"));

@@ -8,6 +8,7 @@
 class QCheckBox;
 class QLabel;
 class QPushButton;
+class QSpinBox;
 class QToolButton;
 
 namespace stanzary {
@@ -19,7 +20,8 @@ class UserDialogs;
 // index's age and size, the five options and the manual update of the tree
 // (controls named cmdUpdateList, lblMainLyricsFolder, lblCacheStyle,
 // chkLoadKasEditor, chkAvaliableStamp, chkUnfilteredSongs, lblIndexAge,
-// lblIndexCount, chkEnableSearch, chkRealTimeSearch, imgHelp). It keeps
+// lblIndexCount, chkEnableSearch, chkRealTimeSearch, imgHelp) and the karaoke
+// editor's tap delay (spnTapDelay). It keeps
 // nothing of its own: every time it is shown it reads the shared state,
 // and a click on a check box sets its option in the state at once (the
 // configuration writes it at exit). There is no OK or Cancel; Escape closes.
@@ -61,6 +63,7 @@ private:
     QCheckBox *m_loadKasEditor = nullptr;
     QCheckBox *m_availableStamps = nullptr;
     QCheckBox *m_unfilteredSongs = nullptr;
+    QSpinBox *m_tapDelay = nullptr;
     QLabel *m_indexAge = nullptr;
     QLabel *m_indexCount = nullptr;
     QCheckBox *m_enableSearch = nullptr;

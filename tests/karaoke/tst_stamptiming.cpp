@@ -1,4 +1,5 @@
 #include "karaoke/StampTiming.h"
+#include "karaoke/TapDelay.h"
 
 #include "FakeInstallation.h"
 
@@ -129,6 +130,28 @@ private slots:
         QVERIFY(nudge.stopped);
         QVERIFY(nudge.edit.isEmpty());
         QCOMPARE(stampText(e.row(0).time), QStringLiteral("00:00.0"));
+    }
+
+    // Taps against a click at 1000 ms and every 600 ms after: each against
+    // the nearest click, the first two and those before the first click
+    // passed over; too few taps give nothing.
+    void tapDelayIsTheMeanLagBehindTheClicks_data()
+    {
+        QTest::addColumn<QList<qint64>>("taps");
+        QTest::addColumn<int>("delay"); // -1: nothing measured
+        QTest::newRow("steady lag") << QList<qint64>{1500, 1700, 2320, 2920, 3520, 4120} << 120;
+        QTest::newRow("uneven, early taps too")
+            << QList<qint64>{1100, 1700, 2350, 2900, 3200, 4080} << 33; // lags 150, 100, -200, 80
+        QTest::newRow("before the first click") << QList<qint64>{200, 300, 1100, 1700, 2300, 2900, 3500, 4100} << 100;
+        QTest::newRow("early on average is no delay") << QList<qint64>{1000, 1600, 2150, 2750, 3350, 3950} << 0;
+        QTest::newRow("too few") << QList<qint64>{1100, 1700, 2300, 2900, 3500} << -1;
+    }
+    void tapDelayIsTheMeanLagBehindTheClicks()
+    {
+        QFETCH(QList<qint64>, taps);
+        QFETCH(int, delay);
+        const auto measured = measureTapDelay(taps, 1000, 600);
+        QCOMPARE(measured ? measured->delayMs : -1, delay);
     }
 
     void replayStartsTwoSecondsBefore_data()

@@ -2,19 +2,28 @@
 #include "audio/AudioBackend.h"
 #include "audio/QtAudioPlayer.h"
 #include "karaoke/KasFile.h"
+#include "karaoke/StampSteps.h"
 #include "store/LyricsFile.h"
 #include "ui/KaraokeEditorFrame.h"
 #include "ui/PlaybackBar.h"
+#include "ui/ShiftDialog.h"
 #include "ui/SongDetailsView.h"
+#include "ui/TapCalibration.h"
+#include "ui/TimingKeys.h"
 #include "ui/UserDialogs.h"
 #include "ui/ZephTimePicker.h"
 
 #include "SampleSongs.h"
 
 #include <QAccessible>
+#include <QApplication>
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSpinBox>
 #include <QTextBlock>
+#include <QTimer>
 #include <QtTest>
 
 #include <memory>
@@ -32,6 +41,11 @@ class tst_EditorPlayback : public QObject
     std::unique_ptr<SongDetailsView> m_view;
 
     KaraokeEditorFrame *frame() const { return m_view->karaokeFrame(); }
+    QString stampOf(int row) const { return frame()->row(row)->stampText().left(7); }
+    static void press(QKeyCombination key)
+    {
+        QTest::keyClick(QApplication::focusWidget(), key.key(), key.keyboardModifiers());
+    }
     PlaybackBar *bar() const { return m_view->playbackBar(); }
 
     // The sample song shown as the main window shows a song, its audio loaded.
@@ -63,7 +77,7 @@ private slots:
         m_view->setAudioPlayer(m_player.get());
         m_view->resize(900, 600);
         m_view->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
+        QVERIFY(QTest::qWaitForWindowActive(m_view.get()));
     }
     void cleanup()
     {
@@ -118,6 +132,95 @@ private slots:
         QVERIFY(bar()->position() >= song.lines.at(1).startMs);
         auto *time = m_view->findChild<QLabel *>(QStringLiteral("lblPlayTime"));
         QCOMPARE(time->text(), PlaybackBar::timeText(bar()->position()) + QStringLiteral(" / 00:54.8"));
+    }
+
+    // Ctrl+T at the line starts (the keyboard in the line-start field, as
+    // when typing) stores the nearest step to the position less the tap
+    // delay and moves on; a tap on the last row adds one. Ctrl+. moves the
+    // current stamp a step later and replays from 2 s before it. Each is
+    // one undo step.
+    void tapsAndNudgesThroughTheKeys()
+    {
+        const test::SampleSong song = test::sampleSong(QStringLiteral("Amber Lanterns - Paper Boats"));
+        showSong(song);
+        m_view->timing()->setTapDelay(130);
+        const int rows = frame()->rowCount();
+        frame()->row(rows - 3)->SelectPart(ZephTimePicker::TextPart);
+        QStringList tapped;
+        for (int k = rows - 3; k < rows; ++k) {
+            const qint64 at = song.lines.at(k).startMs + 117 + 41 * k; // a late tap
+            bar()->seekTo(at);
+            press(Qt::CTRL | Qt::Key_T);
+            tapped << stampText(stampAtStep(int(nearestStep(at - 130))));
+            QCOMPARE(stampOf(k), tapped.constLast());
+            QCOMPARE(frame()->currentRow(), k + 1);
+        }
+        QCOMPARE(frame()->rowCount(), rows + 1); // the last tap added a row
+        QCOMPARE(frame()->row(rows)->stampText(), QStringLiteral("00:00.0"));
+
+        frame()->setCurrentRow(rows - 1);
+        press(Qt::CTRL | Qt::Key_Period);
+        const StampTime later =
+            stampAtStep(int(nearestStep(song.lines.at(rows - 1).startMs + 117 + 41 * (rows - 1) - 130)) + 1);
+        QCOMPARE(stampOf(rows - 1), stampText(later));
+        QVERIFY(bar()->isPlaying());
+        bar()->pause();
+        QVERIFY(bar()->position() >= qint64(stampMilliseconds(later)) - 2000);
+
+        frame()->row(0)->setFocus();
+        press(Qt::CTRL | Qt::Key_Z); // the nudge
+        QCOMPARE(stampOf(rows - 1), tapped.constLast());
+        press(Qt::CTRL | Qt::Key_Z); // the last tap, with its added row
+        QCOMPARE(frame()->rowCount(), rows);
+        QCOMPARE(stampOf(rows - 2), tapped.at(1));
+    }
+
+    // "Shift stamps..." moves the current stamp and those after it and says
+    // how many stopped at the limit; one undo step brings them back.
+    void shiftTellsTheStopped()
+    {
+        const test::SampleSong song = test::sampleSong(QStringLiteral("Amber Lanterns - Paper Boats"));
+        showSong(song);
+        QStringList before;
+        for (int i = 0; i < frame()->rowCount(); ++i)
+            before << stampOf(i);
+        frame()->setCurrentRow(1);
+        QTimer::singleShot(0, this, [] {
+            auto *dialog = qobject_cast<ShiftDialog *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            dialog->setFromCurrent(true);
+            auto *tenths = dialog->findChild<QSpinBox *>(QStringLiteral("spnShiftTenths"));
+            tenths->setValue(-163); // odd: refused
+            QVERIFY(!dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->isEnabled());
+            tenths->setValue(-164);
+            dialog->accept();
+        });
+        m_view->timing()->shiftStamps();
+        QCOMPARE(stampOf(0), before.at(0));
+        QCOMPARE(stampOf(1), QStringLiteral("00:00.0")); // 00:16.2 less 16.4 s
+        QCOMPARE(stampOf(2), stampText(stampAtStep(stampStep(StampTime{0, 19, 8}) - 82)));
+        QCOMPARE(m_dialogs.last().text, QStringLiteral("%1 stamps were moved 16.4 s earlier. 1 stamp stopped at "
+                                                       "00:00.0.")
+                                            .arg(frame()->rowCount() - 2));
+        frame()->undo();
+        for (int i = 0; i < frame()->rowCount(); ++i)
+            QCOMPARE(stampOf(i), before.at(i));
+    }
+
+    // The calibration's click plays in the real player, and taps are counted.
+    void calibrationPlaysTheClick()
+    {
+        QtAudioPlayer player;
+        TapCalibration dialog(150, nullptr, &player);
+        dialog.show();
+        dialog.start();
+        QVERIFY(QTest::qWaitFor([&] { return player.isPlaying(); }, 30000));
+        QCOMPARE(player.duration() / 100,
+                 (TapCalibration::kFirstClickMs + TapCalibration::kClicks * TapCalibration::kClickIntervalMs) / 100);
+        for (int i = 0; i < 3; ++i)
+            QTest::mousePress(dialog.findChild<QPushButton *>(QStringLiteral("cmdCalibrationTap")), Qt::LeftButton);
+        QVERIFY(
+            dialog.findChild<QLabel *>(QStringLiteral("lblCalibration"))->text().startsWith(QStringLiteral("Taps: 3")));
     }
 
     // No audio file found: the bar says so, Play is off, the stamps stay editable.

@@ -4,6 +4,7 @@
 
 #include "MainWindowFixture.h"
 
+#include "app/ImageIndex.h"
 #include "app/basMain.h"
 #include "karaoke/KasFile.h"
 #include "ui/ZephTimePicker.h"
@@ -94,7 +95,9 @@ private slots:
         if (chosen == kBeta)
             QCOMPARE(app.label("lblKaraoke"), QStringLiteral("Timestamps found"));
         if (!shown) {
-            QCOMPARE(app.lyricsBox()->geometry(), wholeWidth);
+            // Across the whole width (an artist shows no playback bar above it).
+            QCOMPARE(app.lyricsBox()->geometry().left(), wholeWidth.left());
+            QCOMPARE(app.lyricsBox()->geometry().right(), wholeWidth.right());
             return;
         }
         QCOMPARE(rows(app).size(), 2);
@@ -170,6 +173,57 @@ private slots:
             QCOMPARE(rows(app).at(1)->stampText(),
                      stays || answer == int(Answer::Yes) ? QStringLiteral("00:03.4 an") : QStringLiteral("00:03.2 an"));
         QVERIFY(app.dialogs.scriptErrors().isEmpty());
+    }
+
+    // "Create stamps" for a song without a timestamp file: a row per lyric
+    // line; Save creates the file (records, ";", CR LF) and the tree and the
+    // counts show it as a scan would.
+    void createdStampsAreSavedAsANewFile()
+    {
+        const QString song = QStringLiteral("N/New - Song.txt");
+        StartedApp app([&](test::FakeInstallation &i) {
+            threeSongs(i);
+            i.addLyrics(song, "First line\r\n\r\nSecond one\r\n");
+        });
+        app.clickSong(song);
+        QVERIFY(editor(app)->isHidden());
+        QTest::mouseClick(app.child<QWidget>("cmdCreateStamps"), Qt::LeftButton);
+        QVERIFY(editor(app)->isVisible());
+        QCOMPARE(rows(app).size(), 2);
+        QCOMPARE(rows(app).at(1)->stampText(), QStringLiteral("00:00.0 Se"));
+        rows(app).at(1)->SelectPart(ZephTimePicker::SecondPart);
+        for (int i = 0; i < 3; ++i)
+            QTest::keyClick(rows(app).at(1), Qt::Key_Up);
+        QTest::mouseClick(app.child<QPushButton>("cmdSave"), Qt::LeftButton);
+        QCOMPARE(kasOf(app, song), QByteArray("@@Fi@OSe;\r\n"));
+        // Its lyrics have no filter mark: the unfiltered song's icon with timestamps.
+        QCOMPARE(app.state().nodes.at(app.state().nodes.positionOf(song)).image, Icon::UnfilteredHasTimestamps);
+        QCOMPARE(app.child<QLabel>("lblTimestampsSmall")->text(), QStringLiteral("3 downloaded"));
+        QCOMPARE(app.child<QLabel>("lblKaraoke")->text(), QStringLiteral("Timestamps found"));
+        QVERIFY(!app.child<QWidget>("cmdCreateStamps")->isEnabled());
+    }
+
+    // "Import .lrc..." takes the readable lines and tells the others; one
+    // undo brings the stamps back.
+    void importTellsUnreadableLines()
+    {
+        StartedApp app(threeSongs);
+        const QString lrc = app.install.root() + QStringLiteral("/beta.lrc");
+        QFile file(lrc);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[ti:Beta]\n[00:01.00]Be here\nno time here\n[00:02.50]an other\n");
+        file.close();
+        app.clickSong(kBeta);
+        app.dialogs.queueFile(lrc);
+        QTest::mouseClick(app.child<QWidget>("cmdImportLrc"), Qt::LeftButton);
+        QCOMPARE(rows(app).size(), 2);
+        QCOMPARE(rows(app).at(0)->stampText(), QStringLiteral("00:01.0 Be"));
+        QCOMPARE(rows(app).at(1)->stampText(), QStringLiteral("00:02.6 an"));
+        QVERIFY2(app.dialogs.last().text.contains(QStringLiteral("Line 3")), qPrintable(app.dialogs.last().text));
+        rows(app).at(0)->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(rows(app).at(1)->stampText(), QStringLiteral("00:03.2 an"));
+        QCOMPARE(kasOf(app, kBeta), kBetaStamps);
     }
 
     // With STANZARY_SHOTS=<folder>, the main window with a short and a long

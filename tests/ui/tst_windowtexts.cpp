@@ -7,6 +7,8 @@
 
 #include "MainWindowFixture.h"
 
+#include "ui/ShiftDialog.h"
+#include "ui/TapCalibration.h"
 #include "ui/frmAbout.h"
 #include "ui/frmOptions.h"
 #include "ui/frmTags.h"
@@ -271,6 +273,17 @@ private slots:
         app.dialogs.queueAnswer(Answer::Yes);
         tagger->findChild<QPushButton *>(QStringLiteral("cmdTagThem"))->click();
         showState(tagger, QStringLiteral("tagger, the log"));
+
+        // The karaoke editor's playback bar finds the song's MP3 file in the
+        // folder the tagger scanned; its dialogs.
+        app.clickSong(QStringLiteral("B/Band - Sky Lark.txt"));
+        showState(main, QStringLiteral("main window, a song and its audio file"));
+        ShiftDialog shift(0, main);
+        shift.show();
+        showState(&shift, QStringLiteral("shift dialog"));
+        TapCalibration calibration(150, main);
+        calibration.show();
+        showState(&calibration, QStringLiteral("calibration"));
 
         QVERIFY2(app.dialogs.scriptErrors().isEmpty(), qPrintable(app.dialogs.scriptErrors().join(u'\n')));
         QVERIFY2(checker.problems.isEmpty(), qPrintable(checker.problems.join(u'\n')));
