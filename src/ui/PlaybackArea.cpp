@@ -14,6 +14,7 @@ PlaybackArea::PlaybackArea(UserDialogs &dialogs, QWidget *parent) : QWidget(pare
     m_bar = new PlaybackBar(dialogs, this);
     m_commands = new QHBoxLayout;
     m_commands->setContentsMargins(0, 0, 0, 0);
+    m_commands->addStretch(1);
     m_column = new QVBoxLayout(this);
     m_column->setContentsMargins(0, 2, 0, 2);
     m_column->setSpacing(2);

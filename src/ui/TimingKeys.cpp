@@ -19,10 +19,9 @@ TimingCommands::TimingCommands(KaraokeEditorFrame &frame, PlaybackArea &area, Us
     : QObject(parent), m_frame(frame), m_area(area), m_bar(*area.bar()), m_dialogs(dialogs),
       m_ownDelayMs(basMain::kDefaultTapDelayMs)
 {
-    QAction *play = addCommand("actPlayPause", QStringLiteral("Play"), QStringLiteral("Play or pause the song"),
-                               QKeySequence(Qt::CTRL | Qt::Key_P));
     // The bar's own button shows Play or Pause; the action is its key.
-    play->setVisible(false);
+    QAction *play = addCommand("actPlayPause", QStringLiteral("Play"), QStringLiteral("Play or pause the song"),
+                               QKeySequence(Qt::CTRL | Qt::Key_P), false);
     connect(play, &QAction::triggered, &m_bar, [this] {
         if (m_bar.isEnabled())
             m_bar.togglePlay();
@@ -51,9 +50,11 @@ TimingCommands::TimingCommands(KaraokeEditorFrame &frame, PlaybackArea &area, Us
             &QAction::triggered, this, &TimingCommands::calibrate);
 }
 
-QAction *TimingCommands::addCommand(const char *name, const QString &text, const QString &tip, QKeySequence key)
+QAction *TimingCommands::addCommand(const char *name, const QString &text, const QString &tip, QKeySequence key,
+                                    bool withButton)
 {
     auto *action = new QAction(text, &m_area);
+    action->setIconText(text); // "Shift stamps..." keeps its dots on the button
     action->setObjectName(QLatin1StringView(name));
     action->setShortcut(key);
     action->setShortcutContext(Qt::WindowShortcut);
@@ -61,12 +62,15 @@ QAction *TimingCommands::addCommand(const char *name, const QString &text, const
         key.isEmpty() ? tip : tip + QStringLiteral(" (") + key.toString(QKeySequence::NativeText) + u')';
     action->setToolTip(withKey);
     m_area.addAction(action);
+    if (!withButton)
+        return action;
     auto *button = new QToolButton(&m_area);
     button->setObjectName(QStringLiteral("cmd") + QLatin1StringView(name).mid(3));
     button->setDefaultAction(action);
     button->setToolButtonStyle(Qt::ToolButtonTextOnly);
     button->setAccessibleDescription(withKey);
-    m_area.commandRow()->addWidget(button);
+    QHBoxLayout *row = m_area.commandRow();
+    row->insertWidget(row->count() - 1, button); // before the stretch at the end
     return action;
 }
 

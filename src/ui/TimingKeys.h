@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QKeySequence>
 #include <QObject>
 
 class QAction;
@@ -48,7 +49,8 @@ public:
 
     // The buttons and their actions, for the windows that offer more
     // commands in the same row (create stamps, import).
-    QAction *addCommand(const char *name, const QString &text, const QString &tip, QKeySequence key = {});
+    QAction *addCommand(const char *name, const QString &text, const QString &tip, QKeySequence key = {},
+                        bool withButton = true);
 
 signals:
     // The user set the tap delay (calibrated).
