@@ -6,6 +6,8 @@
 
 #include "FakeInstallation.h"
 #include "PlainMatcher.h"
+#include "app/basMain.h"
+#include "tagger/SongAudio.h"
 
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -340,6 +342,32 @@ private slots:
         QCOMPARE(row.mp3Tag().isEmpty(), !withoutId3v1);
         QCOMPARE(row.filtered, filtered);
         QCOMPARE(row.checked, checked);
+    }
+
+    // The karaoke editor's audio for a song: the files the tagger's matching
+    // gives it, in every remembered folder (each folder once).
+    void songAudioIsFoundAmongTheFolders()
+    {
+        QTemporaryDir tmp;
+        test::FakeInstallation inst(tmp.path());
+        basMain state;
+        state.strLyricsPath = inst.lyricsPath();
+        for (const auto &[artist, song] :
+             QList<QPair<QString, QString>>{{s("Velvet Fox"), s("Shared")}, {s("Blue Lake"), s("Night Train")}}) {
+            addSong(state.nodes, artist, song);
+            inst.addLyrics(listEntry(artist, song) + s(".txt"), Filtered);
+        }
+        const QString one = inst.writeFile(s("one/a/velvet fox shared 1.mp3"), audio(300));
+        const QString two = inst.writeFile(s("two/velvet fox shared 2.mp3"), audio(300));
+        const QString train = inst.writeFile(s("two/blue lake night train.mp3"), audio(300));
+        QVERIFY(rememberMp3Folder(state, inst.root() + s("/one")));
+        QVERIFY(!rememberMp3Folder(state, inst.root() + s("/one/")));
+        QVERIFY(rememberMp3Folder(state, inst.root() + s("/two")));
+        SongAudioFinder finder;
+        QCOMPARE(finder.filesFor(state, s("Velvet Fox - Shared.txt")), (QStringList{one, two}));
+        QCOMPARE(finder.filesFor(state, s("Blue Lake - Night Train.txt")), QStringList{train});
+        state.Mp3Folders.removeFirst();
+        QCOMPARE(finder.filesFor(state, s("Velvet Fox - Shared.txt")), QStringList{two});
     }
 
     void scanFolder()
