@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -120,6 +121,60 @@ private slots:
         QVERIFY(findFileIgnoringCase(d, QStringLiteral(".hidden.txt")).isEmpty());
         QVERIFY(findFileIgnoringCase(d, QStringLiteral("sub1")).isEmpty()); // a folder is not a file
         QVERIFY(listFilesWithSuffix(d + QStringLiteral("/missing"), QStringLiteral(".txt")).isEmpty());
+    }
+
+    // The scan sorts and matches names through their folded values: the order,
+    // the matches and the suffixes must be exactly those of QString's
+    // case-insensitive comparison, in every script.
+    void foldedNamesCompareAsQStringIgnoringCase()
+    {
+        QStringList names = {
+            QStringLiteral("Song.txt"),
+            QStringLiteral("song.TXT"),
+            QStringLiteral("a"),
+            QStringLiteral("a b.txt"),
+            QStringLiteral("a.txt"),
+            QStringLiteral("a_b.txt"),
+            QStringLiteral("STRASSE.txt"),
+            QStringLiteral("Stra\u00dfe.txt"),
+            QStringLiteral("\u03a3\u03bf\u03c6\u03af\u03b1.kas"),
+            QStringLiteral("\u03c3\u03bf\u03c6\u03af\u03b1.kas"),
+            QStringLiteral("\u03c2.kas"),
+            QStringLiteral("\u0130stanbul.txt"),
+            QStringLiteral("istanbul.txt"),
+            QStringLiteral("\u0131stanbul.txt"),
+            QStringLiteral("song.\u212aas"), // Kelvin sign
+            QStringLiteral("\u017fong.txt"), // long s
+            QStringLiteral("\U00010400 x.txt"),
+            QStringLiteral("\U00010428 x.txt"),
+            QStringLiteral("\U0001F3B5.txt"),
+            QStringLiteral("\uffef.txt"),
+            QString(QChar(0xD801)) + QStringLiteral("b"),
+            QString(QChar(0xDC00)) + QStringLiteral("a"),
+        };
+        // And many made of the same tricky letters, with common beginnings.
+        const QString letters = QStringLiteral("aAbBzZ_[-. \u00df\u03a3\u03c3\u03c2\u0130\u0131iI\u212a\u017fsSkK")
+                                + QChar(0xD801) + QChar(0xDC00) + QChar(0xDC28);
+        QRandomGenerator rng(7);
+        for (int i = 0; i < 3000; ++i) {
+            QString name = i % 2 ? QStringLiteral("Same Artist - ") : QString();
+            for (int n = rng.bounded(1, 22); n > 0; --n)
+                name += letters.at(rng.bounded(int(letters.size())));
+            names << name;
+        }
+        QStringList expected = names;
+        std::sort(expected.begin(), expected.end(), lessIgnoringCase);
+        QStringList sorted = names;
+        sortIgnoringCase(sorted);
+        QCOMPARE(sorted, expected);
+
+        const FoldedNames folded(names);
+        for (qsizetype i = 0; i < names.size(); ++i) {
+            QCOMPARE(folded.endsWith(i, U".txt"), names.at(i).endsWith(QLatin1StringView(".txt"), Qt::CaseInsensitive));
+            QCOMPARE(folded.endsWith(i, U".kas"), names.at(i).endsWith(QLatin1StringView(".kas"), Qt::CaseInsensitive));
+            for (qsizetype j = i; j < names.size() && j < i + 40; ++j)
+                QCOMPARE(folded.at(i) == folded.at(j), names.at(i).compare(names.at(j), Qt::CaseInsensitive) == 0);
+        }
     }
 
     void readsOnlyRegularFiles_data()
