@@ -1,18 +1,19 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages needed to build, test, run and package Stanzary
-# (python3-mutagen: a test reads the ID3v2 frames with another tag reader;
-# the last line: checking the desktop files and the package's dependencies).
+# (mold: the linker every build uses; python3-mutagen: a test reads the ID3v2
+# frames with another tag reader; the last line: checking the desktop files,
+# the package's dependencies and the package itself).
 # With --fuzz also clang and its sanitizer runtime, for the libFuzzer targets.
 # Installs only what is missing; uses sudo when not run as root.
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ clang-format ccache
-  qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6-dev
+  cmake ninja-build g++ mold clang-format ccache
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev
   libbenchmark-dev
   libtag1-dev python3-mutagen
   xvfb xauth fonts-dejavu-core
-  desktop-file-utils appstream dpkg-dev file
+  desktop-file-utils appstream dpkg-dev file lintian
 )
 [ "${1:-}" = --fuzz ] && packages+=(clang libclang-rt-14-dev)
 
