@@ -12,12 +12,12 @@ namespace stanzary {
 
 namespace {
 
-constexpr qsizetype kRecordSize = 5;
+constexpr qsizetype kIndexRecordSize = 5;
 
 quint64 packRecord(const quint8 *bytes)
 {
     quint64 packed = 0;
-    for (qsizetype i = 0; i < kRecordSize; ++i)
+    for (qsizetype i = 0; i < kIndexRecordSize; ++i)
         packed = (packed << 8) | bytes[i];
     return packed;
 }
@@ -92,8 +92,8 @@ qint64 KaraokeIndex::byteSize() const
 QString KaraokeIndex::recordCountText() const
 {
     // length / 5 has at most one decimal: the remainder r gives the digit 2r.
-    const qint64 whole = m_bytes.size() / kRecordSize;
-    const qint64 rest = m_bytes.size() % kRecordSize;
+    const qint64 whole = m_bytes.size() / kIndexRecordSize;
+    const qint64 rest = m_bytes.size() % kIndexRecordSize;
     if (rest == 0)
         return QString::number(whole);
     return QString::number(whole) + u'.' + QString::number(rest * 2);
@@ -101,14 +101,14 @@ QString KaraokeIndex::recordCountText() const
 
 bool KaraokeIndex::containsKey(const AvailabilityKey &key) const
 {
-    const qsizetype whole = m_bytes.size() / kRecordSize;
+    const qsizetype whole = m_bytes.size() / kIndexRecordSize;
     if (whole == 0)
         return false;
     if (m_records.isEmpty()) {
         m_records.prepare(whole);
         const auto *data = reinterpret_cast<const quint8 *>(m_bytes.constData());
         for (qsizetype k = 0; k < whole; ++k)
-            m_records.insert(packRecord(data + k * kRecordSize));
+            m_records.insert(packRecord(data + k * kIndexRecordSize));
     }
     return m_records.contains(packRecord(key.data()));
 }
@@ -116,7 +116,7 @@ bool KaraokeIndex::containsKey(const AvailabilityKey &key) const
 std::vector<bool> KaraokeIndex::containsKeys(const std::vector<AvailabilityKey> &keys) const
 {
     std::vector<bool> found(keys.size(), false);
-    const qsizetype whole = m_bytes.size() / kRecordSize;
+    const qsizetype whole = m_bytes.size() / kIndexRecordSize;
     if (whole == 0 || keys.empty())
         return found;
     // The keys go into a set small enough to stay in the cache, and the
@@ -136,7 +136,7 @@ std::vector<bool> KaraokeIndex::containsKeys(const std::vector<AvailabilityKey> 
     hits.prepare(qsizetype(keys.size()));
     const auto *data = reinterpret_cast<const quint8 *>(m_bytes.constData());
     for (qsizetype k = 0; k < whole; ++k) {
-        const quint64 record = packRecord(data + k * kRecordSize);
+        const quint64 record = packRecord(data + k * kIndexRecordSize);
         if ((filter[(record % kFilterBits) / 64] >> (record % 64)) & 1u && wanted.contains(record))
             hits.insert(record);
     }
@@ -147,7 +147,7 @@ std::vector<bool> KaraokeIndex::containsKeys(const std::vector<AvailabilityKey> 
 
 bool KaraokeIndex::IsKaraokeAvailable(const QString &fileName) const
 {
-    if (m_bytes.size() < kRecordSize)
+    if (m_bytes.size() < kIndexRecordSize)
         return false;
     return containsKey(availabilityKeyFor(fileName));
 }
