@@ -22,9 +22,9 @@
 #include "platform/CodePage.h"
 #include "platform/DurableFile.h"
 #include "platform/MakerSite.h"
+#include "platform/TailJournal.h"
 #include "tagger/Lyrics3Writer.h"
 #include "tagger/TaggerRow.h"
-#include "tagger/TailJournal.h"
 
 #include <QCoreApplication>
 #include <QDir>

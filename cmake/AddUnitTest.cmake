@@ -1,7 +1,8 @@
 # add_unit_test(NAME <name> SOURCES <files...> [LIBS <targets...>] [PCH_FROM <target>])
 # One QtTest program, registered with CTest. Tests run on the offscreen
 # platform, and every test gets a HOME of its own inside the build folder, so
-# nothing touches the real one.
+# nothing touches the real one. QT_MEDIA_BACKEND is emptied, so the audio
+# library's own choice of backend is what the tests play with.
 #
 # A test declares its test class in its own .cpp and ends with
 # `#include "<name>.moc"`. Qt's moc makes that file from the .cpp alone: moc
@@ -35,6 +36,7 @@ function(add_unit_test)
           "XDG_RUNTIME_DIR=${home}/run"
           "WINEPREFIX=${home}/.wine"
           "STANZARY_EXAMPLES=${PROJECT_SOURCE_DIR}/examples"
+          "QT_MEDIA_BACKEND="
           "ASAN_OPTIONS=detect_leaks=0")
   set_tests_properties(${T_NAME} PROPERTIES ENVIRONMENT "${env}" TIMEOUT 300)
   # Qt takes a runtime folder only when no one else may enter it; any other
@@ -46,12 +48,16 @@ endfunction()
 
 # Every tst_*.cpp of the calling folder becomes one test program. The tests of
 # the windows (LIBS with stanzary_ui) share the precompiled header of
-# tests_ui_pch, the others that of tests_core_pch (tests/CMakeLists.txt).
+# tests_ui_pch, those of the audio library none, the others that of
+# tests_core_pch (tests/CMakeLists.txt).
 function(add_unit_tests_of_folder)
   cmake_parse_arguments(T "" "" "LIBS" ${ARGN})
   file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tst_*.cpp)
   if(stanzary_ui IN_LIST T_LIBS)
     set(pch tests_ui_pch)
+  elseif(stanzary_audio IN_LIST T_LIBS)
+    # Qt Multimedia brings Qt Gui's definitions, which neither header has.
+    set(pch "")
   else()
     set(pch tests_core_pch)
   endif()

@@ -9,12 +9,9 @@
 
 namespace stanzary {
 
-namespace {
-
-// The first character that no file name of the host's collection can hold:
-// the separators of both platforms, the host's reserved characters and
+// The separators of both platforms, the host's reserved characters and
 // control characters.
-QString firstBadCharacter(const QString &text)
+QString firstBadNameCharacter(const QString &text)
 {
     static const QString reserved = QStringLiteral("\\/:*?\"<>|");
     for (const QChar c : text) {
@@ -23,6 +20,8 @@ QString firstBadCharacter(const QString &text)
     }
     return QString();
 }
+
+namespace {
 
 // The subfolder of dir named name, ignoring case (an exact match wins), or
 // name itself when there is none.
@@ -43,7 +42,7 @@ QString folderIgnoringCase(const QString &dir, const QString &name)
 SaveAsTarget saveAsTarget(const basMain &state, const QString &artist, const QString &song)
 {
     SaveAsTarget target;
-    target.badCharacter = firstBadCharacter(artist + song);
+    target.badCharacter = firstBadNameCharacter(artist + song);
     if (!target.badCharacter.isEmpty() || artist.isEmpty())
         return target;
     QString folder = state.strLyricsPath;

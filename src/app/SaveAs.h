@@ -25,6 +25,11 @@ struct SaveAsTarget
 // it has on disk; a new folder keeps the case the user typed.
 SaveAsTarget saveAsTarget(const basMain &state, const QString &artist, const QString &song);
 
+// The first character of text that no lyrics file name may hold ("/", "\\",
+// ":", "*", "?", "\"", "<", ">", "|" or a control character); empty when
+// there is none.
+QString firstBadNameCharacter(const QString &text);
+
 // Makes the folder that path lies in when it is missing - only that one
 // folder, inside a lyrics folder that exists. False when the folder is not
 // there afterwards.

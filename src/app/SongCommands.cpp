@@ -4,6 +4,7 @@
 #include "app/basMain.h"
 #include "karaoke/KasFile.h"
 #include "lists/SongLists.h"
+#include "platform/RegularFile.h"
 #include "store/LyricsFile.h"
 #include "store/SongNames.h"
 #include "store/TreeSearch.h"
@@ -54,10 +55,11 @@ QString karaokeText(const basMain &state)
 LyricsDetails ShowLyricsDetails(basMain &state)
 {
     LyricsDetails d;
-    const std::optional<QByteArray> bytes = readLyricsBytes(state.strCurrentFile);
-    d.fileFound = bytes.has_value();
-    d.fileExists = d.fileFound || QFileInfo::exists(state.strCurrentFile);
-    d.text = bytes ? state.codePage.decode(*bytes) : QString();
+    const FileContent file = readRegularFile(state.strCurrentFile, MaxTextFileBytes);
+    d.fileFound = file.ok();
+    d.fileExists = file.status != FileReadStatus::Missing;
+    d.readError = d.fileFound ? QString() : file.error;
+    d.text = d.fileFound ? state.codePage.decode(file.bytes) : QString();
     d.lblArtist = state.strCurrentArtist;
     d.lblSong2 = state.strCurrentSong;
     d.lblKaraoke = karaokeText(state);

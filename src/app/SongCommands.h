@@ -19,6 +19,7 @@ struct LyricsDetails
 {
     bool fileFound = false;  // the file was read
     bool fileExists = false; // not read, but there: it cannot be read (rather than not found)
+    QString readError;       // why it could not be read ("it is not a regular file"); empty when read
     QString text;            // the whole file, decoded (CR LF line ends)
     QString lblArtist, lblSong2, lblKaraoke, lblWebsite, lblBrowser, lblFilter;
     bool loadKaraokeEditor = false; // timestamps exist and the editor is to load them

@@ -124,12 +124,17 @@ KasContent readKasFile(const QString &path)
     return parseKas(file.bytes);
 }
 
+bool isStoredRecord(const KasRecord &record)
+{
+    return record.prefix != QByteArrayLiteral("  ");
+}
+
 QByteArray composeKas(const QList<KasRecord> &records, const QByteArray &tail)
 {
     QByteArray out;
     out.reserve(records.size() * kRecordSize + tail.size() + 2);
     for (const KasRecord &record : records) {
-        if (record.prefix == QByteArrayLiteral("  "))
+        if (!isStoredRecord(record))
             continue;
         out += record.code;
         out += record.prefix;

@@ -85,8 +85,14 @@ KasContent parseKas(const QByteArray &bytes);
 // Reads and parses a timestamp file (path as given; see kasPathOnDisk).
 KasContent readKasFile(const QString &path);
 
-// A file's new content: the records in order, leaving out any whose prefix is
-// two spaces, then the tail, then CR LF unless the tail already ends with CR
+// True for a record a timestamp file keeps: one whose prefix is not two
+// spaces (a row that was added and never given a text). Saving leaves the
+// others out, and so does everything made from the stamps (.lrc files,
+// synchronised lyrics frames).
+bool isStoredRecord(const KasRecord &record);
+
+// A file's new content: the records in order, leaving out those that are not
+// stored (isStoredRecord), then the tail, then CR LF unless the tail already ends with CR
 // LF (so reading and saving an unchanged file never grows it).
 QByteArray composeKas(const QList<KasRecord> &records, const QByteArray &tail);
 

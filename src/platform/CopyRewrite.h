@@ -31,9 +31,10 @@ struct RewriteHooks
 // in failure when the change could not be made (the copy is then dropped).
 using CopyChange = std::function<bool(const QString &copyPath, QString &failure)>;
 
-// The copy's name beside path: a hidden file of the same folder, so that a
-// copy a crash left behind is never listed as a song or an MP3 file. A
-// leftover from an earlier crash is removed by the next rewrite of the file.
+// The copy's name beside path: the name of every replacement of ours (see
+// ReplacementFile), a hidden file of the same folder that is never listed as
+// a song or an MP3 file. A leftover from a crash is removed by the next
+// rewrite of the file or the next scan of its folder.
 QString rewriteCopyPath(const QString &path);
 
 // Rewrites the file at path (a symbolic link is followed: its target is

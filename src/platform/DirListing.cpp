@@ -1,5 +1,7 @@
 #include "platform/DirListing.h"
 
+#include "platform/ReplacementFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -18,7 +20,7 @@ namespace stanzary {
 
 namespace {
 
-enum class EntryKind { File, Folder, Other };
+enum class EntryKind { File, Folder, Replacement, Other };
 
 #ifdef Q_OS_UNIX
 
@@ -43,8 +45,9 @@ EntryKind kindOf(DIR *folder, const dirent *entry)
     return EntryKind::Other;
 }
 
-// Calls visit(name bytes, kind) for every non-hidden entry of a folder.
-// False when the folder cannot be read.
+// Calls visit(name bytes, kind) for every non-hidden entry of a folder, and
+// for every hidden regular file with the name of a copy of ours (kind
+// Replacement). False when the folder cannot be read.
 template <typename Visit>
 bool visitNativeFolder(const QByteArray &nativeDir, Visit visit)
 {
@@ -52,8 +55,12 @@ bool visitNativeFolder(const QByteArray &nativeDir, Visit visit)
     if (!folder)
         return false;
     while (const dirent *entry = ::readdir(folder)) {
-        if (entry->d_name[0] == '.')
-            continue; // hidden, and "." and ".."
+        if (entry->d_name[0] == '.') {
+            // Hidden, and "." and "..", but for copies of ours left behind.
+            if (isReplacementName(QFile::decodeName(entry->d_name)) && kindOf(folder, entry) == EntryKind::File)
+                visit(QByteArray(entry->d_name), EntryKind::Replacement);
+            continue;
+        }
         const EntryKind kind = kindOf(folder, entry);
         if (kind != EntryKind::Other)
             visit(QByteArray(entry->d_name), kind);
@@ -77,7 +84,10 @@ FolderEntries readFolder(const QString &dir)
         QString name = QFile::decodeName(raw);
         // Bytes that do not decode come back as U+FFFD and name another file.
         const bool decodes = !name.contains(QChar::ReplacementCharacter) || QFile::encodeName(name) == raw;
-        if (kind == EntryKind::File) {
+        if (kind == EntryKind::Replacement) {
+            if (decodes)
+                out.replacements.append(std::move(name));
+        } else if (kind == EntryKind::File) {
             if (decodes)
                 out.files.append(std::move(name));
             else
@@ -289,7 +299,11 @@ QStringList listFiles(const QString &dir)
 
 QStringList listFilesWithSuffix(const QString &dir, const QString &suffix)
 {
-    QStringList names = listFiles(dir);
+    return filesWithSuffix(listFiles(dir), suffix);
+}
+
+QStringList filesWithSuffix(QStringList names, const QString &suffix)
+{
     names.removeIf([&](const QString &n) { return !n.endsWith(suffix, Qt::CaseInsensitive); });
     sortIgnoringCase(names);
     return names;

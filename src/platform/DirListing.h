@@ -28,6 +28,9 @@ struct FolderEntries
     QStringList folders;                  // non-hidden subfolders, unsorted
     QList<QByteArray> undecodableFiles;   // ordinary files whose names do not decode
     QList<QByteArray> undecodableFolders; // the same for subfolders
+    // Copies of ours (".<name>.stanzary-new", hidden) that a write makes
+    // while it runs; a scan hands them to removeLeftoverReplacements.
+    QStringList replacements;
 };
 FolderEntries readFolder(const QString &dir);
 
@@ -46,6 +49,10 @@ struct UnlistedFiles
     QStringList folders; // each once, in the order met, as far as their names decode
     void add(const QString &folder, int files);
 };
+
+// The names that end with suffix (compared ignoring case), sorted
+// alphabetically ignoring case.
+QStringList filesWithSuffix(QStringList names, const QString &suffix);
 
 // Names of the ordinary, non-hidden files in dir whose names end with suffix
 // (".txt", ".kas", ".mp3"), compared ignoring case, sorted alphabetically

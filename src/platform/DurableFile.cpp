@@ -1,27 +1,89 @@
 #include "platform/DurableFile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileDevice>
+#include <QFileInfo>
 #include <QString>
 
-#ifdef Q_OS_UNIX
 #include <cerrno>
+#include <cstring>
+
+#ifdef Q_OS_UNIX
 #include <csignal>
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
 namespace stanzary {
 
+namespace {
+
+SyncGate &syncGate()
+{
+    static SyncGate gate;
+    return gate;
+}
+
+// False, with errno EIO, when a test's gate refuses the sync.
+bool gateAllows(SyncKind kind, const QString &path)
+{
+    if (!syncGate() || syncGate()(kind, path))
+        return true;
+    errno = EIO;
+    return false;
+}
+
+#ifdef Q_OS_UNIX
+QString pathOfDescriptor(int fd)
+{
+    return QFileInfo(QStringLiteral("/proc/self/fd/%1").arg(fd)).symLinkTarget();
+}
+#endif
+
+} // namespace
+
+void setSyncGate(SyncGate gate)
+{
+    syncGate() = std::move(gate);
+}
+
+QString systemErrorText(int errorNumber)
+{
+    return QString::fromLocal8Bit(std::strerror(errorNumber));
+}
+
+QString lastSystemError()
+{
+    return systemErrorText(errno);
+}
+
+bool syncFolderOf(const QString &path)
+{
+    return syncFolder(QFileInfo(path).absolutePath());
+}
+
+bool makeFolderDurably(const QString &folder)
+{
+    const QFileInfo info(folder);
+    if (info.isDir())
+        return true;
+    const QString parent = info.absolutePath();
+    if (parent == info.absoluteFilePath() || !makeFolderDurably(parent))
+        return false;
+    if (!QDir().mkdir(info.absoluteFilePath()) && !QFileInfo(folder).isDir())
+        return false;
+    return syncFolder(parent);
+}
+
 #ifdef Q_OS_UNIX
 
-bool syncToDisk(QFileDevice &file)
+namespace {
+
+bool fsyncRepeated(int fd)
 {
-    if (!file.flush())
-        return false;
-    const int fd = file.handle();
-    if (fd < 0)
-        return false;
     int rc = 0;
     do {
         rc = ::fsync(fd);
@@ -29,19 +91,89 @@ bool syncToDisk(QFileDevice &file)
     return rc == 0;
 }
 
+} // namespace
+
+bool syncDescriptor(int fd)
+{
+    if (fd < 0) {
+        errno = EBADF;
+        return false;
+    }
+    if (syncGate() && !gateAllows(SyncKind::File, pathOfDescriptor(fd)))
+        return false;
+    return fsyncRepeated(fd);
+}
+
+bool writeFully(int fd, qint64 offset, const QByteArray &bytes)
+{
+    qint64 done = 0;
+    while (done < bytes.size()) {
+        const auto rest = std::size_t(bytes.size() - done);
+        const ssize_t n = offset < 0 ? ::write(fd, bytes.constData() + done, rest)
+                                     : ::pwrite(fd, bytes.constData() + done, rest, off_t(offset + done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (n == 0)
+                errno = EIO;
+            return false;
+        }
+        done += n;
+    }
+    return true;
+}
+
+bool syncToDisk(QFileDevice &file)
+{
+    if (!file.flush())
+        return false;
+    return syncDescriptor(file.handle());
+}
+
 bool syncFolder(const QString &folder)
 {
+    if (!gateAllows(SyncKind::Folder, QFileInfo(folder).absoluteFilePath()))
+        return false;
     int fd = -1;
     do {
         fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0)
         return false;
+    bool ok = fsyncRepeated(fd);
+    // Some file systems cannot sync a folder at all; their entries are as
+    // durable as they get.
+    if (!ok && (errno == EINVAL || errno == ENOTSUP))
+        ok = true;
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+    return ok;
+}
+
+bool removeIfUnlocked(const QString &path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    int fd = -1;
+    do {
+        fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        return errno == ENOENT;
+    // Only a regular file can be one of ours; anything else is left alone.
+    struct stat st = {};
+    const bool removed =
+        ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && tryLockDescriptor(fd) && ::unlink(name.constData()) == 0;
+    ::close(fd);
+    return removed;
+}
+
+bool tryLockDescriptor(int fd)
+{
     int rc = 0;
     do {
-        rc = ::fsync(fd);
+        rc = ::flock(fd, LOCK_EX | LOCK_NB);
     } while (rc != 0 && errno == EINTR);
-    ::close(fd);
     return rc == 0;
 }
 
@@ -57,6 +189,11 @@ void ignoreFileSizeSignal()
 
 // Qt offers no portable sync: flushing hands the bytes to the system, which
 // is all that can be done here.
+bool syncDescriptor(int fd)
+{
+    return fd >= 0;
+}
+
 bool syncToDisk(QFileDevice &file)
 {
     return file.flush();
@@ -65,6 +202,21 @@ bool syncToDisk(QFileDevice &file)
 bool syncFolder(const QString &)
 {
     return true;
+}
+
+bool tryLockDescriptor(int)
+{
+    return true;
+}
+
+bool writeFully(int, qint64, const QByteArray &)
+{
+    return false; // descriptors are not written directly here
+}
+
+bool removeIfUnlocked(const QString &path)
+{
+    return !QFileInfo(path).isFile() ? !QFileInfo::exists(path) : QFile::remove(path);
 }
 
 void ignoreFileSizeSignal() {}

@@ -1,22 +1,67 @@
 #pragma once
 
+#include <QString>
+
+#include <functional>
+
 class QFileDevice;
-class QString;
 
 namespace stanzary {
 
-// Making writes durable, for the few places that rewrite a file in place (the
-// tail of an MP3 file) and keep a rollback copy until the new bytes are safe.
+// Making writes durable. Every write of a user's file goes through these
+// helpers: the safe whole-file write, the rewrite through a copy and the
+// rollback journal. Each returns false with the system's reason available as
+// lastSystemError() when the step fails; a write that relies on the step must
+// then count as failed.
 
-// Flushes the device and pushes what was written to the disk itself (fsync
-// on POSIX systems). False when either step fails: the bytes may then not be
-// on the disk, and a write that relies on them must count as failed.
+// Pushes what was written through the descriptor to the disk itself (fsync,
+// repeated when interrupted by a signal).
+bool syncDescriptor(int fd);
+
+// Writes all of bytes at offset (at the descriptor's position when offset is
+// negative), going on after short writes and signals. False at the first
+// write that fails, with errno telling why ("File too large" past a size
+// limit, "No space left on device"): a short write is never taken for done.
+bool writeFully(int fd, qint64 offset, const QByteArray &bytes);
+
+// Flushes the device's buffer, then syncDescriptor on its handle.
 bool syncToDisk(QFileDevice &file);
 
-// Makes the folder's entries durable: a file created in it or removed from it
-// stays created or removed after a power loss. False when the folder cannot
-// be opened or synced.
+// Makes the folder's entries durable: a file created, renamed or removed in
+// it stays so after a power loss. A file system that has nothing to sync for
+// a folder (it answers that it cannot) counts as done. False when the folder
+// cannot be opened or the sync fails.
 bool syncFolder(const QString &folder);
+
+// The folder that path lies in, synced.
+bool syncFolderOf(const QString &path);
+
+// Makes folder and any missing parents, each made one synced into its parent
+// so that the chain survives a power loss. True when the folder is there.
+bool makeFolderDurably(const QString &folder);
+
+// The reason the last failed system call gave ("No space left on device",
+// "File too large", "Permission denied"), as text for the user.
+QString lastSystemError();
+QString systemErrorText(int errorNumber);
+
+// Takes the advisory lock of an open descriptor (flock) without waiting:
+// false while another open of the file holds it. The system drops a lock
+// when its descriptor is closed or its process ends, however it ends, so a
+// held lock always means a live writer. Always true where no such lock exists.
+bool tryLockDescriptor(int fd);
+
+// Removes the file at path unless a live process holds its lock (see
+// tryLockDescriptor). True when it is gone, or was never there.
+bool removeIfUnlocked(const QString &path);
+
+// A seam for tests: when set, gate is asked before each sync of a file
+// (syncDescriptor, syncToDisk) or a folder (syncFolder) with its path; the
+// sync fails (EIO) when the gate says no. Tests use it to see what is synced
+// when, and to make a sync fail.
+enum class SyncKind { File, Folder };
+using SyncGate = std::function<bool(SyncKind kind, const QString &path)>;
+void setSyncGate(SyncGate gate);
 
 // A write beyond the process's file-size limit then fails with an error that
 // the writer handles (and undoes), instead of the process being ended by

@@ -8,8 +8,12 @@ namespace stanzary {
 
 FileEnds readFileEnds(const QString &path, qint64 headLength, qint64 tailLength)
 {
+    return readFileEnds(RegularFile(path), headLength, tailLength);
+}
+
+FileEnds readFileEnds(const RegularFile &file, qint64 headLength, qint64 tailLength)
+{
     FileEnds ends;
-    const RegularFile file(path);
     if (!file.isOpen())
         return ends;
     ends.opened = true;

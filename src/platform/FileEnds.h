@@ -5,6 +5,8 @@
 
 namespace stanzary {
 
+class RegularFile;
+
 // The first and the last bytes of a file, which is all the folder scan reads
 // of MP3 and lyrics files. On POSIX systems this is one open, one fstat, at
 // most two preads and a close; elsewhere it goes through QFile.
@@ -20,5 +22,9 @@ struct FileEnds
 // (a folder, a named pipe: never waited on); a read that fails or comes
 // up short leaves head or tail shorter than asked (empty at worst).
 FileEnds readFileEnds(const QString &path, qint64 headLength, qint64 tailLength);
+
+// The same of a file that is open already (for a reader that goes on
+// reading it).
+FileEnds readFileEnds(const RegularFile &file, qint64 headLength, qint64 tailLength);
 
 } // namespace stanzary

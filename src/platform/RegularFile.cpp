@@ -50,13 +50,20 @@ FileContent readRegularFile(const QString &path, qint64 maxBytes)
 
 #ifdef Q_OS_UNIX
 
-RegularFile::RegularFile(const QString &path)
+bool isRegularFile(const QFileDevice &file)
+{
+    struct stat st = {};
+    return file.handle() >= 0 && ::fstat(file.handle(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+RegularFile::RegularFile(const QString &path, FileAccess access)
 {
     // O_NONBLOCK: opening a named pipe would otherwise wait until some writer
-    // comes. Reads of a regular file are not affected by the flag.
+    // comes. Reads and writes of a regular file are not affected by the flag.
     const QByteArray name = QFile::encodeName(path);
+    const int mode = access == FileAccess::ReadWrite ? O_RDWR : O_RDONLY;
     do {
-        m_fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        m_fd = ::open(name.constData(), mode | O_CLOEXEC | O_NONBLOCK);
     } while (m_fd < 0 && errno == EINTR);
     if (m_fd < 0) {
         const int error = errno;
@@ -101,6 +108,24 @@ QByteArray RegularFile::read(qint64 offset, qint64 length) const
     return out;
 }
 
+int RegularFile::duplicateDescriptor() const
+{
+    return isOpen() ? ::fcntl(m_fd, F_DUPFD_CLOEXEC, 0) : -1;
+}
+
+bool RegularFile::openDevice(QFile &device, QIODevice::OpenMode mode) const
+{
+    const int fd = duplicateDescriptor();
+    if (fd < 0)
+        return false;
+    if (!device.open(fd, mode, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+    // The new handle shares the position of this one, which no read moves.
+    return device.seek(0);
+}
+
 FileContent RegularFile::readAll(qint64 maxBytes) const
 {
     if (!isOpen())
@@ -133,7 +158,12 @@ FileContent RegularFile::readAll(qint64 maxBytes) const
 
 #else
 
-RegularFile::RegularFile(const QString &path)
+bool isRegularFile(const QFileDevice &file)
+{
+    return file.isOpen() && QFileInfo(file.fileName()).isFile();
+}
+
+RegularFile::RegularFile(const QString &path, FileAccess access)
 {
     const QFileInfo info(path);
     if (!info.exists()) {
@@ -145,7 +175,8 @@ RegularFile::RegularFile(const QString &path)
         return;
     }
     m_file = std::make_unique<QFile>(path);
-    if (!m_file->open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+    const QIODevice::OpenMode mode = access == FileAccess::ReadWrite ? QIODevice::ReadWrite : QIODevice::ReadOnly;
+    if (!m_file->open(mode | QIODevice::Unbuffered)) {
         fail(FileReadStatus::Failed, m_file->errorString());
         return;
     }
@@ -154,6 +185,14 @@ RegularFile::RegularFile(const QString &path)
 }
 
 RegularFile::~RegularFile() = default;
+
+bool RegularFile::openDevice(QFile &device, QIODevice::OpenMode mode) const
+{
+    if (!isOpen())
+        return false;
+    device.setFileName(m_file->fileName());
+    return device.open(mode);
+}
 
 QByteArray RegularFile::read(qint64 offset, qint64 length) const
 {

@@ -1,11 +1,13 @@
 #pragma once
 
 #include <QByteArray>
+#include <QIODevice>
 #include <QString>
 
 #include <memory>
 
 class QFile;
+class QFileDevice;
 
 namespace stanzary {
 
@@ -30,13 +32,17 @@ struct FileContent
     bool ok() const { return status == FileReadStatus::Ok; }
 };
 
+enum class FileAccess { Read, ReadWrite };
+
 // An open regular file, closed when the object goes. A named pipe is opened
 // without blocking and then refused, like everything else that is not a
-// regular file.
+// regular file. Other readers (a QIODevice reader, a library that takes a
+// descriptor) are handed this open file, never its name, so nothing can be
+// put in its place between the check and the reading.
 class RegularFile
 {
 public:
-    explicit RegularFile(const QString &path);
+    explicit RegularFile(const QString &path, FileAccess access = FileAccess::Read);
     ~RegularFile();
     RegularFile(const RegularFile &) = delete;
     RegularFile &operator=(const RegularFile &) = delete;
@@ -54,6 +60,17 @@ public:
     // beyond that, Failed when a read fails.
     FileContent readAll(qint64 maxBytes) const;
 
+    // Opens device on this open file, at its start, through a handle of its
+    // own (closed with the device); false, device closed, when this file is
+    // not open. The device has no file name.
+    bool openDevice(QFile &device, QIODevice::OpenMode mode) const;
+
+#ifdef Q_OS_UNIX
+    // A new descriptor of this open file, for a library that takes one and
+    // closes it itself; -1 when this file is not open or none is left.
+    int duplicateDescriptor() const;
+#endif
+
 private:
     void fail(FileReadStatus status, const QString &error);
     FileReadStatus m_status = FileReadStatus::Failed;
@@ -65,6 +82,11 @@ private:
     std::unique_ptr<QFile> m_file;
 #endif
 };
+
+// Whether an open file is a regular file: its handle is looked at, not its
+// name, so this holds for what was really opened. For a file that must be
+// opened by name (read and write, which never waits on a named pipe).
+bool isRegularFile(const QFileDevice &file);
 
 // The whole of a regular file of at most maxBytes bytes.
 FileContent readRegularFile(const QString &path, qint64 maxBytes);

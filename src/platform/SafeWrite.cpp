@@ -1,9 +1,45 @@
 #include "platform/SafeWrite.h"
 
+#include "platform/RegularFile.h"
+#include "platform/ReplacementFile.h"
+#include "platform/TailJournal.h"
+
+#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace stanzary {
+
+namespace {
+
+// The path whose file gets the content: a link's target, even one that does
+// not exist yet.
+QString targetOf(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.isSymLink())
+        return info.absoluteFilePath();
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? info.symLinkTarget() : canonical;
+}
+
+// The in-place road: the folder refuses new files, the file takes writes.
+WriteResult writeInPlace(const QString &target, const QByteArray &data, const TailJournal &journal,
+                         const QString &folderRefusal)
+{
+    const QString refused = QStringLiteral("the folder cannot be written (") + folderRefusal + u')';
+    if (!journal.settle(target))
+        return {WriteStatus::Failed, refused + QStringLiteral(", and an earlier write of the file is not finished")};
+    const RegularFile opened(target, FileAccess::ReadWrite);
+    QFile file;
+    if (!opened.openDevice(file, QIODevice::ReadWrite | QIODevice::Unbuffered))
+        return {WriteStatus::Failed, refused + QStringLiteral(", and the file cannot be opened: ") + opened.error()};
+    const WriteResult written = journal.replaceTail(file, target, 0, {data});
+    if (written.ok())
+        return written;
+    return {WriteStatus::Failed, refused + QStringLiteral(", and writing the file in place failed: ") + written.error};
+}
+
+} // namespace
 
 bool isReadOnlyFile(const QString &path)
 {
@@ -13,21 +49,26 @@ bool isReadOnlyFile(const QString &path)
 
 WriteResult writeFileSafely(const QString &path, const QByteArray &data)
 {
-    if (isReadOnlyFile(path))
+    return writeFileSafely(path, data, TailJournal());
+}
+
+WriteResult writeFileSafely(const QString &path, const QByteArray &data, const TailJournal &journal)
+{
+    const QString target = targetOf(path);
+    const QFileInfo info(target);
+    if (info.exists() && !info.isFile())
+        return {WriteStatus::Failed, QStringLiteral("it is not a regular file")};
+    if (isReadOnlyFile(target))
         return {WriteStatus::ReadOnly, QString()};
-    QSaveFile file(path);
-    // A file the user may write in a folder the user may not write (no room
-    // for the new copy beside it) is written in place instead of not at all.
-    file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly))
-        return {WriteStatus::Failed, file.errorString()};
-    if (file.write(data) != data.size()) {
-        const QString error = file.errorString();
-        file.cancelWriting();
-        return {WriteStatus::Failed, error};
+
+    ReplacementFile replacement(target);
+    if (!replacement.create()) {
+        if (replacement.folderRefused() && info.exists())
+            return writeInPlace(target, data, journal, replacement.error());
+        return {WriteStatus::Failed, replacement.error()};
     }
-    if (!file.commit())
-        return {WriteStatus::Failed, file.errorString()};
+    if (!replacement.write(data) || !replacement.commit(data.size()))
+        return {WriteStatus::Failed, replacement.error()};
     return {WriteStatus::Ok, QString()};
 }
 

@@ -5,6 +5,8 @@
 
 namespace stanzary {
 
+class TailJournal;
+
 enum class WriteStatus {
     Ok,
     ReadOnly, // the target exists and is marked read-only; nothing was written
@@ -14,7 +16,7 @@ enum class WriteStatus {
 struct WriteResult
 {
     WriteStatus status = WriteStatus::Failed;
-    QString error; // the system's reason when status is Failed
+    QString error; // why, for the user, when status is Failed ("No space left on device")
     bool ok() const { return status == WriteStatus::Ok; }
 };
 
@@ -23,11 +25,19 @@ struct WriteResult
 // respected even by a process that could write it anyway.
 bool isReadOnlyFile(const QString &path);
 
-// Writes data as the whole new content of path through QSaveFile: the new
-// content is complete on disk before it replaces the old, so a failure leaves
-// the old file as it was. A read-only target is refused. In a folder where no
-// new file can be made, a writable file is written in place: that keeps its
-// hard links and owner but is not protected against a failure mid-write.
+// Writes data as the whole new content of path (a link is followed: its
+// target gets the content). Every file the program writes whole goes through
+// here. Afterwards the file holds either its old bytes or all of data, after
+// a failure, a full disk, a file-size limit, a kill or a power loss alike;
+// Ok is returned only once data is on the disk under the file's name.
+//
+// The new content is made beside the file (ReplacementFile) and renamed over
+// it. A writable file in a folder where no new file may be made is rewritten
+// in place behind the rollback journal instead (journal, by default the
+// per-user one), which keeps the old bytes until the new ones are on the
+// disk. A read-only target is refused (ReadOnly); a target that is not a
+// regular file (a folder, a named pipe) is refused with a reason.
 WriteResult writeFileSafely(const QString &path, const QByteArray &data);
+WriteResult writeFileSafely(const QString &path, const QByteArray &data, const TailJournal &journal);
 
 } // namespace stanzary

@@ -3,6 +3,7 @@
 #include "app/ImageIndex.h"
 #include "karaoke/KaraokeIndex.h"
 #include "platform/DirListing.h"
+#include "platform/ReplacementFile.h"
 #include "store/SongNames.h"
 
 #include <QDir>
@@ -39,6 +40,9 @@ public:
     explicit FolderListing(const QString &folder)
     {
         FolderEntries entries = readFolder(folder);
+        // Copies that a killed save left beside the lyrics go now.
+        if (!entries.replacements.isEmpty())
+            removeLeftoverReplacements(folder, entries.replacements);
         m_unlistedLyricsFiles = countWithSuffix(entries.undecodableFiles, kLyricsSuffix);
         const QStringList &names = entries.files;
         const FoldedNames folded(names);

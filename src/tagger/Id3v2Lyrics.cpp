@@ -1,13 +1,24 @@
 #include "tagger/Id3v2Lyrics.h"
 
+#include "platform/RegularFile.h"
+#include "tagger/Id3v2Frames.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
 
+#include <id3v2framefactory.h>
 #include <id3v2tag.h>
 #include <mpegfile.h>
 #include <synchronizedlyricsframe.h>
+#include <tfilestream.h>
 #include <unsynchronizedlyricsframe.h>
+
+#include <memory>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
 
 namespace stanzary {
 
@@ -40,78 +51,68 @@ TagLib::String::Type encodingFor(const QString &text)
     return fitsLatin1(text) ? TagLib::String::Latin1 : TagLib::String::UTF16;
 }
 
-// The size of the ID3v2 tag at the start of the file (see id3v2TagSizeAtStart).
-std::optional<qint64> tagSizeOf(const QString &path)
+// The tag library reads and writes a file that is open here already, as a
+// regular file, through a descriptor of its own: never by its name, so a
+// named pipe put in the file's place cannot make it wait.
+class TagLibMp3
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+public:
+    TagLibMp3(const RegularFile &file, const QString &path, bool readOnly)
+    {
+#ifdef Q_OS_UNIX
+        Q_UNUSED(path);
+        const int fd = file.duplicateDescriptor();
+        if (fd < 0)
+            return;
+        m_stream = std::make_unique<TagLib::FileStream>(fd, readOnly);
+        if (!m_stream->isOpen()) {
+            ::close(fd); // the stream closes only what it opened
+            return;
+        }
+#else
+        if (!file.isOpen())
+            return;
+        m_stream = std::make_unique<TagLib::FileStream>(QFile::encodeName(path).constData(), readOnly);
+#endif
+        m_mp3 = std::make_unique<TagLib::MPEG::File>(m_stream.get(), TagLib::ID3v2::FrameFactory::instance(), false);
+    }
+    bool isValid() const
+    {
+        return m_mp3 && m_mp3->isOpen() && m_mp3->isValid();
+    }
+    TagLib::MPEG::File &mp3()
+    {
+        return *m_mp3;
+    }
+
+private:
+    std::unique_ptr<TagLib::FileStream> m_stream; // outlives m_mp3
+    std::unique_ptr<TagLib::MPEG::File> m_mp3;
+};
+
+// The ID3v2 tag at the start of the file (see id3v2TagSizeAtStart): its
+// bytes, empty when there is none; nothing when it is damaged.
+std::optional<QByteArray> tagAtStart(const RegularFile &file)
+{
+    const std::optional<qint64> size = id3v2TagSizeAtStart(file.read(0, 10), file.size());
+    if (!size)
         return std::nullopt;
-    return id3v2TagSizeAtStart(file.read(10), file.size());
+    const QByteArray tag = file.read(0, *size);
+    return tag.size() == *size ? std::optional<QByteArray>(tag) : std::nullopt;
 }
 
 // True when the bytes of a from offset aOffset on are exactly those of b from
 // bOffset on, to the end of both.
-bool sameRest(const QString &a, qint64 aOffset, const QString &b, qint64 bOffset)
+bool sameRest(const RegularFile &a, qint64 aOffset, const RegularFile &b, qint64 bOffset)
 {
-    QFile fa(a);
-    QFile fb(b);
-    if (!fa.open(QIODevice::ReadOnly) || !fb.open(QIODevice::ReadOnly))
+    if (a.size() - aOffset != b.size() - bOffset)
         return false;
-    if (fa.size() - aOffset != fb.size() - bOffset || !fa.seek(aOffset) || !fb.seek(bOffset))
-        return false;
-    for (;;) {
-        const QByteArray ca = fa.read(kCompareChunk);
-        const QByteArray cb = fb.read(kCompareChunk);
-        if (ca != cb)
+    for (qint64 done = 0; done < a.size() - aOffset; done += kCompareChunk) {
+        const QByteArray ca = a.read(aOffset + done, kCompareChunk);
+        if (ca.isEmpty() || ca != b.read(bOffset + done, kCompareChunk))
             return false;
-        if (ca.isEmpty())
-            return fa.error() == QFileDevice::NoError && fb.error() == QFileDevice::NoError;
     }
-}
-
-// The frame IDs of an ID3v2.2 or 2.3 tag (the whole tag's bytes), walked as
-// far as the frames are well-formed.
-QList<QByteArray> olderTagFrameIds(const QByteArray &tag)
-{
-    QList<QByteArray> ids;
-    if (tag.size() < 10)
-        return ids;
-    const int major = quint8(tag.at(3));
-    const int idSize = major == 2 ? 3 : 4;
-    const int headerSize = major == 2 ? 6 : 10;
-    qsizetype at = 10;
-    if (major == 3 && (quint8(tag.at(5)) & 0x40) && tag.size() >= 14)
-        at += 4
-              + ((quint8(tag.at(10)) << 24) | (quint8(tag.at(11)) << 16) | (quint8(tag.at(12)) << 8)
-                 | quint8(tag.at(13)));
-    while (at + headerSize <= tag.size() && tag.at(at) != '\0') {
-        qint64 size = 0;
-        for (int i = idSize; i < idSize + (major == 2 ? 3 : 4); ++i)
-            size = size * 256 + quint8(tag.at(at + i));
-        ids.append(tag.mid(at, idSize));
-        at += headerSize + size;
-    }
-    return ids;
-}
-
-// Frames of an ID3v2.2 or 2.3 tag that the tag library drops when it writes
-// the tag again (they have no ID3v2.4 counterpart); a tag holding one is not
-// rewritten, so that nothing stored in it is lost.
-QStringList framesTheLibraryDrops(const QString &path, qint64 tagSize)
-{
-    static const QList<QByteArray> dropped{"EQUA", "RVAD", "TRDA", "TSIZ", "EQU", "RVA", "TRD", "TSI"};
-    QFile file(path);
-    if (tagSize < 10 || !file.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray tag = file.read(tagSize);
-    QStringList found;
-    if (quint8(tag.at(3)) >= 4)
-        return found;
-    for (const QByteArray &id : olderTagFrameIds(tag)) {
-        if (dropped.contains(id) && !found.contains(QString::fromLatin1(id)))
-            found.append(QString::fromLatin1(id));
-    }
-    return found;
+    return true;
 }
 
 void replaceUnsynced(TagLib::ID3v2::Tag &tag, const QString &text)
@@ -151,28 +152,86 @@ void replaceSynced(TagLib::ID3v2::Tag &tag, const QList<SyncedLine> &lines)
     tag.addFrame(frame);
 }
 
-// The frames into the copy; original is the file the copy was made of.
+template <typename FrameType>
+FrameType *preferredFrame(TagLib::ID3v2::Tag &tag, const char *id)
+{
+    FrameType *first = nullptr;
+    for (TagLib::ID3v2::Frame *frame : tag.frameList(id)) {
+        auto *typed = dynamic_cast<FrameType *>(frame);
+        if (!typed)
+            continue;
+        if (typed->description().isEmpty())
+            return typed;
+        if (!first)
+            first = typed;
+    }
+    return first;
+}
+
+std::optional<QString> unsyncedLyricsOf(const RegularFile &file, const QString &path)
+{
+    TagLibMp3 tagged(file, path, true);
+    if (!tagged.isValid() || !tagged.mp3().hasID3v2Tag())
+        return std::nullopt;
+    auto *frame = preferredFrame<TagLib::ID3v2::UnsynchronizedLyricsFrame>(*tagged.mp3().ID3v2Tag(), "USLT");
+    if (!frame)
+        return std::nullopt;
+    return fromTagString(frame->text());
+}
+
+std::optional<QList<SyncedLine>> syncedLyricsOf(const RegularFile &file, const QString &path)
+{
+    using TagLib::ID3v2::SynchronizedLyricsFrame;
+    TagLibMp3 tagged(file, path, true);
+    if (!tagged.isValid() || !tagged.mp3().hasID3v2Tag())
+        return std::nullopt;
+    auto *frame = preferredFrame<SynchronizedLyricsFrame>(*tagged.mp3().ID3v2Tag(), "SYLT");
+    if (!frame || frame->timestampFormat() != SynchronizedLyricsFrame::AbsoluteMilliseconds)
+        return std::nullopt;
+    QList<SyncedLine> lines;
+    for (const SynchronizedLyricsFrame::SynchedText &entry : frame->synchedText())
+        lines.append({entry.time, fromTagString(entry.text)});
+    return lines;
+}
+
+// The lyrics frames writing frames replaces (see replaceUnsynced and
+// replaceSynced): USLT, and SYLT of lyrics (content type 1, the sixth byte)
+// when synchronised lines are written, with an empty description.
+bool replacedBy(const Id3v2LyricsFrames &frames, const Id3v2Frame &frame)
+{
+    const QByteArray id = laterFrameId(frame.id);
+    const bool lyrics =
+        id == "USLT" || (frames.synced && id == "SYLT" && frame.data.size() > 5 && frame.data.at(5) == 1);
+    return lyrics && id3v2FrameDescription(frame) == QString();
+}
+
+// The frames into the copy; original is the file the copy was made of. The
+// new tag is read back and must hold every frame of the old one but the
+// lyrics frames replaced, and everything behind it must be as before.
 bool changeCopy(const QString &copyPath, const QString &original, const Id3v2LyricsFrames &frames, QString &failure)
 {
-    const std::optional<qint64> oldTag = tagSizeOf(copyPath);
-    if (!oldTag) {
-        failure = QStringLiteral("The file's ID3v2 tag is damaged; the file is left as it is.");
-        return false;
-    }
-    const QStringList dropped = framesTheLibraryDrops(copyPath, *oldTag);
-    if (!dropped.isEmpty()) {
-        failure = QStringLiteral("The file's ID3v2 tag holds frames (%1) that writing it again would lose; the file "
-                                 "is left as it is.")
-                      .arg(dropped.join(QStringLiteral(", ")));
-        return false;
-    }
+    std::optional<QByteArray> oldTag;
+    std::optional<Id3v2TagFrames> oldFrames;
     {
-        TagLib::MPEG::File file(QFile::encodeName(copyPath).constData(), false);
-        if (!file.isOpen() || !file.isValid()) {
+        const RegularFile copy(copyPath, FileAccess::ReadWrite);
+        if (!copy.isOpen()) {
+            failure = QStringLiteral("The copy of the file cannot be opened: ") + copy.error();
+            return false;
+        }
+        oldTag = tagAtStart(copy);
+        if (oldTag && !oldTag->isEmpty())
+            oldFrames = readId3v2Frames(*oldTag);
+        if (!oldTag || (!oldTag->isEmpty() && !oldFrames)) {
+            failure = QStringLiteral("The file's ID3v2 tag is damaged; the file is left as it is.");
+            return false;
+        }
+        TagLibMp3 tagged(copy, copyPath, false);
+        if (!tagged.isValid()) {
             failure = QStringLiteral("The file cannot be read as an MP3 file.");
             return false;
         }
-        if (file.hasID3v2Tag() && *oldTag == 0) {
+        TagLib::MPEG::File &file = tagged.mp3();
+        if (file.hasID3v2Tag() && oldTag->isEmpty()) {
             failure = QStringLiteral("The file has an ID3v2 tag that is not at its start; the file is left as it is.");
             return false;
         }
@@ -189,33 +248,34 @@ bool changeCopy(const QString &copyPath, const QString &original, const Id3v2Lyr
     }
     // Behind the new tag, the copy must hold exactly what the file held
     // behind its old one: audio, APE, Lyrics3 and ID3v1 tags.
-    const std::optional<qint64> newTag = tagSizeOf(copyPath);
-    if (!newTag || *newTag == 0 || !sameRest(copyPath, *newTag, original, *oldTag)) {
+    const RegularFile copy(copyPath);
+    const RegularFile old(original);
+    const std::optional<QByteArray> newTag = tagAtStart(copy);
+    if (!newTag || newTag->isEmpty() || !old.isOpen() || !sameRest(copy, newTag->size(), old, oldTag->size())) {
         failure = QStringLiteral("Writing the ID3v2 tag would have changed the rest of the file; it is left as it is.");
         return false;
     }
-    if (readUnsyncedLyrics(copyPath) != frames.unsynced
-        || (frames.synced && readSyncedLyrics(copyPath) != frames.synced)) {
+    const std::optional<Id3v2TagFrames> newFrames = readId3v2Frames(*newTag);
+    if (!newFrames) {
+        failure = QStringLiteral("The new ID3v2 tag did not read back; the file is left as it is.");
+        return false;
+    }
+    if (oldFrames) {
+        const QStringList lost =
+            id3v2FramesLost(*oldFrames, *newFrames, [&](const Id3v2Frame &frame) { return replacedBy(frames, frame); });
+        if (!lost.isEmpty()) {
+            failure = QStringLiteral("The file's ID3v2 tag holds frames (%1) that writing it again would lose; the "
+                                     "file is left as it is.")
+                          .arg(lost.join(QStringLiteral(", ")));
+            return false;
+        }
+    }
+    if (unsyncedLyricsOf(copy, copyPath) != frames.unsynced
+        || (frames.synced && syncedLyricsOf(copy, copyPath) != frames.synced)) {
         failure = QStringLiteral("The ID3v2 lyrics did not read back as written; the file is left as it is.");
         return false;
     }
     return true;
-}
-
-template <typename FrameType>
-FrameType *preferredFrame(TagLib::ID3v2::Tag &tag, const char *id)
-{
-    FrameType *first = nullptr;
-    for (TagLib::ID3v2::Frame *frame : tag.frameList(id)) {
-        auto *typed = dynamic_cast<FrameType *>(frame);
-        if (!typed)
-            continue;
-        if (typed->description().isEmpty())
-            return typed;
-        if (!first)
-            first = typed;
-    }
-    return first;
 }
 
 } // namespace
@@ -254,28 +314,14 @@ WriteResult writeId3v2Lyrics(const QString &mp3Path, const Id3v2LyricsFrames &fr
 
 std::optional<QString> readUnsyncedLyrics(const QString &mp3Path)
 {
-    TagLib::MPEG::File file(QFile::encodeName(mp3Path).constData(), false);
-    if (!file.isValid() || !file.hasID3v2Tag())
-        return std::nullopt;
-    auto *frame = preferredFrame<TagLib::ID3v2::UnsynchronizedLyricsFrame>(*file.ID3v2Tag(), "USLT");
-    if (!frame)
-        return std::nullopt;
-    return fromTagString(frame->text());
+    const RegularFile file(mp3Path);
+    return file.isOpen() ? unsyncedLyricsOf(file, mp3Path) : std::nullopt;
 }
 
 std::optional<QList<SyncedLine>> readSyncedLyrics(const QString &mp3Path)
 {
-    using TagLib::ID3v2::SynchronizedLyricsFrame;
-    TagLib::MPEG::File file(QFile::encodeName(mp3Path).constData(), false);
-    if (!file.isValid() || !file.hasID3v2Tag())
-        return std::nullopt;
-    auto *frame = preferredFrame<SynchronizedLyricsFrame>(*file.ID3v2Tag(), "SYLT");
-    if (!frame || frame->timestampFormat() != SynchronizedLyricsFrame::AbsoluteMilliseconds)
-        return std::nullopt;
-    QList<SyncedLine> lines;
-    for (const SynchronizedLyricsFrame::SynchedText &entry : frame->synchedText())
-        lines.append({entry.time, fromTagString(entry.text)});
-    return lines;
+    const RegularFile file(mp3Path);
+    return file.isOpen() ? syncedLyricsOf(file, mp3Path) : std::nullopt;
 }
 
 } // namespace stanzary

@@ -13,10 +13,13 @@ namespace stanzary {
 // Lyrics in an MP3 file's ID3v2 tag, the frames most players show: USLT
 // (the lyrics as one text) and SYLT (one entry per lyric line, with the
 // moment it starts in milliseconds). Frames are written and read through
-// TagLib; only the tag at the front of the file changes, through a
-// complete new copy of the file (rewriteThroughCopy), and the rest of the
-// file (audio, an APE tag, a Lyrics3 tag, the ID3v1 record) is checked to be
-// byte for byte what it was before the copy may replace the file.
+// TagLib, which is handed the open regular file, never its name; only the
+// tag at the front of the file changes, through a complete new copy of the
+// file (rewriteThroughCopy). Before the copy may replace the file, the rest
+// of it (audio, an APE tag, a Lyrics3 tag, the ID3v1 record) is checked to be
+// byte for byte what it was, and the new tag is read back: every frame of
+// the old one must be in it with the same content (id3v2FramesLost), but the
+// lyrics frames replaced.
 //
 // Frames this program writes have an empty description and the language
 // "XXX" (not known); a text Latin-1 can hold is stored as Latin-1, any other
@@ -41,14 +44,16 @@ struct Id3v2LyricsFrames
 
 // Writes the frames into the MP3 file. Failed, with a reason for the user,
 // when the file cannot be read as MP3 by the tag library, when its ID3v2 tag
-// does not stand at its start or is damaged, when the copy cannot be made or
-// the rest of the file would not stay as it was; ReadOnly for a read-only
-// file. The file is then unchanged.
+// does not stand at its start or is damaged, when the copy cannot be made,
+// when the rest of the file would not stay as it was or a frame of the old
+// tag would be lost (the reason names those frames); ReadOnly for a
+// read-only file. The file is then unchanged.
 WriteResult writeId3v2Lyrics(const QString &mp3Path, const Id3v2LyricsFrames &frames, const RewriteHooks &hooks = {});
 
 // The text of the file's USLT frame (the one with an empty description when
 // there are several, else the first); nothing when it has none or cannot be
-// read. Line ends as stored.
+// read (only a regular file is read: a named pipe is passed over at once).
+// Line ends as stored.
 std::optional<QString> readUnsyncedLyrics(const QString &mp3Path);
 
 // The lines of the file's SYLT lyrics frame with millisecond times (the one

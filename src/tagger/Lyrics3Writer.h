@@ -1,9 +1,9 @@
 #pragma once
 
 #include "platform/CodePage.h"
+#include "platform/TailJournal.h"
 #include "tagger/Mp3Tail.h"
 #include "tagger/TaggerRow.h"
-#include "tagger/TailJournal.h"
 
 #include <QByteArray>
 #include <QString>
@@ -54,37 +54,39 @@ void MoveIndFirst(Lyrics3Fields &fields);
 std::optional<QByteArray> Lyrics3v2TagBytes(const Lyrics3Fields &fields, const QByteArray &endMarker);
 
 // MoveIndFirst, then writes the tag and the record at writeOffset of a file
-// opened ReadWrite | Unbuffered, and cuts the file right after the record,
+// (the open file at path) opened ReadWrite | Unbuffered, and cuts the file right after the record,
 // through the rollback journal: the file ends up with its whole new tail or,
 // after any failure or crash, its whole old one. Refuses (false, nothing
 // written) a buffered or read-only device, an offset outside the file, or a
 // tag Lyrics3v2TagBytes cannot build. A failed sync is a failure.
-bool WriteLyrics3v2(Lyrics3Fields &fields, const Id3v1Record &record, QFileDevice &file, qint64 writeOffset,
-                    const QByteArray &endMarker, const TailJournal &journal = TailJournal());
+bool WriteLyrics3v2(Lyrics3Fields &fields, const Id3v1Record &record, QFileDevice &file, const QString &path,
+                    qint64 writeOffset, const QByteArray &endMarker, const TailJournal &journal = TailJournal());
 
 // Tags one MP3 file with the lyrics file at lyricsPath; lyricsName ("Artist -
 // Song") gives the ID3v1 record a file without one receives, through
 // codePage; site goes into the credit line (PrepareTagText). False when the
-// MP3 file is missing or read-only, the lyrics cannot be read, or the write
+// MP3 file is missing, read-only or no regular file (a named pipe in its
+// place is never read), the lyrics cannot be read, or the write
 // fails; the file is then as it was (journal keeps the old tail meanwhile).
 bool TagMp3File(const QString &mp3Path, const QString &lyricsPath, const QString &lyricsName, const CodePage &codePage,
                 const QString &site, const TailJournal &journal = TailJournal());
 
+// TagMp3File with the reason of a failure, for the user ("the file is
+// read-only", "No space left on device"). With dryRun everything but the
+// write is done: the file is only read, and a journal left for it is not
+// rolled back (the file cannot be tagged until it is, which is a failure).
+WriteResult TagMp3FileLyrics3(const QString &mp3Path, const QString &lyricsPath, const QString &lyricsName,
+                              const CodePage &codePage, const QString &site, const TailJournal &journal,
+                              bool dryRun = false);
+
 // Tags every checked row in order and returns the log, one line per checked
 // row: "File tagged..: " or "Error tagging: ", the MP3 path and CR LF. Empty
-// when rows is empty. Journals of an interrupted earlier tagging are rolled
-// back first, each with a line of its own at the top of the log. progress,
+// when no row is checked. The rows' folders are locked for the run (see
+// RunCheckedRows); journals of an interrupted earlier tagging are rolled back
+// first, each with a line of its own at the top of the log. progress,
 // when given, hears after each checked row how many of them are done.
 QString TagCheckedFiles(const QList<TaggerRow> &rows, const CodePage &codePage, const QString &site,
                         const TailJournal &journal = TailJournal(),
-                        const std::function<void(int done, int total)> &progress = {});
-
-// The same with the tagging of one file given: tagOne tags the file of a
-// checked row with the journal the caller chose and says whether it worked
-// (the plain Lyrics3 tagging above is TagMp3File). The journals are rolled
-// back first as above.
-using TagOneFile = std::function<bool(const TaggerRow &row)>;
-QString TagCheckedFiles(const QList<TaggerRow> &rows, const TailJournal &journal, const TagOneFile &tagOne,
                         const std::function<void(int done, int total)> &progress = {});
 
 } // namespace stanzary

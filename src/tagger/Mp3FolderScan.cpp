@@ -2,6 +2,8 @@
 
 #include "platform/DirListing.h"
 #include "platform/FileEnds.h"
+#include "platform/RegularFile.h"
+#include "platform/ReplacementFile.h"
 #include "store/CollectionScan.h"
 #include "store/SongNames.h"
 #include "tagger/Mp3Matcher.h"
@@ -19,12 +21,12 @@ constexpr qint64 TailBytes = Id3v1Record::Size + 9; // the record and the marker
 // A "TAG" 128 bytes before the end of a file that ends with a Lyrics3 marker
 // may be the inside of that tag; only then is more of the file read, to see
 // whether the tag is readable and reaches back past it.
-bool recordIsInsideLyrics3(const QString &mp3Path, const QByteArray &tail)
+bool recordIsInsideLyrics3(const RegularFile &mp3, const QByteArray &tail)
 {
     if (ClassifyLyricsMarker(tail.right(9)) == LyricsVersion::None)
         return false;
-    QFile file(mp3Path);
-    return file.open(QIODevice::ReadOnly) && LastBytesAreLyrics3(file);
+    QFile file;
+    return mp3.openDevice(file, QIODevice::ReadOnly) && LastBytesAreLyrics3(file);
 }
 
 } // namespace
@@ -43,7 +45,11 @@ QStringList Mp3FoldersToScan(const QString &folder)
 
 QStringList Mp3FilesIn(const QString &dir)
 {
-    QStringList paths = listFilesWithSuffix(dir, QStringLiteral(".mp3"));
+    FolderEntries entries = readFolder(dir);
+    // Copies that a killed ID3v2 write left beside the MP3 files go now.
+    if (!entries.replacements.isEmpty())
+        removeLeftoverReplacements(dir, entries.replacements);
+    QStringList paths = filesWithSuffix(std::move(entries.files), QStringLiteral(".mp3"));
     for (QString &name : paths)
         name.prepend(dir);
     return paths;
@@ -65,7 +71,8 @@ Mp3Probe ProbeMp3(const QString &mp3Path, const CodePage &codePage)
     const QString name = LastPathPart(mp3Path);
     probe.matchText = name.left(name.size() - 4);
 
-    const FileEnds ends = readFileEnds(mp3Path, HeadBytes, TailBytes);
+    const RegularFile file(mp3Path);
+    const FileEnds ends = readFileEnds(file, HeadBytes, TailBytes);
     if (!ends.opened)
         return probe;
     probe.opened = true;
@@ -80,7 +87,7 @@ Mp3Probe ProbeMp3(const QString &mp3Path, const CodePage &codePage)
 
     const Id3v1Record id3v1 =
         tail.size() >= Id3v1Record::Size ? Id3v1Record::fromBytes(tail.right(Id3v1Record::Size)) : Id3v1Record();
-    probe.hasId3v1 = id3v1.isPresent() && !recordIsInsideLyrics3(mp3Path, tail);
+    probe.hasId3v1 = id3v1.isPresent() && !recordIsInsideLyrics3(file, tail);
     const qint64 tailPos = probe.hasId3v1 ? size - Id3v1Record::Size : size;
     const qint64 markerAt = tailPos - 9 - (size - tail.size());
     if (markerAt >= 0)
@@ -149,10 +156,9 @@ QString FinalMatchesStatus(int rows, int filesParsed)
 QByteArray SavedLyricsOf(const QString &mp3Path)
 {
     // Only a regular file: a named pipe would block the open.
-    if (!readFileEnds(mp3Path, 0, 0).opened)
-        return QByteArray();
-    QFile file(mp3Path);
-    if (!file.open(QIODevice::ReadOnly))
+    const RegularFile mp3(mp3Path);
+    QFile file;
+    if (!mp3.openDevice(file, QIODevice::ReadOnly))
         return QByteArray();
     return FieldData(ReadMp3Tail(file).fields, QByteArrayLiteral("LYR"));
 }

@@ -1,8 +1,9 @@
 #include "ui/ElidedLabel.h"
 
+#include "ui/PlainText.h"
+
 #include <QEvent>
 #include <QFontMetrics>
-#include <QTextDocument>
 
 #include <algorithm>
 
@@ -61,13 +62,16 @@ ElidedLabel::ElidedLabel(QWidget *parent) : QLabel(parent)
 {
     setTextFormat(Qt::PlainText);
     setTextInteractionFlags(Qt::TextSelectableByMouse);
-    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    // It asks for its whole text and takes less: beside other labels in a
+    // row, a short one keeps its text and a long one gets the rest.
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 }
 
 void ElidedLabel::setFullText(const QString &text)
 {
     m_fullText = text;
     refresh();
+    updateGeometry();
 }
 
 void ElidedLabel::setRowTitle(const QString &title)
@@ -82,8 +86,30 @@ void ElidedLabel::setOwnToolTip(const QString &toolTip)
     refresh();
 }
 
+void ElidedLabel::setWrapping(bool wrapping)
+{
+    m_wrapping = wrapping;
+    setWordWrap(wrapping);
+    QSizePolicy policy(QSizePolicy::Preferred, wrapping ? QSizePolicy::Preferred : QSizePolicy::Fixed);
+    policy.setHeightForWidth(wrapping);
+    setSizePolicy(policy);
+    refresh();
+    updateGeometry();
+}
+
+QSize ElidedLabel::sizeHint() const
+{
+    if (m_wrapping)
+        return QLabel::sizeHint();
+    const int frame = width() - contentsRect().width();
+    return {fontMetrics().horizontalAdvance(m_fullText) + 2 * margin() + std::max(0, indent()) + frame + 1,
+            QLabel::sizeHint().height()};
+}
+
 QSize ElidedLabel::minimumSizeHint() const
 {
+    if (m_wrapping)
+        return {0, QLabel::minimumSizeHint().height()};
     return {0, fontMetrics().lineSpacing()};
 }
 
@@ -110,12 +136,9 @@ void ElidedLabel::refresh()
 {
     // A label that is not shown has no width of its own yet.
     const int room = contentsRect().width() - 2 * margin() - std::max(0, indent());
-    setText(isVisible() ? elideAtWord(m_fullText, fontMetrics(), room) : m_fullText);
+    setText(isVisible() && !m_wrapping ? elideAtWord(m_fullText, fontMetrics(), room) : m_fullText);
     // Tool tips take rich text; a value from a file must read as written.
-    if (!m_ownToolTip.isEmpty())
-        setToolTip(m_ownToolTip);
-    else
-        setToolTip(isElided() ? Qt::convertFromPlainText(m_fullText, Qt::WhiteSpaceNormal) : QString());
+    setPlainToolTip(this, !m_ownToolTip.isEmpty() ? m_ownToolTip : isElided() ? m_fullText : QString());
     setAccessibleName(m_rowTitle.isEmpty() ? m_fullText : m_rowTitle + QStringLiteral(": ") + m_fullText);
 }
 

@@ -34,6 +34,12 @@ public:
     // when it is cut, as above.
     void setOwnToolTip(const QString &toolTip);
 
+    // Wrapping, the label shows its whole text on as many lines as it needs
+    // (for a fixed sentence that must be read whole) instead of cutting it.
+    void setWrapping(bool wrapping);
+
+    // The whole text's width; the label takes less when it must.
+    QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
 protected:
@@ -47,6 +53,7 @@ private:
     QString m_fullText;
     QString m_rowTitle;
     QString m_ownToolTip;
+    bool m_wrapping = false;
 };
 
 } // namespace stanzary

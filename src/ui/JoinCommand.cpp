@@ -9,6 +9,8 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 
 namespace stanzary {
 
@@ -73,8 +75,13 @@ void JoinCommand::join()
                                                       + listEntry(m_state.strCurrentArtist, m_state.strCurrentSong)
                                                       + QStringLiteral(" that are not saved yet are not in it.\n")
                                                 : QString();
-    const QString question = QStringLiteral("File was saved as:\n") + out.fileName
-                             + QStringLiteral("\ninto your Tunewright folder\n") + unsaved
+    // Without Tunewright the file goes to the program's own folder, which
+    // the user may not know: it is named.
+    const QString where =
+        m_state.strHostPath.isEmpty()
+            ? QStringLiteral("into Stanzary's folder\n") + QDir::toNativeSeparators(QFileInfo(out.path).absolutePath())
+            : QStringLiteral("into your Tunewright folder");
+    const QString question = QStringLiteral("File was saved as:\n") + out.fileName + u'\n' + where + u'\n' + unsaved
                              + QStringLiteral("\nDo you want to open it now?");
     if (m_dialogs.askYesNo(applicationTitle(), question, MessageIcon::Information) == Answer::Yes)
         OpenFileInShell(m_dialogs, out.path);

@@ -78,7 +78,7 @@ void KaraokeEditorFrame::buildLayout()
     m_addButton->setToolTip(QStringLiteral("Add an empty stamp below the current one"));
     m_delButton = new QPushButton(QStringLiteral("Del"), this);
     m_delButton->setObjectName(QStringLiteral("cmdDel"));
-    m_delButton->setAccessibleName(QStringLiteral("Delete stamp"));
+    m_delButton->setAccessibleDescription(QStringLiteral("Delete the current stamp"));
     m_delButton->setToolTip(QStringLiteral("Delete the current stamp"));
     m_saveButton = new QPushButton(QStringLiteral("Save"), this);
     m_saveButton->setObjectName(QStringLiteral("cmdSave"));
@@ -93,9 +93,10 @@ void KaraokeEditorFrame::buildLayout()
     m_exportButton = new QToolButton(this);
     m_exportButton->setObjectName(QStringLiteral("cmdExportLrc"));
     m_exportButton->setText(QStringLiteral("Export .lrc"));
-    m_exportButton->setAccessibleName(QStringLiteral("Export synchronised lyrics"));
-    m_exportButton->setToolTip(QStringLiteral("Write the stamps with their lyric lines as an .lrc file, "
-                                              "which music players show as synchronised lyrics"));
+    const QString exportTip = QStringLiteral("Write the stamps with their lyric lines as an .lrc file, "
+                                             "which music players show as synchronised lyrics");
+    m_exportButton->setAccessibleDescription(exportTip);
+    m_exportButton->setToolTip(exportTip);
     m_exportButton->setPopupMode(QToolButton::InstantPopup);
     m_exportButton->setToolButtonStyle(Qt::ToolButtonTextOnly);
     auto *exportMenu = new QMenu(m_exportButton);
@@ -270,10 +271,12 @@ void KaraokeEditorFrame::syncRowCount()
         auto *picker = new ZephTimePicker(m_rowBox);
         picker->setObjectName(QStringLiteral("ZephTimePicker1"));
         picker->setEnabled(m_editable);
+        // A change of the time, or of the text, changes that alone: a time
+        // beyond the picker stays as stored while only the text is edited.
         for (auto signal :
              {&ZephTimePicker::MinuteChanged, &ZephTimePicker::SecondChanged, &ZephTimePicker::FrameChanged})
-            connect(picker, signal, this, [this, picker] { rowEdited(picker); });
-        connect(picker, &ZephTimePicker::TextChanged, this, [this, picker] { rowEdited(picker); });
+            connect(picker, signal, this, [this, picker] { rowEdited(picker, true); });
+        connect(picker, &ZephTimePicker::TextChanged, this, [this, picker] { rowEdited(picker, false); });
         m_rows.append(picker);
         picker->show();
     }
@@ -287,7 +290,7 @@ void KaraokeEditorFrame::showRowsFrom(int first)
         const KasRow &r = m_edition.row(i);
         ZephTimePicker *picker = m_rows.at(i);
         // Times beyond the picker (a stamp past 13:59.8) show as its largest
-        // and are written back unchanged unless the row is edited.
+        // and are written back unchanged unless the row's time is edited.
         const bool fits = isPickerTime(r.time);
         const StampTime shown = fits ? r.time : StampTime{13, 59, 8};
         const QSignalBlocker quiet(picker);
@@ -295,22 +298,33 @@ void KaraokeEditorFrame::showRowsFrom(int first)
         picker->setSecond(shown.Second);
         picker->setFrame(shown.Frame);
         picker->setText(r.Text);
-        picker->setToolTip(fits
-                               ? QString()
-                               : QStringLiteral("Stored as %1:%2.%3, beyond what the editor shows; kept unless changed")
-                                     .arg(r.time.Minute, 2, 10, QChar(u'0'))
-                                     .arg(r.time.Second, 2, 10, QChar(u'0'))
-                                     .arg(r.time.Frame));
+        showStoredTime(i);
     }
 }
 
-void KaraokeEditorFrame::rowEdited(ZephTimePicker *picker)
+// A time beyond the picker is told in the row's tool tip while it is kept.
+void KaraokeEditorFrame::showStoredTime(int i)
+{
+    const StampTime &time = m_edition.row(i).time;
+    m_rows.at(i)->setToolTip(
+        isPickerTime(time) ? QString()
+                           : QStringLiteral("Stored as %1:%2.%3, beyond what the editor shows; kept unless changed")
+                                 .arg(time.Minute, 2, 10, QChar(u'0'))
+                                 .arg(time.Second, 2, 10, QChar(u'0'))
+                                 .arg(time.Frame));
+}
+
+void KaraokeEditorFrame::rowEdited(ZephTimePicker *picker, bool timeChanged)
 {
     const int i = int(m_rows.indexOf(picker));
     if (i < 0)
         return;
-    m_edition.setTime(i, StampTime{quint8(picker->Minute()), quint8(picker->Second()), quint8(picker->Frame())});
-    m_edition.setText(i, picker->Text());
+    if (timeChanged) {
+        m_edition.setTime(i, StampTime{quint8(picker->Minute()), quint8(picker->Second()), quint8(picker->Frame())});
+        showStoredTime(i);
+    } else {
+        m_edition.setText(i, picker->Text());
+    }
     setModified(true);
 }
 

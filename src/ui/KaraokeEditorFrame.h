@@ -95,7 +95,8 @@ private:
 
     void syncRowCount();
     void showRowsFrom(int first);
-    void rowEdited(ZephTimePicker *picker);
+    void rowEdited(ZephTimePicker *picker, bool timeChanged);
+    void showStoredTime(int i);
     void setModified(bool modified);
     void setEditable(bool editable);
 

@@ -67,7 +67,6 @@ QAction *MainToolbar::addButton(const char *key, const QString &caption, const Q
     tool->setObjectName(QStringLiteral("tlbMain_") + QLatin1StringView(key));
     tool->setDefaultAction(action);
     tool->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    tool->setAccessibleName(caption);
     tool->setAutoRaise(true);
     if (style == Style::DropDown) {
         auto *menu = new QMenu(tool);

@@ -2,9 +2,9 @@
 
 #include "app/ImageIndex.h"
 #include "ui/IconSet.h"
+#include "ui/PlainText.h"
 
 #include <QFont>
-#include <QTextDocument>
 #include <QTreeView>
 
 namespace stanzary {
@@ -114,7 +114,7 @@ QVariant NodeTreeModel::data(const QModelIndex &index, int role) const
     case Qt::DisplayRole:
     case Qt::AccessibleTextRole: return node.text;
     case Qt::ToolTipRole: // a long name cut at the tree's edge reads whole here, as written
-        return Qt::convertFromPlainText(node.text, Qt::WhiteSpaceNormal);
+        return plainToolTip(node.text);
     case Qt::AccessibleDescriptionRole: return imageMeaning(node.image);
     case Qt::DecorationRole: {
         const QIcon icon = IconSet::icon(node.image);

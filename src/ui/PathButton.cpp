@@ -1,5 +1,7 @@
 #include "ui/PathButton.h"
 
+#include "ui/PlainText.h"
+
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
@@ -12,9 +14,28 @@ constexpr int HintCharacters = 12;
 
 } // namespace
 
+QString withoutMnemonics(const QString &text)
+{
+    QString escaped = text;
+    return escaped.replace(u'&', QStringLiteral("&&"));
+}
+
 PathButton::PathButton(QWidget *parent) : QPushButton(parent)
 {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+}
+
+void PathButton::setPath(const QString &path)
+{
+    m_path = path;
+    setText(withoutMnemonics(path));
+    setPlainToolTip(this, path);
+}
+
+void PathButton::setCaption(const QString &caption)
+{
+    m_path.clear();
+    setText(caption);
 }
 
 QSize PathButton::sizeHint() const
@@ -37,8 +58,13 @@ void PathButton::paintEvent(QPaintEvent *)
     QStyleOptionButton option;
     initStyleOption(&option);
     const QRect content = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
-    const int room = content.width() - 2 * style()->pixelMetric(QStyle::PM_ButtonMargin, &option, this);
-    option.text = fontMetrics().elidedText(text(), Qt::ElideMiddle, std::max(room, 0));
+    const int room = std::max(content.width() - 2 * style()->pixelMetric(QStyle::PM_ButtonMargin, &option, this), 0);
+    // A path is cut as written and its "&" doubled afterwards, so that the
+    // cut never leaves a lone "&" that the style would take as a mnemonic.
+    if (m_path.isEmpty())
+        option.text = fontMetrics().elidedText(text(), Qt::ElideMiddle, room, Qt::TextShowMnemonic);
+    else
+        option.text = withoutMnemonics(fontMetrics().elidedText(m_path, Qt::ElideMiddle, room));
     painter.drawControl(QStyle::CE_PushButton, option);
 }
 

@@ -4,9 +4,12 @@
 #include "ui/ElidedLabel.h"
 #include "ui/KaraokeEditorFrame.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPainter>
 #include <QPlainTextEdit>
+#include <QStyle>
 #include <QTextCursor>
 #include <QVBoxLayout>
 
@@ -21,6 +24,50 @@ const QStringList &rowTitles()
                                        QStringLiteral("Downloaded from:"), QStringLiteral("Filter:")};
     return titles;
 }
+
+// The row titles `lblInfoTitles`: its text is the titles, one a line (or an
+// artist's count). Each title is drawn level with its row's value, so that a
+// value on two lines moves the titles below it down.
+class RowTitles : public QLabel
+{
+public:
+    explicit RowTitles(QWidget *parent) : QLabel(parent) {}
+
+    void setRows(const QList<ElidedLabel *> &rows)
+    {
+        m_rows = rows;
+        for (QWidget *row : rows)
+            row->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Move || event->type() == QEvent::Resize)
+            update();
+        return QLabel::eventFilter(watched, event);
+    }
+
+    void paintEvent(QPaintEvent *event) override
+    {
+        const QStringList lines = text().split(u'\n');
+        if (lines.size() != m_rows.size() || !parentWidget()) {
+            QLabel::paintEvent(event);
+            return;
+        }
+        QPainter painter(this);
+        const QRect area = contentsRect();
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            const int top = m_rows.at(i)->mapTo(parentWidget(), QPoint(0, 0)).y() - y();
+            const QRect line(area.left(), top, area.width(), fontMetrics().height());
+            style()->drawItemText(&painter, line, Qt::AlignLeft | Qt::AlignTop, palette(), isEnabled(), lines.at(i),
+                                  foregroundRole());
+        }
+    }
+
+private:
+    QList<ElidedLabel *> m_rows;
+};
 
 } // namespace
 
@@ -48,7 +95,8 @@ SongDetailsView::SongDetailsView(UserDialogs &dialogs, QWidget *parent) : QWidge
     m_infoBlock = new QWidget(this);
     m_infoBlock->setObjectName(QStringLiteral("picInfo"));
     m_infoBlock->setAccessibleName(QStringLiteral("Details"));
-    m_rowTitles = new QLabel(m_infoBlock);
+    auto *titles = new RowTitles(m_infoBlock);
+    m_rowTitles = titles;
     m_rowTitles->setObjectName(QStringLiteral("lblInfoTitles"));
     m_rowTitles->setTextFormat(Qt::PlainText);
     m_rowTitles->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -65,6 +113,10 @@ SongDetailsView::SongDetailsView(UserDialogs &dialogs, QWidget *parent) : QWidge
         values->addWidget(m_values.constLast());
     }
     values->addStretch(1);
+    titles->setRows(m_values);
+    // The karaoke state is a sentence to read whole: it takes a second line
+    // rather than being cut.
+    m_values.at(2)->setWrapping(true);
 
     auto *info = new QHBoxLayout(m_infoBlock);
     info->setContentsMargins(4, 2, 4, 2);
@@ -114,14 +166,37 @@ void SongDetailsView::setValues(const QStringList &values)
         m_values.at(row)->setFullText(values.value(row));
 }
 
-void SongDetailsView::setLyrics(const QString &text, bool editable)
+void SongDetailsView::setLyrics(const QString &text, LyricsBox box, const QString &unreadableReason)
 {
+    m_box = box;
+    m_unreadableReason = box == LyricsBox::Unreadable ? unreadableReason : QString();
     QString boxText = text;
     boxText.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     m_lyricsBox->setPlainText(boxText);
     m_lyricsBox->document()->setModified(false);
-    m_lyricsBox->setReadOnly(!editable);
-    m_lyricsBox->setPlaceholderText(editable ? QString() : QStringLiteral("Choose a song to see its lyrics."));
+    m_lyricsBox->setReadOnly(box == LyricsBox::Unreadable);
+    QString hint;
+    if (box == LyricsBox::NewLyrics) {
+        hint = QStringLiteral("Choose a song to see its lyrics, or type new lyrics here and store them with "
+                              "\"Save As...\" under an artist and a song.");
+    } else if (box == LyricsBox::Unreadable) {
+        hint = QStringLiteral("The lyrics file could not be read (") + unreadableReason
+               + QStringLiteral("). It is left as it is, and nothing is saved over it from here.");
+    }
+    m_lyricsBox->setPlaceholderText(hint);
+    // A screen reader hears what the empty box's hint says.
+    m_lyricsBox->setAccessibleDescription(hint);
+}
+
+void SongDetailsView::showNewLyricsBox()
+{
+    if (m_box != LyricsBox::NewLyrics)
+        setLyrics(QString(), LyricsBox::NewLyrics);
+}
+
+bool SongDetailsView::holdsUnsavedNewLyrics() const
+{
+    return m_box == LyricsBox::NewLyrics && lyricsModified() && !lyricsText().trimmed().isEmpty();
 }
 
 void SongDetailsView::clear()
@@ -131,7 +206,7 @@ void SongDetailsView::clear()
     m_infoBlock->hide();
     setValues({});
     ShowKaraokeEditionFrame(false);
-    setLyrics(QString(), false);
+    showNewLyricsBox();
 }
 
 void SongDetailsView::showArtist(const QString &artist, int songCount)
@@ -141,7 +216,7 @@ void SongDetailsView::showArtist(const QString &artist, int songCount)
     m_infoBlock->show();
     setValues({});
     ShowKaraokeEditionFrame(false);
-    setLyrics(QString(), false);
+    showNewLyricsBox();
 }
 
 void SongDetailsView::showSong(const QString &artist, const QString &song, const LyricsDetails &d)
@@ -150,7 +225,10 @@ void SongDetailsView::showSong(const QString &artist, const QString &song, const
     m_rowTitles->setText(rowTitles().join(u'\n'));
     m_infoBlock->show();
     setValues({d.lblArtist, d.lblSong2, d.lblKaraoke, d.lblWebsite, d.lblBrowser, d.lblFilter});
-    setLyrics(d.text, true);
+    if (d.fileFound)
+        setLyrics(d.text, LyricsBox::Song);
+    else
+        setLyrics(QString(), LyricsBox::Unreadable, d.fileExists ? d.readError : QStringLiteral("it does not exist"));
 }
 
 void SongDetailsView::showNotice(const QString &text)

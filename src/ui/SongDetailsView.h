@@ -13,14 +13,24 @@ class KaraokeEditorFrame;
 class UserDialogs;
 struct LyricsDetails;
 
+// What the lyrics box holds, and so what saving may do with it.
+enum class LyricsBox {
+    NewLyrics,  // no song is chosen: lyrics the user types for a new song, which Save As stores
+    Song,       // the chosen song's file as it was read: edited and saved into that file
+    Unreadable, // the chosen song's file could not be read: empty, read-only, never saved over
+};
+
 // The right column of the main window below the toolbar: the title line
 // `LblSong`, the details block `picInfo` (row titles in `lblInfoTitles`, one
 // value per row in `lblArtist`, `lblSong2`, `lblKaraoke`, `lblWebsite`,
 // `lblBrowser`, `lblFilter`), the karaoke editor frame `frmKaraoke` and the
 // lyrics box `lyrics`. It shows what it is given; the main window decides
 // what. Everything that comes from files is shown as plain text. The lyrics
-// box can be edited only while a song is shown. The karaoke editor takes
-// the room it needs on the left; the lyrics box has the rest.
+// box (LyricsBox) holds the chosen song's text; the new lyrics the user
+// types while no song is chosen, which stay while artists are chosen; or,
+// for a song whose file could not be read, nothing, read-only, with the
+// reason. The karaoke editor takes the room it needs on the left; the lyrics
+// box has the rest.
 class SongDetailsView : public QWidget
 {
     Q_OBJECT
@@ -33,9 +43,11 @@ public:
     // lyrics, no editor.
     void showArtist(const QString &artist, int songCount);
     // A song node: the title line " Artist - Song", the six rows and the
-    // lyrics text, which the user may then edit.
+    // lyrics text, which the user may then edit; a file that was not read
+    // leaves the box empty and read-only, saying why.
     void showSong(const QString &artist, const QString &song, const LyricsDetails &details);
-    // Nothing chosen: everything empty.
+    // Nothing chosen: no title, no details; the box takes new lyrics (those
+    // typed already stay).
     void clear();
 
     // A notice above the details (where the collection was looked for when
@@ -45,6 +57,11 @@ public:
     // The lyrics box's text as the user edited it (LF line ends).
     QString lyricsText() const;
     bool lyricsModified() const;
+    LyricsBox lyricsBox() const { return m_box; }
+    // Why the shown song's file could not be read (LyricsBox::Unreadable).
+    QString unreadableReason() const { return m_unreadableReason; }
+    // New lyrics the user typed and has not saved.
+    bool holdsUnsavedNewLyrics() const;
     // The box's text was saved as savedText (the box's text with what saving
     // appended): the box shows savedText and counts as unchanged.
     void markLyricsSaved(const QString &savedText);
@@ -66,7 +83,9 @@ public:
 private:
     ElidedLabel *makeValue(const char *name, const QString &rowTitle);
     void setValues(const QStringList &values);
-    void setLyrics(const QString &text, bool editable);
+    void setLyrics(const QString &text, LyricsBox box, const QString &unreadableReason = QString());
+    // The box for no song: new lyrics typed earlier stay, a song's text goes.
+    void showNewLyricsBox();
 
     ElidedLabel *m_titleLine = nullptr;
     QLabel *m_notice = nullptr;
@@ -75,6 +94,8 @@ private:
     QList<ElidedLabel *> m_values; // artist, song, karaoke, website, page, filter
     KaraokeEditorFrame *m_karaokeFrame = nullptr;
     QPlainTextEdit *m_lyricsBox = nullptr;
+    LyricsBox m_box = LyricsBox::Song;
+    QString m_unreadableReason;
 };
 
 } // namespace stanzary

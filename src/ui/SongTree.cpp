@@ -31,6 +31,23 @@ SongTree::SongTree(NodeTreeModel &model, QWidget *parent) : QTreeView(parent), m
             m_model.nodes().setExpanded(p, false);
     });
     connect(&m_model, &QAbstractItemModel::modelReset, this, &SongTree::restoreExpansion);
+
+    m_fitNames = new QTimer(this);
+    m_fitNames->setSingleShot(true);
+    m_fitNames->setInterval(0);
+    connect(m_fitNames, &QTimer::timeout, this, [this] {
+        // The view measures the shown rows around the visible ones (a bounded
+        // number, however large the collection); the last section still
+        // fills the view when the names are shorter.
+        header()->setMinimumSectionSize(std::max(sizeHintForColumn(0), 0));
+    });
+    connect(&m_model, &QAbstractItemModel::modelReset, this, &SongTree::fitNamesLater);
+    connect(&m_model, &QAbstractItemModel::layoutChanged, this, &SongTree::fitNamesLater);
+    connect(&m_model, &QAbstractItemModel::rowsInserted, this, &SongTree::fitNamesLater);
+    connect(&m_model, &QAbstractItemModel::rowsRemoved, this, &SongTree::fitNamesLater);
+    connect(&m_model, &QAbstractItemModel::dataChanged, this, &SongTree::fitNamesLater);
+    connect(this, &QTreeView::expanded, this, &SongTree::fitNamesLater);
+    connect(this, &QTreeView::collapsed, this, &SongTree::fitNamesLater);
     auto *del = new QShortcut(QKeySequence::Delete, this, nullptr, nullptr, Qt::WidgetShortcut);
     connect(del, &QShortcut::activated, this, &SongTree::deleteRequested);
 }
@@ -92,6 +109,11 @@ void SongTree::onPressed(const QModelIndex &index)
     emit nodeChosen(m_model.positionOfIndex(index), true);
     // A message box shown meanwhile swallows the button's release.
     m_mouseDown = false;
+}
+
+void SongTree::fitNamesLater()
+{
+    m_fitNames->start();
 }
 
 void SongTree::restoreExpansion()

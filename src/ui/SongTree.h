@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QItemSelection>
+#include <QTimer>
 #include <QTreeView>
 
 namespace stanzary {
@@ -12,7 +13,9 @@ class NodeTreeModel;
 // a node with the mouse or the keyboard, expanding an artist, F5 and the
 // Delete key. Selections the window makes itself (selectPosition) report
 // nothing. Keeps the nodes' expanded flags in step with the view, and
-// restores the expanded artists after the model was reset.
+// restores the expanded artists after the model was reset. Names are never
+// cut: the tree is as wide as its widest shown name and scrolls sideways
+// when the column is narrower.
 class SongTree : public QTreeView
 {
     Q_OBJECT
@@ -41,7 +44,11 @@ private:
     void onSelectionChanged(const QItemSelection &selected);
     void onPressed(const QModelIndex &index);
     void restoreExpansion();
+    // Widens the names' column to the widest name shown, once the changes
+    // of this event have all arrived.
+    void fitNamesLater();
 
+    QTimer *m_fitNames = nullptr;
     NodeTreeModel &m_model;
     bool m_mouseDown = false;    // blnTreeMouseDown
     bool m_programmatic = false; // a selection the window makes

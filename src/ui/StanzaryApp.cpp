@@ -4,8 +4,8 @@
 #include "app/Config.h"
 #include "app/Manifest.h"
 #include "app/SingleInstance.h"
+#include "platform/TailJournal.h"
 #include "store/HostStore.h"
-#include "tagger/TailJournal.h"
 #include "ui/UserDialogs.h"
 #include "ui/frmAbout.h"
 #include "ui/frmMain.h"
@@ -13,16 +13,9 @@
 #include "ui/frmTags.h"
 #include "ui/frmlists.h"
 
-#include <QCoreApplication>
 #include <QDir>
 
 namespace stanzary {
-
-void setApplicationIdentity()
-{
-    QCoreApplication::setApplicationName(QStringLiteral("Stanzary"));
-    QCoreApplication::setOrganizationName(QStringLiteral("Zeph"));
-}
 
 StanzaryApp::StanzaryApp(UserDialogs &dialogs) : m_dialogs(dialogs) {}
 
@@ -76,6 +69,9 @@ bool StanzaryApp::Main(const StartOptions &options)
         m_dialogs.beep();
         return false;
     }
+    // Writes that the end of the last run interrupted are rolled back before
+    // any file is read: the lists and the lyrics among them.
+    const QString interrupted = interruptedWritesMessage(TailJournal().recover());
     // 2. Common controls need no registration here; the manifest step runs.
     // 3. The lists window first shows the redownload list.
     m_state.blnShowRedownloadList = true;
@@ -109,15 +105,9 @@ bool StanzaryApp::Main(const StartOptions &options)
         m_main->DisplaySpecificLyrics(request->strArtist, request->strSong);
     // 11. Show the window.
     m_main->show();
-    reportInterruptedTagging();
+    if (!interrupted.isEmpty())
+        m_dialogs.information(applicationTitle(), interrupted);
     return true;
-}
-
-void StanzaryApp::reportInterruptedTagging()
-{
-    const QString message = interruptedTaggingMessage(TailJournal().recover());
-    if (!message.isEmpty())
-        m_dialogs.information(applicationTitle(), message);
 }
 
 void StanzaryApp::showLists(bool redownload)

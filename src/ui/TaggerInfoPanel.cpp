@@ -3,9 +3,11 @@
 #include "app/ImageIndex.h"
 #include "ui/ElidedLabel.h"
 #include "ui/IconSet.h"
+#include "ui/PlainText.h"
 #include "ui/TextColour.h"
 
 #include <QComboBox>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -17,6 +19,8 @@ namespace {
 
 constexpr int IconSize = 16;
 
+// An icon of the panel; a hidden one (an alert that does not apply) leaves
+// no gap.
 QLabel *makeImage(QWidget *parent, const QString &name, const QString &accessibleName, const QIcon &icon = {})
 {
     auto *image = new QLabel(parent);
@@ -26,9 +30,6 @@ QLabel *makeImage(QWidget *parent, const QString &name, const QString &accessibl
     image->setAlignment(Qt::AlignCenter);
     if (!icon.isNull())
         image->setPixmap(icon.pixmap(IconSize, IconSize));
-    QSizePolicy keepPlace = image->sizePolicy();
-    keepPlace.setRetainSizeWhenHidden(true);
-    image->setSizePolicy(keepPlace);
     return image;
 }
 
@@ -36,7 +37,7 @@ QLabel *makeCaption(QWidget *parent, const QString &name, const QString &text)
 {
     auto *label = new QLabel(text, parent);
     label->setObjectName(name);
-    label->setAccessibleName(text);
+    label->setTextFormat(Qt::PlainText);
     return label;
 }
 
@@ -78,27 +79,31 @@ TaggerInfoPanel::TaggerInfoPanel(QWidget *parent) : QWidget(parent)
 
     m_displayLyrics = new QPushButton(QStringLiteral("Display lyrics"), this);
     m_displayLyrics->setObjectName(QStringLiteral("cmdDisplayLyrics"));
-    m_displayLyrics->setAccessibleName(QStringLiteral("Display lyrics"));
     m_displayLyrics->setAutoDefault(false);
     m_displaySavedLyrics = new QPushButton(QStringLiteral("Display lyrics saved into this file"), this);
     m_displaySavedLyrics->setObjectName(QStringLiteral("cmdDisplaySavedLyrics"));
-    m_displaySavedLyrics->setAccessibleName(QStringLiteral("Display lyrics saved into this file"));
     m_displaySavedLyrics->setAutoDefault(false);
+
+    fitHeight();
 
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
-    // Each alert stands right in front of the name it is about; the names
-    // take the room that is left.
+    // Each alert stands right in front of the name it is about. The names
+    // take the room that is left: each gets what its whole text needs when
+    // there is room for both (no stretch factor, which would split the room
+    // in halves whatever the names), and give up the same when there is not.
+    for (QWidget *name : std::initializer_list<QWidget *>{m_mp3Name, m_lyricsName})
+        name->setSizePolicy(QSizePolicy::Expanding, name->sizePolicy().verticalPolicy());
     row->addWidget(m_fixedIcon);
     row->addWidget(m_mp3Caption);
     row->addWidget(m_noId3v1Alert);
-    row->addWidget(m_mp3Name, 1);
+    row->addWidget(m_mp3Name);
     row->addSpacing(12);
     row->addWidget(m_lyricsCaption);
     row->addWidget(m_lyricsIcon);
     row->addWidget(m_sharedAlert);
-    row->addWidget(m_lyricsName, 1);
-    row->addWidget(m_candidates, 1);
+    row->addWidget(m_lyricsName);
+    row->addWidget(m_candidates);
     row->addSpacing(12);
     row->addWidget(m_displayLyrics);
     row->addWidget(m_displaySavedLyrics);
@@ -107,6 +112,23 @@ TaggerInfoPanel::TaggerInfoPanel(QWidget *parent) : QWidget(parent)
             [this](int item) { emit candidateChosen(m_candidates->itemData(item).toInt()); });
     connect(m_displayLyrics, &QPushButton::clicked, this, &TaggerInfoPanel::displayLyricsClicked);
     connect(m_displaySavedLyrics, &QPushButton::clicked, this, &TaggerInfoPanel::displaySavedLyricsClicked);
+}
+
+// As high as its tallest control, whichever of them are shown, so that the
+// list above does not move when the drop-down takes the lyrics name's place.
+void TaggerInfoPanel::fitHeight()
+{
+    int height = 0;
+    for (QWidget *w : std::initializer_list<QWidget *>{m_candidates, m_displayLyrics, m_displaySavedLyrics, m_mp3Name})
+        height = std::max(height, w->sizeHint().height());
+    setFixedHeight(height);
+}
+
+void TaggerInfoPanel::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+        fitHeight();
 }
 
 void TaggerInfoPanel::setSavedLyricsAvailable(bool available)
@@ -139,10 +161,9 @@ void TaggerInfoPanel::showRow(const TaggerRow &row, const QList<TagEntry> &entri
         setTextColour(m_lyricsCaption, palette().color(QPalette::ButtonText));
         m_lyricsName->setFullText(row.lyricsName);
     }
-    m_lyricsCaption->setAccessibleName(m_lyricsCaption->text());
     m_lyricsName->setVisible(!several);
     m_candidates->setVisible(several);
-    m_candidates->setToolTip(several ? row.lyricsPath : QString());
+    setPlainToolTip(m_candidates, several ? row.lyricsPath : QString());
     showChosenLyrics(row);
 }
 
@@ -152,7 +173,7 @@ void TaggerInfoPanel::showChosenLyrics(const TaggerRow &row)
     m_lyricsIcon->setToolTip(row.filtered ? QString() : QStringLiteral("Unfiltered"));
     m_sharedAlert->setVisible(row.sharedLyrics);
     if (m_candidates->isVisible() || row.candidates.size() > 1)
-        m_candidates->setToolTip(row.lyricsPath);
+        setPlainToolTip(m_candidates, row.lyricsPath);
 }
 
 QString TaggerInfoPanel::mp3Path() const
@@ -165,7 +186,6 @@ void TaggerInfoPanel::setSavedLyricsShown(bool shown)
     m_savedLyricsShown = shown;
     m_displaySavedLyrics->setText(shown ? QStringLiteral("Return to list")
                                         : QStringLiteral("Display lyrics saved into this file"));
-    m_displaySavedLyrics->setAccessibleName(m_displaySavedLyrics->text());
     QFont font = m_displaySavedLyrics->font();
     font.setBold(shown);
     m_displaySavedLyrics->setFont(font);

@@ -46,7 +46,12 @@ signals:
     void displayLyricsClicked();
     void displaySavedLyricsClicked();
 
+protected:
+    void changeEvent(QEvent *event) override;
+
 private:
+    void fitHeight();
+
     QLabel *m_fixedIcon = nullptr;       // img(0)
     QLabel *m_mp3Caption = nullptr;      // Label1(4)
     ElidedLabel *m_mp3Name = nullptr;    // lblInfo(0)

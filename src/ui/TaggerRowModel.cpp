@@ -2,6 +2,7 @@
 
 #include "tagger/Mp3Matcher.h"
 #include "ui/IconSet.h"
+#include "ui/PlainText.h"
 
 #include <algorithm>
 #include <numeric>
@@ -39,9 +40,9 @@ QVariant TaggerRowModel::data(const QModelIndex &index, int role) const
     case Qt::DisplayRole: return textOf(row, column);
     case Qt::ToolTipRole:
         if (column == Mp3File)
-            return row.mp3Path;
+            return plainToolTip(row.mp3Path);
         if (column == LyricsFile)
-            return row.lyricsPath;
+            return plainToolTip(row.lyricsPath);
         return {};
     case Qt::DecorationRole:
         if (column == Mp3File)

@@ -6,11 +6,13 @@
 
 namespace stanzary {
 
-// Draws a label's (or any widget's) text in colour.
+// Draws a label's (or any widget's) text in colour while it is enabled; a
+// disabled one keeps the greyed text of the style, as every other text does.
 inline void setTextColour(QWidget *widget, const QColor &colour)
 {
     QPalette p = widget->palette();
-    p.setColor(QPalette::WindowText, colour);
+    p.setColor(QPalette::Active, QPalette::WindowText, colour);
+    p.setColor(QPalette::Inactive, QPalette::WindowText, colour);
     widget->setPalette(p);
 }
 

@@ -23,8 +23,12 @@ public:
     {
         auto *picker = static_cast<ZephTimePicker *>(widget());
         switch (t) {
+        // The whole stamp is in the name: the AT-SPI bridge of Qt 6.4 does
+        // not pass a grouping's value on, so a screen reader would hear
+        // only "Stamp 3" and then the parts one by one.
         case QAccessible::Name:
-            return picker->accessibleName().isEmpty() ? QStringLiteral("Stamp") : picker->accessibleName();
+            return (picker->accessibleName().isEmpty() ? QStringLiteral("Stamp") : picker->accessibleName())
+                   + QStringLiteral(": ") + picker->stampText();
         case QAccessible::Value: return picker->stampText();
         default: return QAccessibleWidget::text(t);
         }
@@ -83,11 +87,7 @@ public:
         if (ZephTimePicker *picker = pickerOf(widget()))
             picker->setProperty(propertyName(), value);
     }
-    QVariant maximumValue() const override
-    {
-        static const int maxima[3] = {13, 59, 8};
-        return maxima[part()];
-    }
+    QVariant maximumValue() const override { return ZephTimePicker::partMaximum(part()); }
     QVariant minimumValue() const override { return 0; }
     QVariant minimumStepSize() const override { return part() == ZephTimePicker::FramePart ? 2 : 1; }
 

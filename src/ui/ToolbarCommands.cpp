@@ -36,6 +36,15 @@ ToolbarCommands::ToolbarCommands(basMain &state, SongLists &lists, UserDialogs &
 
 void ToolbarCommands::save()
 {
+    if (m_details.lyricsBox() == LyricsBox::NewLyrics) {
+        if (m_details.lyricsText().trimmed().isEmpty())
+            m_dialogs.beep();
+        else
+            saveAs();
+        return;
+    }
+    if (refuseUnreadable())
+        return;
     if (m_state.strCurrentFile.trimmed().isEmpty() || !QFile::exists(m_state.strCurrentFile)) {
         m_dialogs.beep();
         return;
@@ -43,8 +52,22 @@ void ToolbarCommands::save()
     SaveLyricsText(m_state.strCurrentFile);
 }
 
+bool ToolbarCommands::refuseUnreadable()
+{
+    if (m_details.lyricsBox() != LyricsBox::Unreadable)
+        return false;
+    m_dialogs.critical(QStringLiteral("Stanzary"),
+                       QStringLiteral("The lyrics file\n") + m_state.strCurrentFile
+                           + QStringLiteral("\ncould not be read (") + m_details.unreadableReason()
+                           + QStringLiteral("): the lyrics box holds nothing of it, and nothing is saved over it."));
+    return true;
+}
+
 bool ToolbarCommands::SaveLyricsText(const QString &path)
 {
+    // The empty box of a file that could not be read is never written.
+    if (refuseUnreadable())
+        return false;
     const QString marked = withFilterMark(m_details.lyricsText());
     if (!writeLyrics(path, marked))
         return false;
@@ -118,26 +141,46 @@ void ToolbarCommands::OpenInShell(const QString &address)
     stanzary::OpenInShell(m_dialogs, address);
 }
 
-void ToolbarCommands::saveAs()
+bool ToolbarCommands::saveAs()
 {
-    // Without a shown song there is no lyrics text to save.
-    if (m_state.strCurrentFile.trimmed().isEmpty()) {
-        m_dialogs.beep();
-        return;
+    if (refuseUnreadable())
+        return false;
+    const bool newLyrics = m_details.lyricsBox() == LyricsBox::NewLyrics;
+    if (newLyrics && m_details.lyricsText().trimmed().isEmpty()) {
+        m_dialogs.beep(); // nothing typed: nothing to save
+        return false;
     }
-    const QString title = QStringLiteral("New lyrics");
+    // New lyrics belong to no song yet: the names start empty.
     const QString artist =
-        m_dialogs.inputText(title, QStringLiteral("ARTIST/BAND name"), m_state.strCurrentArtist).value_or(QString());
-    if (artist.trimmed().isEmpty())
-        return;
-    const QString song =
-        m_dialogs.inputText(title, QStringLiteral("SONG TITLE"), m_state.strCurrentSong).value_or(QString());
-    if (song.trimmed().isEmpty())
-        return;
-    if (saveLyricsAs(artist.trimmed(), song.trimmed()))
-        m_dialogs.information(applicationTitle(),
-                              QStringLiteral("Lyrics for song:\n") + listEntry(artist.trimmed(), song.trimmed())
-                                  + QStringLiteral("\n\nwere saved. Update your list to get it listed"));
+        askName(QStringLiteral("ARTIST/BAND name"), newLyrics ? QString() : m_state.strCurrentArtist);
+    if (artist.isEmpty())
+        return false;
+    const QString song = askName(QStringLiteral("SONG TITLE"), newLyrics ? QString() : m_state.strCurrentSong);
+    if (song.isEmpty())
+        return false;
+    if (!saveLyricsAs(artist, song))
+        return false;
+    m_dialogs.information(applicationTitle(),
+                          QStringLiteral("Lyrics for song:\n") + listEntry(artist, song)
+                              + QStringLiteral("\n\nwere saved. Update your list to get it listed"));
+    return true;
+}
+
+QString ToolbarCommands::askName(const QString &prompt, const QString &defaultText)
+{
+    const QString title = QStringLiteral("New lyrics");
+    QString typed = defaultText;
+    for (;;) {
+        const std::optional<QString> answer = m_dialogs.inputText(title, prompt, typed);
+        if (!answer || answer->trimmed().isEmpty())
+            return QString();
+        const QString bad = firstBadNameCharacter(answer->trimmed());
+        if (bad.isEmpty())
+            return answer->trimmed();
+        m_dialogs.critical(title, QStringLiteral("A lyrics file name cannot hold \"") + bad
+                                      + QStringLiteral("\". Type the name without it."));
+        typed = *answer;
+    }
 }
 
 bool ToolbarCommands::saveLyricsAs(const QString &artist, const QString &song)
@@ -156,7 +199,8 @@ bool ToolbarCommands::saveLyricsAs(const QString &artist, const QString &song)
         return false;
     // The shown song's own file is an ordinary save; another file gets the
     // text while the box stays as it was, edits included, for the shown song.
-    if (QFileInfo(target.path) == QFileInfo(m_state.strCurrentFile))
+    // New lyrics are saved once they are in their file.
+    if (!m_state.strCurrentFile.isEmpty() && QFileInfo(target.path) == QFileInfo(m_state.strCurrentFile))
         return SaveLyricsText(target.path);
     if (!makeFolderOf(target.path)) {
         m_dialogs.critical(QStringLiteral("Stanzary"), QStringLiteral("The lyrics could not be saved:\nthe folder ")
@@ -164,7 +208,12 @@ bool ToolbarCommands::saveLyricsAs(const QString &artist, const QString &song)
                                                            + QStringLiteral(" could not be made."));
         return false;
     }
-    return writeLyrics(target.path, withFilterMark(m_details.lyricsText()));
+    const QString marked = withFilterMark(m_details.lyricsText());
+    if (!writeLyrics(target.path, marked))
+        return false;
+    if (m_details.lyricsBox() == LyricsBox::NewLyrics)
+        m_details.markLyricsSaved(marked);
+    return true;
 }
 
 } // namespace stanzary

@@ -25,16 +25,22 @@ public:
     ToolbarCommands(basMain &state, SongLists &lists, UserDialogs &dialogs, SongDetailsView &details,
                     const MainActions &actions, QObject *parent = nullptr);
 
-    // Save: a beep when no song's file is there to save to.
+    // Save: the shown song's edits into its file; new lyrics (no song
+    // shown) go through Save As; a beep when there is nothing to save. A
+    // song whose file could not be read is never saved over (the user is
+    // told why).
     void save();
     // Writes the lyrics box into path (with the filter mark); false, after
     // telling the user why, when nothing was written.
     bool SaveLyricsText(const QString &path);
     // Save As: asks for an artist and a song (trimmed; empty or cancelled
-    // stops), asks before overwriting, makes a missing first-letter folder,
+    // stops; a name a file name cannot hold is told at once and asked
+    // again), asks before overwriting, makes a missing first-letter folder,
     // writes the lyrics box there and says so. The tree and the shown song
-    // stay as they are; a beep when no song is shown.
-    void saveAs();
+    // stay as they are. New lyrics count as saved afterwards. A beep when
+    // the box is empty new lyrics; a song whose file could not be read has
+    // nothing to save. True when the file was written.
+    bool saveAs();
     void deleteSong();
     void markRedownload(bool pressed);
     // The desktop's "open" on a web address; "Error opening in browser" when
@@ -57,6 +63,11 @@ private:
     // user why, when nothing was written.
     bool writeLyrics(const QString &path, const QString &text);
     bool saveLyricsAs(const QString &artist, const QString &song);
+    // False, after telling the user, when the box holds no file's text to save.
+    bool refuseUnreadable();
+    // Asks for a name (artist or song) until it is one a file name can hold;
+    // empty when the user cancels or gives none.
+    QString askName(const QString &prompt, const QString &defaultText);
 
     basMain &m_state;
     SongLists &m_lists;

@@ -1,9 +1,9 @@
 #include "ui/UserDialogs.h"
 
 #include "app/SongCommands.h"
+#include "ui/DesktopOpener.h"
 
 #include <QApplication>
-#include <QDesktopServices>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -144,7 +144,12 @@ bool WidgetUserDialogs::openInShell(const QUrl &target)
 {
     if (!target.isValid() || target.isEmpty())
         return false;
-    return QDesktopServices::openUrl(target);
+    // The opener may fail after it started: told as a refusal would be, with
+    // the reason, unless these dialogs are gone by then.
+    return openWithDesktop(target, [this, alive = std::weak_ptr<int>(m_alive)](const QString &reason) {
+        if (!alive.expired())
+            critical(QStringLiteral("Error"), QStringLiteral("Error opening in browser\n\n") + reason + u'.');
+    });
 }
 
 // ---- ScriptedUserDialogs ----------------------------------------------------

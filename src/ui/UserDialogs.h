@@ -7,6 +7,7 @@
 #include <QUrl>
 
 #include <deque>
+#include <memory>
 #include <optional>
 
 class QWidget;
@@ -53,7 +54,9 @@ public:
     virtual void beep() = 0;
 
     // The desktop's "open" action on a web address or a file. False when the
-    // desktop could not do it (the caller tells the user).
+    // desktop could not do it (the caller tells the user). A failure that
+    // comes later (the desktop's opener started, but could not open it) is
+    // told by the dialogs themselves, as "Error opening in browser".
     virtual bool openInShell(const QUrl &target) = 0;
 
 protected:
@@ -73,7 +76,7 @@ void OpenInShell(UserDialogs &dialogs, const QString &address);
 void OpenFileInShell(UserDialogs &dialogs, const QString &path);
 
 // The real boxes: QMessageBox, QInputDialog, QFileDialog, QApplication::beep
-// and QDesktopServices. Boxes belong to the active window, else to the
+// and the desktop's opener (openWithDesktop). Boxes belong to the active window, else to the
 // window given here (which may be null; it is not owned).
 class WidgetUserDialogs : public UserDialogs
 {
@@ -93,6 +96,7 @@ protected:
 private:
     QWidget *owner() const;
     QPointer<QWidget> m_parent;
+    std::shared_ptr<int> m_alive = std::make_shared<int>(0); // expires with this object
 };
 
 // For tests: nothing is shown. Answers are queued in advance and used in

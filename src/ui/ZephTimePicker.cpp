@@ -61,6 +61,7 @@ void ZephTimePicker::buildParts()
 
     for (int part = MinutePart; part <= FramePart; ++part) {
         m_fields[part] = new TimePartField(part, this);
+        m_fields[part]->installEventFilter(this);
         connect(m_fields[part], &TimePartField::pressed, this, [this](int p) { SelectPart(Part(p)); });
     }
     m_fields[MinutePart]->setText(QStringLiteral("00"));
@@ -171,19 +172,19 @@ QColor ZephTimePicker::TxtForeColor() const
 
 void ZephTimePicker::setMinute(int minute)
 {
-    if (minute >= 0 && minute < 14)
+    if (minute >= 0 && minute <= partMaximum(MinutePart))
         SetPartValue(MinutePart, minute);
 }
 
 void ZephTimePicker::setSecond(int second)
 {
-    if (second >= 0 && second < 60)
+    if (second >= 0 && second <= partMaximum(SecondPart))
         SetPartValue(SecondPart, second);
 }
 
 void ZephTimePicker::setFrame(int frame)
 {
-    if (frame >= 0 && frame < 9 && frame % 2 == 0)
+    if (frame >= 0 && frame <= partMaximum(FramePart) && frame % 2 == 0)
         SetPartValue(FramePart, frame);
 }
 
@@ -245,6 +246,7 @@ void ZephTimePicker::SelectPart(Part part)
     const bool wasChoosing = m_choosing;
     m_choosing = true;
     m_busy = true;
+    m_typed = -1;
     if (isNumberPart(part)) {
         m_spinner->setEnabled(true);
         if (!hasFocus())
@@ -329,11 +331,53 @@ void ZephTimePicker::onSpinnerChanged()
     SetPartValue(m_selected, value);
 }
 
+void ZephTimePicker::setSelectedValue(int value)
+{
+    if (isNumberPart(m_selected) && m_spinner->isEnabled())
+        m_spinner->setValue(value);
+}
+
+// Typed digits fill the selected part from the left, as in a date field:
+// the first replaces the value, a second one is appended when the result
+// still fits. A part that cannot take another digit is complete, and the
+// next part is selected (tenths stay, as the last part).
+void ZephTimePicker::typeDigit(int digit)
+{
+    const Part part = m_selected;
+    if (!isNumberPart(part) || !m_spinner->isEnabled())
+        return;
+    if (part == FramePart) {
+        if (digit % 2 != 0) {
+            QApplication::beep(); // tenths are even: 0, 2, 4, 6, 8
+            return;
+        }
+        setSelectedValue(digit);
+        return;
+    }
+    const int maximum = partMaximum(part);
+    const bool appended = m_typed >= 0 && m_typed * 10 + digit <= maximum;
+    const int value = appended ? m_typed * 10 + digit : digit;
+    setSelectedValue(value);
+    if (appended || value * 10 > maximum)
+        SelectPart(Part(part + 1));
+    else
+        m_typed = value;
+}
+
 // ---- keyboard and focus -----------------------------------------------------
 
 void ZephTimePicker::keyPressEvent(QKeyEvent *event)
 {
     const Part shown = isNumberPart(m_selected) ? m_selected : MinutePart;
+    const bool number = isNumberPart(m_selected);
+    const QString typed = event->text();
+    if (number && typed.size() == 1 && typed.at(0).isDigit() && typed.at(0).digitValue() >= 0
+        && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        typeDigit(typed.at(0).digitValue());
+        event->accept();
+        return;
+    }
+    m_typed = -1;
     switch (event->key()) {
     case Qt::Key_Right:
         if (shown == FramePart && m_showTextBox) {
@@ -351,19 +395,46 @@ void ZephTimePicker::keyPressEvent(QKeyEvent *event)
             SelectPart(Part((shown + 2) % 3));
         }
         break;
+    // The steps belong to a number part: with the caret in the text field
+    // they do nothing.
     case Qt::Key_Up:
     case Qt::Key_PageUp:
-        if (m_spinner->isEnabled())
+        if (number && m_spinner->isEnabled())
             m_spinner->stepUp();
         break;
     case Qt::Key_Down:
     case Qt::Key_PageDown:
-        if (m_spinner->isEnabled())
+        if (number && m_spinner->isEnabled())
             m_spinner->stepDown();
+        break;
+    case Qt::Key_Home:
+        if (!number)
+            return QWidget::keyPressEvent(event);
+        setSelectedValue(0);
+        break;
+    case Qt::Key_End:
+        if (!number)
+            return QWidget::keyPressEvent(event);
+        setSelectedValue(partMaximum(m_selected));
         break;
     default: QWidget::keyPressEvent(event); return;
     }
     event->accept();
+}
+
+// The wheel over a number field steps that part, as the spinner does, while
+// the control has the keyboard (the stamp being edited); otherwise, and over
+// the rest of the control, it scrolls what holds the control.
+bool ZephTimePicker::eventFilter(QObject *watched, QEvent *event)
+{
+    const auto *field = qobject_cast<TimePartField *>(watched);
+    if (event->type() != QEvent::Wheel || !field || !m_focusInside)
+        return QWidget::eventFilter(watched, event);
+    if (m_selected != Part(field->part()))
+        SelectPart(Part(field->part()));
+    if (m_spinner->isEnabled())
+        QCoreApplication::sendEvent(m_spinner, event);
+    return true;
 }
 
 bool ZephTimePicker::contains(const QWidget *w) const
@@ -379,6 +450,8 @@ void ZephTimePicker::onFocusChanged(QWidget *old, QWidget *now)
         focusEntered(now);
     else if (wasInside && !isInside)
         focusLeft();
+    else if (isInside && now == m_text && m_selected != TextPart && !m_choosing)
+        SelectPart(TextPart); // a click into the text field: the text is the selected part
 }
 
 void ZephTimePicker::focusEntered(QWidget *now)
@@ -397,6 +470,7 @@ void ZephTimePicker::focusEntered(QWidget *now)
 void ZephTimePicker::focusLeft()
 {
     m_focusInside = false;
+    m_typed = -1;
     m_spinner->setEnabled(false);
     applyFieldColours();
 }
@@ -472,6 +546,18 @@ QString ZephTimePicker::stampText() const
     return Text().isEmpty() ? time : time + u' ' + Text();
 }
 
+int ZephTimePicker::partMaximum(Part part)
+{
+    switch (part) {
+    case MinutePart: return 13;
+    case SecondPart: return 59;
+    case FramePart: return 8;
+    case TextPart:
+    case NoPart: break;
+    }
+    return 0;
+}
+
 QWidget *ZephTimePicker::partWidget(Part part) const
 {
     if (isNumberPart(part))
@@ -493,6 +579,9 @@ void ZephTimePicker::notifyAccessibility(Part part, bool focusMoved)
         }
     }
     if (!focusMoved) {
+        // The row is heard by its name, which holds the stamp.
+        QAccessibleEvent named(this, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&named);
         QAccessibleValueChangeEvent row(this, stampText());
         QAccessible::updateAccessibility(&row);
     }

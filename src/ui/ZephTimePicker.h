@@ -18,10 +18,14 @@ class TimeSpinner;
 // text field `txtLyrics` at the right edge.
 //
 // A number part is selected with a click, with Left and Right, or by the
-// focus coming back (the part selected last, minutes at first); Up and Down
-// or the spinner step it, carrying into the next part so that every time
-// stays between 00:00.0 and 13:59.8. Selecting the text part moves the
-// keyboard focus into the text field. The control is one tab stop.
+// focus coming back (the part selected last, minutes at first); Up and Down,
+// the spinner or the mouse wheel over the digits step it, carrying into the
+// next part so that every time stays between 00:00.0 and 13:59.8. Home and
+// End give the part its smallest and largest value; digits typed into it
+// replace its value (two for minutes and seconds, after which the next part
+// is selected; an odd tenth is refused). The text field is the text part:
+// a click into it or Left and Right select it, and moves the keyboard focus
+// there. The control is one tab stop.
 //
 // Setters refuse values out of range and then notify nothing; every change
 // of a property, typed text included, is notified under its own name.
@@ -63,9 +67,13 @@ public:
     Part selectedPart() const { return m_selected; }
 
     // The part as shown ("01", "4", the text) and its name ("Minutes"), for
-    // screen readers; the whole stamp as a row reads ("00:13.4 se").
+    // screen readers; the whole stamp as a row reads ("00:13.4 se"). A
+    // screen reader hears the control as its accessible name followed by
+    // the stamp ("Stamp 3: 00:13.4 se").
     QString partText(Part part) const;
     static QString partName(Part part);
+    // The largest value of a number part (the smallest is 0).
+    static int partMaximum(Part part);
     QString stampText() const;
     QWidget *partWidget(Part part) const;
 
@@ -82,6 +90,7 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void changeEvent(QEvent *event) override;
     bool focusNextPrevChild(bool next) override;
@@ -94,6 +103,9 @@ private:
     void SetPartValue(Part part, int value);
     void configureSpinner(Part part);
     void onSpinnerChanged();
+    // The selected number part takes value, through the spinner like a step.
+    void setSelectedValue(int value);
+    void typeDigit(int digit);
     void onFocusChanged(QWidget *old, QWidget *now);
     void focusEntered(QWidget *now);
     void focusLeft();
@@ -106,6 +118,7 @@ private:
     bool m_choosing = false; // SelectPart is moving the focus itself
     bool m_focusInside = false;
     bool m_showTextBox = true;
+    int m_typed = -1; // the digit typed into the selected part so far; -1 before the first
     QColor m_txtForeColor;
     int m_designHeight = 18;
 

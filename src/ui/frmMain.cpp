@@ -165,7 +165,10 @@ void frmMain::applyConfig(const StoredGeometry &g)
     placeWindow(*this, g);
     m_splitter->setLeftEdge(g.splitterStart());
     m_countPanel->setFirstLinesOnly(!m_state.blnCheckTimestampsAtStart);
+    // The search feature is switched at start only (the options say so):
+    // later scans keep what was set here.
     const bool search = m_state.blnEnableSearch;
+    m_searchFeature = search;
     m_searchLabel->setVisible(search);
     m_searchBox->setVisible(search);
     m_searchBox->setEnabled(search);
@@ -197,7 +200,7 @@ void frmMain::showEvent(QShowEvent *event)
 
 void frmMain::closeEvent(QCloseEvent *event)
 {
-    if (!confirmLeavingSong()) {
+    if (!confirmLeavingSong() || !confirmDroppingNewLyrics()) {
         event->ignore();
         return;
     }
@@ -211,7 +214,7 @@ void frmMain::showCounts(const CountPanelTexts &texts)
 {
     m_countPanel->showCounts(texts);
     m_toolbar->actions().searchKaraoke->setEnabled(!texts.collectionEmpty);
-    m_searchBox->setEnabled(!texts.collectionEmpty && m_state.blnEnableSearch);
+    m_searchBox->setEnabled(!texts.collectionEmpty && m_searchFeature);
 }
 
 void frmMain::showScanResult()
@@ -303,8 +306,10 @@ void frmMain::chooseNode(int position, bool fromMouse)
     // Choosing the shown song again keeps what the user is editing.
     if (sameSong && (m_details->lyricsModified() || m_details->stampsModified()))
         return;
-    if (!sameSong && !confirmLeavingSong()) {
-        m_tree->selectPosition(m_state.nodes.positionOf(m_state.strCurrentKey));
+    // New lyrics stay while artists are chosen; a song's text replaces them.
+    const bool song = m_state.nodes.childCount(position) == 0;
+    if ((!sameSong && !confirmLeavingSong()) || (song && !confirmDroppingNewLyrics())) {
+        m_tree->selectPosition(m_state.nodes.positionOf(m_chosenKey));
         return;
     }
     NodeClick(position, fromMouse);
@@ -314,6 +319,7 @@ void frmMain::NodeClick(int position, bool fromMouse)
 {
     if (position <= 0 || position > m_state.nodes.count())
         return;
+    m_chosenKey = m_state.nodes.at(position).key;
     if (m_state.nodes.childCount(position) > 0)
         showArtistNode(position, fromMouse);
     else
@@ -334,10 +340,18 @@ void frmMain::showSongNode(int position)
 {
     SelectSongNode(m_state, position);
     const LyricsDetails d = ShowLyricsDetails(m_state);
-    if (!d.fileFound && d.fileExists)
-        m_dialogs.critical(applicationTitle(), QStringLiteral("File can't be read:\n") + m_state.strCurrentFile);
-    else if (!d.fileFound)
+    if (!d.fileFound && d.fileExists) {
+        QString reason = d.readError;
+        if (!reason.isEmpty())
+            reason[0] = reason.at(0).toUpper();
+        m_dialogs.critical(applicationTitle(),
+                           QStringLiteral("File can't be read:\n") + m_state.strCurrentFile + QStringLiteral("\n\n")
+                               + reason
+                               + QStringLiteral(".\nThe file is left as it is: the lyrics box stays empty and cannot "
+                                                "be saved over it."));
+    } else if (!d.fileFound) {
         m_dialogs.critical(applicationTitle(), QStringLiteral("File wasn't found"));
+    }
     m_details->showSong(m_state.strCurrentArtist, m_state.strCurrentSong, d);
     m_details->showKaraokeFor(KasPathFor(m_state.strCurrentFile), d, m_state.blnLoadKasEditor, m_state.codePage);
     const MainActions &a = m_toolbar->actions();
@@ -352,6 +366,7 @@ void frmMain::showSongNode(int position)
 
 void frmMain::showNothingChosen()
 {
+    m_chosenKey.clear();
     SelectArtistNode(m_state);
     m_tree->selectPosition(0);
     m_details->clear();
@@ -396,6 +411,17 @@ bool frmMain::confirmLeavingSong(bool *discarded)
     if (discarded)
         *discarded = true;
     return true;
+}
+
+bool frmMain::confirmDroppingNewLyrics()
+{
+    if (!m_details->holdsUnsavedNewLyrics())
+        return true;
+    const Answer answer = m_dialogs.askYesNoCancel(
+        applicationTitle(), QStringLiteral("Save the new lyrics you typed? Otherwise they are lost."));
+    if (answer == Answer::Cancel)
+        return false;
+    return answer == Answer::No || m_commands->saveAs();
 }
 
 void frmMain::DisplaySpecificLyrics(const QString &strArtist, const QString &strSong)

@@ -98,6 +98,9 @@ private:
     // Edits are never lost silently: false when the user cancels. discarded
     // tells whether the user chose to throw the edits away.
     bool confirmLeavingSong(bool *discarded = nullptr);
+    // The same for new lyrics typed while no song is shown, before a song's
+    // text replaces them: Yes stores them with Save As.
+    bool confirmDroppingNewLyrics();
 
     basMain &m_state;
     UserDialogs &m_dialogs;
@@ -113,7 +116,9 @@ private:
     ToolbarCommands *m_commands = nullptr;
 
     SearchState m_search;
-    QString m_appliedSearch; // the text of the last filter pass
+    QString m_appliedSearch;     // the text of the last filter pass
+    QString m_chosenKey;         // the node whose details are shown (artist or song); empty for none
+    bool m_searchFeature = true; // the search box as the configuration at start set it
 };
 
 } // namespace stanzary

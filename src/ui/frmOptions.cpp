@@ -4,6 +4,7 @@
 #include "app/basMain.h"
 #include "karaoke/KaraokeIndex.h"
 #include "ui/IconSet.h"
+#include "ui/PlainText.h"
 #include "ui/UserDialogs.h"
 
 #include <QCheckBox>
@@ -186,7 +187,7 @@ void frmOptions::FillOptions()
 {
     const QString folder = QDir::toNativeSeparators(m_state.strLyricsPath);
     m_lyricsFolder->setText(folder);
-    m_lyricsFolder->setToolTip(folder);
+    setPlainToolTip(m_lyricsFolder, folder);
     for (const auto &[box, option] : std::as_const(m_options))
         box->setChecked(m_state.*option);
     m_realTimeSearch->setEnabled(m_state.blnEnableSearch);

@@ -17,6 +17,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <QStyle>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -26,11 +27,13 @@ namespace stanzary {
 
 namespace {
 
+// Labels and buttons are read by what they show (no accessible name of
+// their own: it would stay when the text changes).
 QLabel *makeLabel(QWidget *parent, const QString &name, const QString &text, bool wrap = false)
 {
     auto *label = new QLabel(text, parent);
     label->setObjectName(name);
-    label->setAccessibleName(text);
+    label->setTextFormat(Qt::PlainText);
     label->setWordWrap(wrap);
     return label;
 }
@@ -39,7 +42,6 @@ QPushButton *makeButton(QWidget *parent, const QString &name, const QString &cap
 {
     auto *button = new QPushButton(caption, parent);
     button->setObjectName(name);
-    button->setAccessibleName(caption);
     button->setAutoDefault(false);
     return button;
 }
@@ -48,7 +50,6 @@ QGroupBox *makeFrame(QWidget *parent, const QString &name, const QString &title)
 {
     auto *frame = new QGroupBox(title, parent);
     frame->setObjectName(name);
-    frame->setAccessibleName(title);
     return frame;
 }
 
@@ -112,11 +113,18 @@ void frmTags::buildControls()
                                              "their karaoke timestamps when the song has them"));
     m_id3v2Option->setChecked(m_state.blnWriteId3v2Lyrics);
     connect(m_id3v2Option, &QCheckBox::toggled, this, [this](bool on) { m_state.blnWriteId3v2Lyrics = on; });
+    m_lrcOption = new QCheckBox(QStringLiteral("Also write .lrc files"), this);
+    m_lrcOption->setObjectName(QStringLiteral("chkWriteLrcFiles"));
+    m_lrcOption->setToolTip(QStringLiteral("Tagging also writes an .lrc file beside each tagged MP3 file whose song "
+                                           "has karaoke timestamps that all find their lyric lines"));
+    m_lrcOption->setChecked(m_state.blnWriteLrcFiles);
+    connect(m_lrcOption, &QCheckBox::toggled, this, [this](bool on) { m_state.blnWriteLrcFiles = on; });
 
     auto *stepThreeRow = new QHBoxLayout;
     stepThreeRow->addWidget(m_stepThree);
     stepThreeRow->addStretch(1);
     stepThreeRow->addWidget(m_id3v2Option);
+    stepThreeRow->addWidget(m_lrcOption);
     stepThreeRow->addWidget(m_tagButton);
 
     auto *layout = new QVBoxLayout(this);
@@ -137,11 +145,11 @@ QGroupBox *frmTags::buildBrowseFrame()
     QLabel *folderCaption = makeLabel(frame, QStringLiteral("Label1_3"), QStringLiteral("Folder:"));
     m_folderButton = new PathButton(frame);
     m_folderButton->setObjectName(QStringLiteral("cmdBrowseForFolder"));
-    m_folderButton->setAccessibleName(QStringLiteral("Folder"));
+    m_folderButton->setAccessibleDescription(QStringLiteral("The folder of your mp3 files; choose one to match them"));
     m_folderButton->setAutoDefault(false);
     folderCaption->setBuddy(m_folderButton);
     m_status = makeLabel(frame, QStringLiteral("Label1_1"), TaggerCaption::MatchesPending());
-    m_status->setAccessibleName(QStringLiteral("Scan status"));
+    m_status->setAccessibleDescription(QStringLiteral("Scan status"));
     m_status->setMinimumWidth(
         m_status->fontMetrics().horizontalAdvance(QStringLiteral("Matches: 00000 / 00000 (100%)")));
     QLabel *hint = makeLabel(frame, QStringLiteral("Label1_0"),
@@ -185,11 +193,11 @@ QGroupBox *frmTags::buildSelectFrame()
     const QString legendTip = QStringLiteral("This lyrics file matched more than 1 mp3");
     QLabel *lyrics3Icon = makeLegendIcon(frame, QStringLiteral("img_4"), Icon::Mp3OneCandidate, legendTip);
     QLabel *lyrics3Example = makeLabel(frame, QStringLiteral("Label1_6"), QStringLiteral("Example"));
-    lyrics3Example->setAccessibleName(QStringLiteral("Example of an mp3 file with a lyrics3 tag"));
+    lyrics3Example->setAccessibleDescription(QStringLiteral("The colour of an mp3 file with a lyrics3 tag"));
     setTextColour(lyrics3Example, TaggerRowModel::lyrics3Colour());
     QLabel *sharedIcon = makeLegendIcon(frame, QStringLiteral("img_5"), Icon::LyricsOnly, legendTip);
     QLabel *sharedExample = makeLabel(frame, QStringLiteral("Label1_7"), QStringLiteral("Example"));
-    sharedExample->setAccessibleName(QStringLiteral("Example of lyrics that matched more than 1 mp3"));
+    sharedExample->setAccessibleDescription(QStringLiteral("The colour of lyrics that matched more than 1 mp3"));
     setTextColour(sharedExample, TaggerRowModel::sharedLyricsColour());
 
     auto *grid = new QGridLayout(frame);
@@ -220,7 +228,7 @@ QGroupBox *frmTags::buildCheckFrame()
     QPushButton *check = makeButton(frame, QStringLiteral("cmdCheck_0"), QStringLiteral("Check selected"));
     QPushButton *uncheck = makeButton(frame, QStringLiteral("cmdCheck_1"), QStringLiteral("Uncheck selected"));
     m_checkedLabel = makeLabel(frame, QStringLiteral("Label1_2"), QStringLiteral("Checked: 0"));
-    m_checkedLabel->setAccessibleName(QStringLiteral("Checked count"));
+    m_checkedLabel->setAccessibleDescription(QStringLiteral("Checked count"));
     connect(check, &QPushButton::clicked, this, [this] { checkSelected(true); });
     connect(uncheck, &QPushButton::clicked, this, [this] { checkSelected(false); });
     auto *grid = new QGridLayout(frame);
@@ -257,6 +265,11 @@ void frmTags::buildList()
     header->setSectionResizeMode(TaggerRowModel::Mp3File, QHeaderView::Stretch);
     header->setSectionResizeMode(TaggerRowModel::LyricsFile, QHeaderView::Stretch);
     connect(header, &QHeaderView::sectionClicked, this, &frmTags::headerClicked);
+    // At the window's smallest the list still shows some whole rows (a row
+    // is an icon or a line of text high, and the style's margins).
+    const int margin = m_list->style()->pixelMetric(QStyle::PM_FocusFrameVMargin, nullptr, m_list) + 1;
+    const int row = std::max(m_list->fontMetrics().height(), 16) + 2 * margin;
+    m_list->setMinimumHeight(header->sizeHint().height() + 6 * row + 2 * m_list->frameWidth());
     connect(m_list, &QTreeView::clicked, this, &frmTags::rowClicked);
     connect(m_list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &current) { rowClicked(current); });
@@ -272,7 +285,6 @@ void frmTags::buildList()
 
     m_scanningNote = new QLabel(m_listArea);
     m_scanningNote->setObjectName(QStringLiteral("lblScanning"));
-    m_scanningNote->setAccessibleName(QStringLiteral("Matching .mp3 files"));
     m_scanningNote->setAlignment(Qt::AlignCenter);
     m_scanningNote->setText(QStringLiteral("Matching .mp3 files..."));
 

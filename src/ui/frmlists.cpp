@@ -48,7 +48,6 @@ QPushButton *makeButton(QWidget *parent, const QString &name, const QString &cap
 {
     auto *button = new QPushButton(caption, parent);
     button->setObjectName(name);
-    button->setAccessibleName(caption);
     button->setAutoDefault(false);
     return button;
 }
@@ -83,7 +82,6 @@ void frmlists::buildControls()
 {
     m_description = new QLabel(windowDescription(), this);
     m_description->setObjectName(QStringLiteral("lblmain"));
-    m_description->setAccessibleName(QStringLiteral("Description"));
     m_description->setWordWrap(true);
     m_description->setFrameShape(QFrame::StyledPanel);
     m_description->setMargin(6);

@@ -2,7 +2,6 @@
 #include "platform/DirListing.h"
 #include "platform/FileEnds.h"
 #include "platform/RegularFile.h"
-#include "platform/SafeWrite.h"
 
 #include "FakeInstallation.h"
 #include "NamedPipe.h"
@@ -272,55 +271,6 @@ private slots:
         QCOMPARE(entries.undecodableFolders, QList<QByteArray>{"Lat\xedn"});
         QCOMPARE(countWithSuffix(entries.undecodableFiles, ".TXT"), 1);
         QCOMPARE(fileNamesInNativeFolder(d + "Lat\xedn"), QList<QByteArray>{"a.TXT"});
-    }
-
-    void safeWriteKeepsReadOnlyFiles()
-    {
-        QTemporaryDir tmp;
-        test::FakeInstallation inst(tmp.path());
-        const QString path = inst.writeFile(QStringLiteral("f.txt"), "old");
-        QVERIFY(writeFileSafely(path, "new").ok());
-        QCOMPARE(test::readAll(path), QByteArray("new"));
-        test::setReadOnly(path, true);
-        QCOMPARE(writeFileSafely(path, "newer").status, WriteStatus::ReadOnly);
-        QCOMPARE(test::readAll(path), QByteArray("new"));
-        test::setReadOnly(path, false);
-        QCOMPARE(writeFileSafely(inst.root() + QStringLiteral("no/such/dir/f.txt"), "x").status, WriteStatus::Failed);
-    }
-
-    // A writable file in a folder the user cannot write is still saved. As
-    // root (who may write any folder) the write runs as "nobody" in a child.
-    void safeWriteInAFolderThatCannotBeWritten()
-    {
-        QTemporaryDir tmp;
-        QVERIFY(::chmod(QFile::encodeName(tmp.path()).constData(), 0755) == 0);
-        const QString dir = tmp.path() + QStringLiteral("/locked");
-        QVERIFY(QDir().mkdir(dir));
-        const QString path = dir + QStringLiteral("/f.txt");
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly) && f.write("old") == 3);
-        f.close();
-        const QByteArray dirName = QFile::encodeName(dir);
-        if (::geteuid() == 0) {
-            constexpr uid_t nobody = 65534;
-            QVERIFY(::chown(QFile::encodeName(path).constData(), nobody, nobody) == 0);
-            const pid_t child = ::fork();
-            QVERIFY(child >= 0);
-            if (child == 0) {
-                const bool dropped = ::setgid(nobody) == 0 && ::setuid(nobody) == 0;
-                ::_exit(dropped && writeFileSafely(path, "new").ok() ? 0 : 1);
-            }
-            int status = 0;
-            QCOMPARE(::waitpid(child, &status, 0), child);
-            QVERIFY(WIFEXITED(status));
-            QCOMPARE(WEXITSTATUS(status), 0);
-        } else {
-            QVERIFY(::chmod(dirName.constData(), 0555) == 0);
-            const WriteResult result = writeFileSafely(path, "new");
-            ::chmod(dirName.constData(), 0755);
-            QVERIFY2(result.ok(), qPrintable(result.error));
-        }
-        QCOMPARE(test::readAll(path), QByteArray("new"));
     }
 };
 

@@ -20,20 +20,28 @@ void makeNamedPipe(const QString &path)
 
 bool finishesWithoutWaiting(const QString &pipePath, const std::function<void()> &work)
 {
-    auto done = std::async(std::launch::async, work);
-    const bool finished = done.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+    using namespace std::chrono_literals;
+    std::promise<void> finished;
     const QByteArray pipe = QFile::encodeName(pipePath);
-    while (done.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready) {
-        // A reader waits in open() for a writer, a writer for a reader: be
-        // the other end, then let go again.
-        for (const int mode : {O_WRONLY | O_NONBLOCK, O_RDONLY | O_NONBLOCK}) {
-            const int fd = ::open(pipe.constData(), mode);
-            if (fd >= 0)
-                ::close(fd);
+    auto watchdog = std::async(std::launch::async, [&pipe, done = finished.get_future()] {
+        if (done.wait_for(10s) == std::future_status::ready)
+            return true;
+        for (int tries = 0; done.wait_for(50ms) != std::future_status::ready; ++tries) {
+            if (tries == 200)
+                qFatal("finishesWithoutWaiting: still waiting on the named pipe %s", pipe.constData());
+            // A reader waits in open() for a writer, a writer for a reader:
+            // be the other end, then let go again.
+            for (const int mode : {O_WRONLY | O_NONBLOCK, O_RDONLY | O_NONBLOCK}) {
+                const int fd = ::open(pipe.constData(), mode);
+                if (fd >= 0)
+                    ::close(fd);
+            }
         }
-    }
-    done.get();
-    return finished;
+        return false;
+    });
+    work();
+    finished.set_value();
+    return watchdog.get();
 }
 
 } // namespace stanzary::test

@@ -10,9 +10,11 @@ namespace stanzary::test {
 // cannot be made.
 void makeNamedPipe(const QString &path);
 
-// Runs work on a thread of its own and tells whether it finished within a
-// few seconds. A reader stuck in opening the pipe at pipePath is set free by
-// opening the pipe's other end, so that the test still ends (and fails).
+// Runs work (on this thread) and tells whether it finished within a few
+// seconds. A reader stuck in opening the pipe at pipePath is set free by
+// opening the pipe's other end, so that the test still ends (and fails); one
+// stuck for good (reading a pipe it opened for writing too) ends the test
+// program, which fails instead of waiting for ever.
 bool finishesWithoutWaiting(const QString &pipePath, const std::function<void()> &work);
 
 } // namespace stanzary::test

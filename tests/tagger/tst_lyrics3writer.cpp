@@ -466,16 +466,16 @@ private slots:
         Lyrics3Fields fields{{"IND", "00003", "100"}};
         QFile readOnly(mp3);
         QVERIFY(readOnly.open(QIODevice::ReadOnly));
-        QVERIFY(!WriteLyrics3v2(fields, Id3v1Record::fromBytes(oldId3v1()), readOnly, 400, "LYRICS200"));
+        QVERIFY(!WriteLyrics3v2(fields, Id3v1Record::fromBytes(oldId3v1()), readOnly, mp3, 400, "LYRICS200"));
         readOnly.close();
         QFile buffered(mp3);
         QVERIFY(buffered.open(QIODevice::ReadWrite));
-        QVERIFY(!WriteLyrics3v2(fields, Id3v1Record::fromBytes(oldId3v1()), buffered, 400, "LYRICS200"));
+        QVERIFY(!WriteLyrics3v2(fields, Id3v1Record::fromBytes(oldId3v1()), buffered, mp3, 400, "LYRICS200"));
         buffered.close();
         QFile f(mp3);
         QVERIFY(f.open(QIODevice::ReadWrite | QIODevice::Unbuffered));
-        QVERIFY(!WriteLyrics3v2(fields, Id3v1Record::fromBytes(oldId3v1()), f, before.size() + 1, "LYRICS200"));
-        QVERIFY(!WriteLyrics3v2(fields, Id3v1Record::fromBytes(oldId3v1()), f, -1, "LYRICS200"));
+        QVERIFY(!WriteLyrics3v2(fields, Id3v1Record::fromBytes(oldId3v1()), f, mp3, before.size() + 1, "LYRICS200"));
+        QVERIFY(!WriteLyrics3v2(fields, Id3v1Record::fromBytes(oldId3v1()), f, mp3, -1, "LYRICS200"));
         f.close();
         QCOMPARE(test::readAll(mp3), before);
     }

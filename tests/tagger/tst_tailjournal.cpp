@@ -1,6 +1,8 @@
+#include "platform/DurableFile.h"
+#include "platform/TailJournal.h"
 #include "tagger/Lyrics3Writer.h"
-#include "tagger/TailJournal.h"
 
+#include "ChildProcess.h"
 #include "FakeInstallation.h"
 
 #include <QCryptographicHash>
@@ -54,51 +56,15 @@ QByteArray layout(const QString &name)
 
 const QString LyricsName = QStringLiteral("Blue Lake - Night Train");
 
-struct ChildEnd
+// The hooks of a write that stops (and is killed) at step.
+TailWriteHooks stoppingAt(std::optional<TailStep> step, const test::StopHere &stop)
 {
-    bool reachedStep = false;
-    bool exitedNormally = false;
-    int exitCode = -1;
-    int signal = 0;
-};
-
-// Runs work in a child process. When the child reaches stopAt it tells the
-// parent through a pipe and waits, and the parent kills it with SIGKILL, so
-// that nothing after that moment runs: no destructor, no flush, no rollback.
-ChildEnd runInChild(const std::function<bool(const TailWriteHooks &)> &work, std::optional<TailStep> stopAt)
-{
-    int fds[2];
-    if (::pipe(fds) != 0)
-        return {};
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::close(fds[0]);
-        TailWriteHooks hooks;
-        hooks.reached = [&](TailStep step) {
-            if (stopAt && step == *stopAt) {
-                const char c = 1;
-                if (::write(fds[1], &c, 1) == 1) {
-                    for (;;)
-                        ::pause();
-                }
-            }
-        };
-        const bool ok = work(hooks);
-        ::_exit(ok ? 0 : 1);
-    }
-    ::close(fds[1]);
-    ChildEnd end;
-    char c = 0;
-    end.reachedStep = ::read(fds[0], &c, 1) == 1;
-    if (end.reachedStep)
-        ::kill(pid, SIGKILL);
-    ::close(fds[0]);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    end.exitedNormally = WIFEXITED(status);
-    end.exitCode = end.exitedNormally ? WEXITSTATUS(status) : -1;
-    end.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
-    return end;
+    TailWriteHooks hooks;
+    hooks.reached = [step, stop](TailStep reached) {
+        if (step && reached == *step)
+            stop();
+    };
+    return hooks;
 }
 
 QStringList journalsIn(const QString &folder)
@@ -132,15 +98,17 @@ class tst_TailJournal : public QObject
         return test::readAll(copy);
     }
 
-    ChildEnd tagInChild(const QString &mp3, std::optional<TailStep> stopAt)
+    test::ChildEnd tagInChild(const QString &mp3, std::optional<TailStep> stopAt,
+                              const std::function<void()> &whileStopped = {})
     {
         const QString lyricsPath = lyrics();
         const QString folder = journalFolder();
-        return runInChild(
-            [&](const TailWriteHooks &hooks) {
-                return TagMp3File(mp3, lyricsPath, LyricsName, m_cp, m_site, TailJournal(folder, hooks));
+        return test::runInChild(
+            [&](const test::StopHere &stop) {
+                return TagMp3File(mp3, lyricsPath, LyricsName, m_cp, m_site,
+                                  TailJournal(folder, stoppingAt(stopAt, stop)));
             },
-            stopAt);
+            whileStopped);
     }
 
 private slots:
@@ -154,8 +122,8 @@ private slots:
         QTest::addColumn<QString>("layoutName");
         QTest::addColumn<int>("step");
         const QList<QPair<const char *, TailStep>> steps{{"journal saved", TailStep::JournalSaved},
-                                                         {"tag written", TailStep::TagWritten},
-                                                         {"record written", TailStep::RecordWritten},
+                                                         {"part written", TailStep::PartWritten},
+                                                         {"tail written", TailStep::TailWritten},
                                                          {"file synced", TailStep::FileSynced},
                                                          {"journal removed", TailStep::JournalRemoved}};
         for (const QString &name : {QStringLiteral("grows"), QStringLiteral("shrinks"), QStringLiteral("no tags")}) {
@@ -173,8 +141,8 @@ private slots:
         QVERIFY(after != before);
         const QString mp3 = write(QStringLiteral("killed.mp3"), before);
 
-        const ChildEnd end = tagInChild(mp3, TailStep(step));
-        QVERIFY2(end.reachedStep, "the write never reached the step");
+        const test::ChildEnd end = tagInChild(mp3, TailStep(step));
+        QVERIFY2(end.stopped, "the write never reached the step");
         QCOMPARE(end.signal, SIGKILL);
         const bool finished = TailStep(step) == TailStep::JournalRemoved;
         QCOMPARE(journalsIn(journalFolder()).size(), finished ? 0 : 1);
@@ -204,14 +172,71 @@ private slots:
         QFETCH(int, step);
         const QByteArray before = layout(layoutName);
         const QString mp3 = write(QStringLiteral("twice-killed.mp3"), before);
-        QVERIFY(tagInChild(mp3, TailStep::RecordWritten).reachedStep);
+        QVERIFY(tagInChild(mp3, TailStep::TailWritten).stopped);
         const QString folder = journalFolder();
-        const ChildEnd end =
-            runInChild([&](const TailWriteHooks &hooks) { return !TailJournal(folder, hooks).recover().isEmpty(); },
-                       TailStep(step));
-        QVERIFY(end.reachedStep);
+        const test::ChildEnd end = test::runInChild([&](const test::StopHere &stop) {
+            return !TailJournal(folder, stoppingAt(TailStep(step), stop)).recover().isEmpty();
+        });
+        QVERIFY(end.stopped);
         QCOMPARE(journalsIn(folder).size(), 1);
         TailJournal(folder).recover();
+        QCOMPARE(test::readAll(mp3), before);
+    }
+
+    // Another tag editor changes the file after a killed tagging and before
+    // the next start: the start leaves its work alone and says so.
+    void foreignEditAfterAKilledTagging_data()
+    {
+        QTest::addColumn<int>("at");
+        QTest::addColumn<QByteArray>("edit");
+        QTest::newRow("title in the record") << -125 << QByteArray("Other Title");
+        QTest::newRow("tag cut off") << -1 << QByteArray();
+        QTest::newRow("tag appended") << 0 << QByteArray("APETAGEX-and-more");
+    }
+    void foreignEditAfterAKilledTagging()
+    {
+        QFETCH(int, at);
+        QFETCH(QByteArray, edit);
+        const QByteArray before = layout(QStringLiteral("shrinks"));
+        const QString mp3 = write(QStringLiteral("edited.mp3"), before);
+        QVERIFY(tagInChild(mp3, TailStep::PartWritten).stopped);
+        QByteArray edited = test::readAll(mp3);
+        if (at < 0 && edit.isEmpty())
+            edited.truncate(3000);
+        else if (at < 0)
+            edited.replace(edited.size() + at, edit.size(), edit);
+        else
+            edited += edit;
+        write(QStringLiteral("edited.mp3"), edited);
+
+        const QList<JournalRecovery> recovered = TailJournal(journalFolder()).recover();
+        QCOMPARE(recovered.size(), 1);
+        QCOMPARE(recovered.first().result, JournalRecovery::Result::SetAside);
+        QVERIFY(interruptedWritesMessage(recovered).contains(u"left as it is: " + QFileInfo(mp3).canonicalFilePath()));
+        QCOMPARE(test::readAll(mp3), edited);
+        QVERIFY(journalsIn(journalFolder()).isEmpty());
+    }
+
+    // A write that is still running, in another process, is never rolled
+    // back, and the same file is not written by two at once.
+    void liveJournalsAreLeftAlone()
+    {
+        const QByteArray before = layout(QStringLiteral("grows"));
+        const QString mp3 = write(QStringLiteral("busy.mp3"), before);
+        QByteArray duringTheWrite;
+        QList<JournalRecovery> recoveredMeanwhile{JournalRecovery{}};
+        bool secondWrite = true;
+        const test::ChildEnd end = tagInChild(mp3, TailStep::PartWritten, [&] {
+            duringTheWrite = test::readAll(mp3);
+            recoveredMeanwhile = TailJournal(journalFolder()).recover();
+            secondWrite = TagMp3File(mp3, lyrics(), LyricsName, m_cp, m_site, TailJournal(journalFolder()));
+            QCOMPARE(test::readAll(mp3), duringTheWrite);
+        });
+        QVERIFY(end.stopped);
+        QVERIFY(recoveredMeanwhile.isEmpty());
+        QVERIFY(!secondWrite);
+        QVERIFY(duringTheWrite != before);
+        QCOMPARE(TailJournal(journalFolder()).recover().size(), 1);
         QCOMPARE(test::readAll(mp3), before);
     }
 
@@ -222,8 +247,8 @@ private slots:
         const QByteArray second = layout(QStringLiteral("no tags"));
         const QString a = write(QStringLiteral("cd1/song.mp3"), first);
         const QString b = write(QStringLiteral("cd2/song.mp3"), second);
-        QVERIFY(tagInChild(a, TailStep::TagWritten).reachedStep);
-        QVERIFY(tagInChild(b, TailStep::TagWritten).reachedStep);
+        QVERIFY(tagInChild(a, TailStep::PartWritten).stopped);
+        QVERIFY(tagInChild(b, TailStep::PartWritten).stopped);
         QCOMPARE(journalsIn(journalFolder()).size(), 2);
         QCOMPARE(TailJournal(journalFolder()).recover().size(), 2);
         QCOMPARE(test::readAll(a), first);
@@ -237,13 +262,13 @@ private slots:
         const QByteArray before = layout(QStringLiteral("shrinks"));
         const QByteArray after = taggedContent(before);
         const QString mp3 = write(QStringLiteral("again.mp3"), before);
-        QVERIFY(tagInChild(mp3, TailStep::TagWritten).reachedStep);
+        QVERIFY(tagInChild(mp3, TailStep::PartWritten).stopped);
         QVERIFY(TagMp3File(mp3, lyrics(), LyricsName, m_cp, m_site, TailJournal(journalFolder())));
         QCOMPARE(test::readAll(mp3), after);
         QVERIFY(journalsIn(journalFolder()).isEmpty());
 
         // Through the tagging log, which names the restored file first.
-        QVERIFY(tagInChild(mp3, TailStep::RecordWritten).reachedStep);
+        QVERIFY(tagInChild(mp3, TailStep::TailWritten).stopped);
         const QList<TaggerRow> rows{{true, {}, mp3, false, false, {}, 0, LyricsName, lyrics()}};
         const QStringList log =
             TagCheckedFiles(rows, m_cp, m_site, TailJournal(journalFolder())).split(QStringLiteral("\r\n"));
@@ -292,11 +317,11 @@ private slots:
         QTest::addColumn<QStringList>("order");
         const auto steps = [](const char *names) { return QString::fromLatin1(names).split(u','); };
         QTest::newRow("grows") << QStringLiteral("grows")
-                               << steps("sync journal,JournalSaved,TagWritten,RecordWritten,sync mp3,FileSynced,"
-                                        "JournalRemoved");
+                               << steps("sync folder's parent,sync journal,sync folder,JournalSaved,PartWritten,"
+                                        "TailWritten,sync mp3,FileSynced,sync folder,JournalRemoved");
         QTest::newRow("shrinks") << QStringLiteral("shrinks")
-                                 << steps("sync journal,JournalSaved,TagWritten,RecordWritten,Resized,sync mp3,"
-                                          "FileSynced,JournalRemoved");
+                                 << steps("sync folder's parent,sync journal,sync folder,JournalSaved,PartWritten,"
+                                          "TailWritten,Resized,sync mp3,FileSynced,sync folder,JournalRemoved");
     }
     void durableOrder()
     {
@@ -304,16 +329,25 @@ private slots:
         QFETCH(QStringList, order);
         const QString mp3 = write(QStringLiteral("ordered.mp3"), layout(layoutName));
         const QStringList stepNames =
-            QStringLiteral("JournalSaved,TagWritten,RecordWritten,Resized,FileSynced,JournalRemoved").split(u',');
+            QStringLiteral("JournalSaved,PartWritten,TailWritten,Resized,FileSynced,JournalRemoved").split(u',');
         QStringList seen;
         TailWriteHooks hooks;
         hooks.sync = [&](QFileDevice &file) {
-            seen << (file.fileName().endsWith(QStringLiteral(".mp3")) ? QStringLiteral("sync mp3")
-                                                                      : QStringLiteral("sync journal"));
+            seen << (file.fileName().contains(QStringLiteral(".journal")) ? QStringLiteral("sync journal")
+                                                                          : QStringLiteral("sync mp3"));
             return file.flush();
         };
         hooks.reached = [&](TailStep step) { seen << stepNames.value(int(step), QStringLiteral("rollback")); };
-        QVERIFY(TagMp3File(mp3, lyrics(), LyricsName, m_cp, m_site, TailJournal(journalFolder(), hooks)));
+        // The journal folder is made by this write: its parent is synced too.
+        setSyncGate([&](SyncKind kind, const QString &path) {
+            if (kind == SyncKind::Folder)
+                seen << (path == QFileInfo(journalFolder()).absolutePath() ? QStringLiteral("sync folder's parent")
+                                                                           : QStringLiteral("sync folder"));
+            return true;
+        });
+        const bool tagged = TagMp3File(mp3, lyrics(), LyricsName, m_cp, m_site, TailJournal(journalFolder(), hooks));
+        setSyncGate({});
+        QVERIFY(tagged);
         QCOMPARE(seen, order);
     }
 
@@ -348,9 +382,12 @@ private slots:
         QTest::newRow("cut in the tail") << QStringLiteral("cut half") << dropped << false << false;
         QTest::newRow("last byte missing") << QStringLiteral("cut -1") << dropped << false << false;
         QTest::newRow("a byte flipped") << QStringLiteral("flip") << dropped << false << false;
-        QTest::newRow("newer format") << QStringLiteral("version 2") << kept << false << true;
+        QTest::newRow("newer format") << QStringLiteral("version 3") << kept << false << true;
         QTest::newRow("file gone") << QStringLiteral("remove file") << kept << false << true;
-        QTest::newRow("file changed since") << QStringLiteral("change file") << setAside << false << false;
+        QTest::newRow("changed in front since") << QStringLiteral("change front") << setAside << false << false;
+        QTest::newRow("another tag written since") << QStringLiteral("change tail") << setAside << false << false;
+        QTest::newRow("grown since") << QStringLiteral("append") << setAside << false << false;
+        QTest::newRow("older format") << QStringLiteral("version 1") << setAside << false << false;
     }
     void journalsFoundLater()
     {
@@ -360,9 +397,15 @@ private slots:
         QFETCH(bool, journalLeft);
         const QByteArray audio = audioBytes(3000);
         const QByteArray oldTail = "LYRICSBEGININD00003100000022LYRICS200" + id3v1Bytes();
-        QByteArray current = audio + "half-written new tail";
-        if (damage == u"change file")
+        const QByteArray newTail = "LYRICSBEGININD00003100LYR00005hello000040LYRICS200" + id3v1Bytes();
+        // Killed part of the way: the first bytes of the new tail over the old.
+        QByteArray current = audio + newTail.left(30) + oldTail.mid(30);
+        if (damage == u"change front")
             current[2990] = 'X';
+        else if (damage == u"change tail")
+            current.replace(3040, 5, "OTHER");
+        else if (damage == u"append")
+            current += "APETAGEX";
         const QString mp3 = write(QStringLiteral("found.mp3"), current);
         const TailJournal journal(journalFolder());
         TailJournalRecord saved{QFileInfo(mp3).canonicalFilePath(),
@@ -370,18 +413,25 @@ private slots:
                                 audio.size() + oldTail.size(),
                                 3000,
                                 QCryptographicHash::hash(audio, QCryptographicHash::Sha256),
-                                oldTail};
+                                oldTail,
+                                newTail};
         QByteArray bytes = encodeTailJournal(saved);
         TailJournalRecord decoded;
         QCOMPARE(decodeTailJournal(bytes, decoded), JournalFormat::Valid);
         QCOMPARE(decoded.oldTail, oldTail);
+        QCOMPARE(decoded.newTail, newTail);
         if (damage.startsWith(u"cut ")) {
             const QString n = damage.mid(4);
             bytes.truncate(n == u"half" ? bytes.size() / 2 : n == u"-1" ? bytes.size() - 1 : n.toInt());
         } else if (damage == u"flip") {
             bytes[bytes.size() - 60] = char(bytes.at(bytes.size() - 60) ^ 0x10);
-        } else if (damage == u"version 2") {
-            bytes[8] = 2;
+        } else if (damage == u"version 3") {
+            bytes[8] = 3;
+        } else if (damage == u"version 1") {
+            // The same journal as the first version wrote it: no new tail.
+            bytes.chop(32 + 8 + newTail.size());
+            bytes[8] = 1;
+            bytes += QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
         } else if (damage == u"remove file") {
             QFile::remove(mp3);
         }
@@ -409,14 +459,10 @@ private slots:
         const QString mp3 = write(QStringLiteral("limited.mp3"), before);
         const QString lyricsPath = lyrics();
         const QString folder = journalFolder();
-        const ChildEnd end = runInChild(
-            [&](const TailWriteHooks &) {
-                std::signal(SIGXFSZ, SIG_DFL); // as a freshly started program has it
-                rlimit limit{rlim_t(before.size() + 100), rlim_t(before.size() + 100)};
-                setrlimit(RLIMIT_FSIZE, &limit);
-                return TagMp3File(mp3, lyricsPath, LyricsName, m_cp, m_site, TailJournal(folder));
-            },
-            std::nullopt);
+        const test::ChildEnd end = test::runInChild([&](const test::StopHere &) {
+            return test::limitFileSize(before.size() + 100)
+                   && TagMp3File(mp3, lyricsPath, LyricsName, m_cp, m_site, TailJournal(folder));
+        });
         QCOMPARE(end.signal, 0);
         QVERIFY(end.exitedNormally);
         QCOMPARE(end.exitCode, 1); // tagging failed

@@ -25,10 +25,11 @@ namespace stanzary::test {
 class StartedApp
 {
 public:
-    // prepare fills the installation before the program starts.
+    // prepare fills the installation before the program starts; the
+    // installation is the temporary folder, or its subfolder rootName.
     explicit StartedApp(const std::function<void(FakeInstallation &)> &prepare, const QStringList &arguments = {},
-                        const QString &lockPath = {})
-        : install(dir.path())
+                        const QString &lockPath = {}, const QString &rootName = {})
+        : install(rootName.isEmpty() ? dir.path() : dir.path() + u'/' + rootName)
     {
         install.writeExecutable();
         install.writeSettings("[SingleDir]=0\r\n");

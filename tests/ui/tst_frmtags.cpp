@@ -10,6 +10,7 @@
 #include "MainWindowFixture.h"
 
 #include <QAbstractItemModelTester>
+#include <QAccessible>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -587,6 +588,83 @@ private slots:
         QCOMPARE(button("cmdDisplaySavedLyrics")->text(), s("Display lyrics saved into this file"));
     }
 
+    // At its first size the panel shows a long MP3 file name whole while
+    // there is room (a short lyrics name takes only what it needs), an
+    // alert that does not apply leaves no gap, and the panel keeps its
+    // height when the drop-down takes the name's place, so the list above
+    // stays put. At the smallest size the list still shows whole rows.
+    void informationPanelLayout()
+    {
+        const QString longName = s("the quiet owls ember recorded live at the old harbour hall one night.mp3");
+        m_install.writeFile(s("layout/") + longName, audio(900));
+        m_install.writeFile(s("layout/band sky lark.mp3"), audio(900) + id3v1("Lark"));
+        scan(m_install.root() + s("layout"));
+        QCOMPARE(m_window->size(), QSize(980, 700));
+        auto *panel = child<QWidget>("picInfo");
+        clickRow(longName);
+        QApplication::processEvents();
+        QVERIFY2(!qobject_cast<ElidedLabel *>(child<QLabel>("lblInfo_0"))->isElided(),
+                 qPrintable(child<QLabel>("lblInfo_0")->text()));
+        QVERIFY(child<QLabel>("img_2")->isVisible());
+        QVERIFY(!child<QLabel>("img_3")->isVisible());
+        const int spacing = panel->layout()->spacing();
+        const auto gap = [this](const char *left, const char *right) {
+            return child<QWidget>(right)->geometry().left() - child<QWidget>(left)->geometry().right() - 1;
+        };
+        QCOMPARE(gap("img_1", "lblInfo_1"), spacing); // no room kept for the shared-lyrics alert
+
+        const int panelHeight = panel->height();
+        const QRect listArea = list()->geometry();
+        clickRow(s("band sky lark.mp3"));
+        QApplication::processEvents();
+        QVERIFY(child<QComboBox>("cboLyrics")->isVisible());
+        QVERIFY(!child<QLabel>("img_2")->isVisible());
+        QCOMPARE(gap("Label1_4", "lblInfo_0"), spacing); // nor for the ID3v1 alert
+        QCOMPARE(panel->height(), panelHeight);
+        QCOMPARE(list()->geometry(), listArea);
+
+        m_window->resize(m_window->minimumSizeHint());
+        QApplication::processEvents();
+        const int rowHeight = list()->visualRect(model()->index(0, 1)).height();
+        QVERIFY(rowHeight > 0);
+        QVERIFY2(
+            list()->viewport()->height() >= 5 * rowHeight,
+            qPrintable(QStringLiteral("%1 px for rows of %2 px").arg(list()->viewport()->height()).arg(rowHeight)));
+        QVERIFY(m_window->minimumSizeHint().height() <= 700);
+    }
+
+    // The legend's examples are drawn in the rows' colours, and greyed like
+    // every other text while their frame is disabled.
+    void legendGreysWithItsFrame()
+    {
+        scan(m_mp3s);
+        auto *example = child<QLabel>("Label1_6");
+        QCOMPARE(colourOf(example), TaggerRowModel::lyrics3Colour());
+        clickRow(s("tin drum tagged.mp3"));
+        button("cmdDisplaySavedLyrics")->click(); // the list's buttons rest meanwhile
+        QVERIFY(!example->isEnabled());
+        QCOMPARE(example->palette().color(QPalette::Disabled, QPalette::WindowText),
+                 m_window->palette().color(QPalette::Disabled, QPalette::WindowText));
+        button("cmdDisplaySavedLyrics")->click();
+        QVERIFY(example->isEnabled());
+    }
+
+    // A folder whose name holds "&" shows it as written: no mnemonic is made
+    // of it, so Alt with the next key opens nothing.
+    void folderWithAnAmpersand()
+    {
+        const QString folder = m_install.root() + s("Rock & Roll");
+        m_install.writeFile(s("Rock & Roll/marsh reed grey.mp3"), audio(900) + id3v1("Grey"));
+        scan(folder);
+        QPushButton *browse = button("cmdBrowseForFolder");
+        QCOMPARE(QKeySequence::mnemonic(browse->text()), QKeySequence());
+        QCOMPARE(QAccessible::queryAccessibleInterface(browse)->text(QAccessible::Name), folder);
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        QTest::keyClick(m_window.get(), Qt::Key_Space, Qt::AltModifier);
+        QCOMPARE(m_dialogs.shown().size(), 1); // the one folder dialog of the scan
+    }
+
     void modelSignalsAreConsistent()
     {
         scan(m_mp3s);
@@ -612,9 +690,9 @@ private slots:
         m_window->grab().save(shots + s("/tags-panel-several.png"));
         clickRow(s("blue lake night train.mp3"));
         m_window->grab().save(shots + s("/tags-panel.png"));
-        m_window->resize(700, 520);
+        m_window->resize(m_window->minimumSizeHint());
         QTest::qWait(20);
-        m_window->grab().save(shots + s("/tags-small.png"));
+        m_window->grab().save(shots + s("/tags-smallest.png"));
         m_window->resize(1400, 900);
         QTest::qWait(20);
         m_window->grab().save(shots + s("/tags-large.png"));

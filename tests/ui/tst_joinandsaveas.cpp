@@ -118,14 +118,26 @@ private slots:
                                           "into your Tunewright folder\n\nThe changes to Band - Alpha that are not "
                                           "saved yet are not in it.\n\nDo you want to open it now?")};
         QTest::newRow("nothing ticked") << QStringLiteral("unticked") << QStringList{};
+        // Without Tunewright the file goes to the program's folder, named.
+        QTest::newRow("no Tunewright") << QStringLiteral("no host")
+                                       << QStringList{
+                                              QStringLiteral("File was saved as:\n2 Lyrics Joined at 09-07-2004 "
+                                                             "14-5.txt\ninto Stanzary's folder\n<folder>\n\n"
+                                                             "Do you want to open it now?")};
     }
     void secondPressTells()
     {
         QFETCH(QString, situation);
         QFETCH(QStringList, told);
-        StartedApp app(twoArtists);
+        StartedApp app([&](test::FakeInstallation &i) {
+            twoArtists(i);
+            if (situation == QLatin1StringView("no host"))
+                QFile::remove(i.root() + QStringLiteral("Tunewright.exe"));
+        });
+        QCOMPARE(app.state().strHostPath.isEmpty(), situation == QLatin1StringView("no host"));
         app.state().now = [] { return kJoinTime; };
         const QString target = app.install.hostPath() + QStringLiteral("2 Lyrics Joined at 09-07-2004 14-5.txt");
+        told.replaceInStrings(QStringLiteral("<folder>"), QDir::toNativeSeparators(QFileInfo(target).absolutePath()));
         if (situation == QLatin1StringView("edited")) {
             app.clickSong(QStringLiteral("B/Band - Alpha.txt"));
             QTest::keyClicks(app.lyricsBox(), QStringLiteral("more"));
@@ -238,6 +250,81 @@ private slots:
         QVERIFY(app.lyricsBox()->document()->isModified());
         QCOMPARE(test::readAll(app.install.lyricsPath() + QStringLiteral("B/Band - Alpha.txt")),
                  QByteArray("alpha words\r\n"));
+    }
+
+    // With no song chosen the box takes new lyrics, which stay while an
+    // artist is chosen and are stored with Save As; a name a file cannot
+    // hold is told as soon as it is typed, and asked again.
+    void newLyricsAreSavedWithSaveAs()
+    {
+        StartedApp app(twoArtists);
+        QVERIFY(!app.lyricsBox()->isReadOnly());
+        QVERIFY(app.lyricsBox()->placeholderText().contains(QStringLiteral("Save As...")));
+        QTest::keyClicks(app.lyricsBox(), QStringLiteral("fresh words"));
+        app.click(QStringLiteral("keyband"));
+        QCOMPARE(app.lyricsBox()->toPlainText(), QStringLiteral("fresh words"));
+
+        app.dialogs.queueInput(QStringLiteral("AC/DC"));
+        app.dialogs.queueInput(QStringLiteral("Nova"));
+        app.dialogs.queueInput(QStringLiteral("Blue Lake"));
+        app.dialogs.clearRecord();
+        app.button("Save")->trigger(); // new lyrics have no file yet: Save is Save As
+        const auto &shown = app.dialogs.shown();
+        QCOMPARE(shown.size(), 5);
+        QCOMPARE(shown.at(0).defaultText, QString()); // no song's name to start from
+        QCOMPARE(shown.at(1).text, QStringLiteral("A lyrics file name cannot hold \"/\". Type the name without it."));
+        QCOMPARE(shown.at(2).text, QStringLiteral("ARTIST/BAND name"));
+        QCOMPARE(shown.at(2).defaultText, QStringLiteral("AC/DC"));
+        QCOMPARE(shown.at(3).text, QStringLiteral("SONG TITLE"));
+        QCOMPARE(shown.at(4).text, QStringLiteral("Lyrics for song:\nNova - Blue Lake\n\nwere saved. Update your list "
+                                                  "to get it listed"));
+        QCOMPARE(test::readAll(app.install.lyricsPath() + QStringLiteral("N/Nova - Blue Lake.txt")),
+                 QByteArray("fresh words\xa0\r\n"));
+        QVERIFY(!app.lyricsBox()->document()->isModified());
+        app.clickSong(QStringLiteral("B/Band - Alpha.txt")); // saved: nothing to ask
+        QCOMPARE(app.dialogs.shown().size(), 5);
+        QVERIFY(app.dialogs.scriptErrors().isEmpty());
+    }
+
+    // New lyrics not saved yet are asked about before a song's text or the
+    // closing window takes them away.
+    void newLyricsAreNotLostSilently_data()
+    {
+        QTest::addColumn<bool>("closing");
+        QTest::addColumn<Answer>("answer");
+        QTest::newRow("song chosen, cancelled") << false << Answer::Cancel;
+        QTest::newRow("song chosen, dropped") << false << Answer::No;
+        QTest::newRow("song chosen, saved") << false << Answer::Yes;
+        QTest::newRow("closing, cancelled") << true << Answer::Cancel;
+        QTest::newRow("closing, saved") << true << Answer::Yes;
+    }
+    void newLyricsAreNotLostSilently()
+    {
+        QFETCH(bool, closing);
+        QFETCH(Answer, answer);
+        StartedApp app(twoArtists);
+        QTest::keyClicks(app.lyricsBox(), QStringLiteral("fresh words"));
+        app.dialogs.queueAnswer(answer);
+        if (answer == Answer::Yes) {
+            app.dialogs.queueInput(QStringLiteral("Nova"));
+            app.dialogs.queueInput(QStringLiteral("Blue Lake"));
+        }
+        if (closing)
+            app.window()->close();
+        else
+            app.clickSong(QStringLiteral("B/Band - Alpha.txt"));
+        QCOMPARE(app.dialogs.shown().first().text, QStringLiteral("Save the new lyrics you typed? Otherwise they are "
+                                                                  "lost."));
+        QCOMPARE(QFile::exists(app.install.lyricsPath() + QStringLiteral("N/Nova - Blue Lake.txt")),
+                 answer == Answer::Yes);
+        const bool stayed = answer == Answer::Cancel;
+        QCOMPARE(app.window()->isVisible(), !closing || stayed);
+        if (!closing) {
+            QCOMPARE(app.lyricsBox()->toPlainText(),
+                     stayed ? QStringLiteral("fresh words") : QStringLiteral("alpha words\n"));
+            QCOMPARE(app.state().strCurrentFile.isEmpty(), stayed);
+        }
+        QVERIFY(app.dialogs.scriptErrors().isEmpty());
     }
 
     void everyMenuItemDoesItsCommand()

@@ -5,6 +5,7 @@
 #include "ui/ZephTimePicker.h"
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -205,6 +206,40 @@ private slots:
         QCOMPARE(m_dialogs.last().title, t("Stanzary"));
         QVERIFY(!m_frame->isModified());
         QCOMPARE(m_frame->rowCount(), 3);
+    }
+
+    // A stamp stored past 13:59.8 shows as 13:59.8; it keeps its stored
+    // time while only its text is edited, and takes the shown one once its
+    // time is.
+    void aTimeBeyondThePickerIsKeptUnlessTheTimeIsEdited_data()
+    {
+        QTest::addColumn<bool>("editTime");
+        QTest::addColumn<QByteArray>("saved");
+        // "\x9d" "p" is 20:00.0; "\x81" "f" is 13:59.6.
+        QTest::newRow("text edited") << false << QByteArray("\x9dpHi@AOh;\r\n");
+        QTest::newRow("time edited") << true
+                                     << QByteArray("\x81"
+                                                   "fWe@AOh;\r\n");
+    }
+    void aTimeBeyondThePickerIsKeptUnlessTheTimeIsEdited()
+    {
+        QFETCH(bool, editTime);
+        QFETCH(QByteArray, saved);
+        const QString path = kas("\x9dpWe@AOh;\r\n");
+        QVERIFY(load(path).ok());
+        ZephTimePicker *row = m_frame->row(0);
+        QCOMPARE(row->stampText(), t("13:59.8 We"));
+        if (editTime) {
+            row->SelectPart(ZephTimePicker::FramePart);
+            QTest::keyClick(row, Qt::Key_Down);
+        } else {
+            row->SelectPart(ZephTimePicker::TextPart);
+            auto *text = row->findChild<QLineEdit *>(QStringLiteral("txtLyrics"));
+            text->selectAll();
+            QTest::keyClicks(text, QStringLiteral("Hi"));
+        }
+        QVERIFY(m_frame->saveRows());
+        QCOMPARE(test::readAll(path), saved);
     }
 
     void failuresAreToldAndTheFileKept_data()

@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QFile>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
@@ -108,6 +109,17 @@ private slots:
             QVERIFY2(messages.constLast().text.startsWith(told), qPrintable(messages.constLast().text));
         QVERIFY(m_dialogs.scriptErrors().isEmpty());
         QCOMPARE(m_dialogs.pendingAnswers(), 0);
+    }
+
+    // A row added and never given a text is left out, as saving leaves it out.
+    void anAddedEmptyRowIsLeftOut()
+    {
+        QTest::mouseClick(m_frame->findChild<QPushButton *>(QStringLiteral("cmdAdd")), Qt::LeftButton);
+        QCOMPARE(m_frame->rowCount(), 4);
+        trigger("actLrcBesideLyrics");
+        QCOMPARE(test::readAll(m_tmp.path() + QStringLiteral("/lyrics/Amber - Boats.lrc")), Lrc);
+        QVERIFY2(m_dialogs.last().text.startsWith(QStringLiteral("Synchronised lyrics exported to:")),
+                 qPrintable(m_dialogs.last().text));
     }
 
     // Nothing is written when a stamp finds no line or the file cannot be

@@ -9,9 +9,13 @@
 #include "lists/SongLists.h"
 #include "ui/ElidedLabel.h"
 
+#include "NamedPipe.h"
+
 #include <QAccessible>
 #include <QDir>
+#include <QHeaderView>
 #include <QMenu>
+#include <QScrollBar>
 #include <QSettings>
 #include <QTextDocument>
 
@@ -120,6 +124,32 @@ private slots:
         QCOMPARE(longTitle.at(shown.size() - 1), QLatin1Char(' ')); // cut before a blank, not inside a word
         QCOMPARE(plainOfToolTip(song->toolTip()), longTitle);
         QCOMPARE(accessibleName(song), QStringLiteral("Song: ") + longTitle);
+    }
+
+    // At the first start's window size the karaoke line is read whole (it
+    // takes a second line), and a long song name can be scrolled to in the
+    // tree rather than being cut at its edge.
+    void longTextsAreShownWholeAtTheFirstSize()
+    {
+        QSettings(QStringLiteral("Zeph"), QStringLiteral("Zeph"))
+            .setValue(QStringLiteral("Config/CheckForAvaliableTimestamps"), QStringLiteral("False"));
+        const QString longTitle =
+            QStringLiteral("A Very Long Song Title That Goes On And On Past Any Edge Of The Tree");
+        const QString key = QStringLiteral("B/Band - ") + longTitle + QStringLiteral(".txt");
+        StartedApp app([&](test::FakeInstallation &i) { i.addLyrics(key); });
+        app.clickSong(key);
+        QApplication::processEvents();
+        auto *karaoke = app.child<ElidedLabel>("lblKaraoke");
+        QCOMPARE(karaoke->fullText(), QStringLiteral("Karaoke not found. It may be avaliable for download, or you can "
+                                                     "create it by yourself!"));
+        QVERIFY2(!karaoke->isElided(), qPrintable(karaoke->text()));
+        QTRY_VERIFY(karaoke->height() >= karaoke->heightForWidth(karaoke->width())); // once laid out
+
+        QTreeView *tree = app.tree();
+        const QFontMetrics fm(tree->font());
+        QTRY_VERIFY(tree->header()->sectionSize(0) >= fm.horizontalAdvance(longTitle) + tree->indentation());
+        QVERIFY(tree->header()->sectionSize(0) > tree->viewport()->width());
+        QTRY_VERIFY(tree->horizontalScrollBar()->maximum() > 0); // the range follows at the next layout
     }
 
     // When nothing is found the window says where it looked and how to point
@@ -266,14 +296,61 @@ private slots:
         QVERIFY(dialogs.openedInShell().first().toString().endsWith(QStringLiteral("/faq/faq2.php?catnr=8")));
     }
 
-    void unreadableFileIsNotCalledMissing()
+    // A lyrics file that is there but cannot be read is told with its
+    // reason, and the empty box can never be saved over it.
+    void unreadableFileIsToldAndNeverSavedOver_data()
     {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("too large") << QStringLiteral("large") << QStringLiteral("It is larger than 16 MB.");
+        QTest::newRow("a named pipe") << QStringLiteral("pipe") << QStringLiteral("It is not a regular file.");
+        QTest::newRow("a folder") << QStringLiteral("folder") << QStringLiteral("It is not a regular file.");
+        QTest::newRow("no permission") << QStringLiteral("unreadable") << QStringLiteral("Permission denied.");
+    }
+    void unreadableFileIsToldAndNeverSavedOver()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, reason);
+        if (kind == QLatin1StringView("unreadable") && ::geteuid() == 0)
+            QSKIP("root reads every file");
         StartedApp app(oneSong);
         const QString path = app.install.lyricsPath() + QStringLiteral("B/Band - Alpha.txt");
-        QVERIFY(QFile::remove(path) && QDir().mkdir(path)); // there, but no file to read
+        if (kind == QLatin1StringView("large")) {
+            QFile big(path);
+            QVERIFY(big.open(QIODevice::ReadWrite) && big.resize(50 * 1024 * 1024)); // sparse: no time, no room
+        } else if (kind == QLatin1StringView("pipe")) {
+            QVERIFY(QFile::remove(path));
+            test::makeNamedPipe(path);
+        } else if (kind == QLatin1StringView("folder")) {
+            QVERIFY(QFile::remove(path) && QDir().mkdir(path));
+        } else {
+            QVERIFY(QFile::setPermissions(path, QFile::WriteOwner));
+        }
+        const QFileInfo before(path);
         app.clickSong(QStringLiteral("B/Band - Alpha.txt"));
-        QCOMPARE(app.dialogs.last().text, QStringLiteral("File can't be read:\n") + path);
         QCOMPARE(app.dialogs.last().title, QStringLiteral("Tunewright Stanzary"));
+        QVERIFY2(app.dialogs.last().text.startsWith(QStringLiteral("File can't be read:\n") + path
+                                                    + QStringLiteral("\n\n") + reason),
+                 qPrintable(app.dialogs.last().text));
+        QVERIFY(app.lyricsBox()->isReadOnly());
+        QVERIFY(app.lyricsBox()->placeholderText().contains(reason.chopped(1).mid(1)));
+
+        // Typing does nothing; Save and Save As tell why there is nothing to
+        // save, and neither asks for a name.
+        QTest::keyClicks(app.lyricsBox(), QStringLiteral("typed"));
+        app.dialogs.clearRecord();
+        app.button("Save")->trigger();
+        app.button("SaveAs")->trigger();
+        QCOMPARE(app.dialogs.shown().size(), 2);
+        for (const auto &told : app.dialogs.shown())
+            QVERIFY2(told.kind == ScriptedUserDialogs::Kind::Message && told.text.contains(reason.chopped(1).mid(1)),
+                     qPrintable(told.text));
+        const QFileInfo after(path);
+        QCOMPARE(after.size(), before.size());
+        QCOMPARE(after.lastModified(), before.lastModified());
+        QCOMPARE(after.isFile(), before.isFile());
+        if (kind == QLatin1StringView("unreadable"))
+            QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
     }
 
     // The window system appends a display name to every title when one is

@@ -1,4 +1,4 @@
-#include "tagger/TailJournal.h"
+#include "platform/TailJournal.h"
 #include "ui/StanzaryApp.h"
 #include "ui/TaggerRowModel.h"
 #include "ui/UserDialogs.h"
@@ -79,12 +79,14 @@ private slots:
     {
         QTemporaryDir dir;
         const QString mp3 = test::FakeInstallation(dir.path()).writeFile(s("song.mp3"), audio(700));
+        const QByteArray newTail = "LYRICSBEGININD00003100000020LYRICS200";
         TailJournalRecord saved{QFileInfo(mp3).canonicalFilePath(),
                                 700,
                                 700,
                                 700,
                                 QCryptographicHash::hash(audio(700), QCryptographicHash::Sha256),
-                                {}};
+                                {},
+                                newTail};
         const TailJournal journal;
         QDir().mkpath(journal.folder());
         QFile file(journal.journalPathFor(mp3));
@@ -93,7 +95,7 @@ private slots:
         file.close();
         QFile half(mp3);
         QVERIFY(half.open(QIODevice::Append));
-        half.write("LYRICSBEGININD0000"); // what the crash left behind
+        half.write(newTail.left(18)); // what the crash left behind
         half.close();
 
         test::StartedApp started([](test::FakeInstallation &) {});

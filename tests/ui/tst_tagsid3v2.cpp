@@ -1,9 +1,11 @@
 #include "store/CollectionScan.h"
 #include "tagger/Id3v2Lyrics.h"
+#include "tagger/Lyrics3Writer.h"
 #include "ui/UserDialogs.h"
 #include "ui/frmTags.h"
 
 #include "FakeInstallation.h"
+#include "NamedPipe.h"
 
 #include <QCheckBox>
 #include <QPlainTextEdit>
@@ -61,8 +63,12 @@ class tst_TagsId3v2 : public QObject
     {
         m_dialogs.queueFolder(folder);
         child<QPushButton>("cmdBrowseForFolder")->click();
+        QCOMPARE(child<QTreeView>("list")->model()->rowCount(), 1);
+        clickRow();
+    }
+    void clickRow()
+    {
         auto *list = child<QTreeView>("list");
-        QCOMPARE(list->model()->rowCount(), 1);
         const QModelIndex index = list->model()->index(0, 1);
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(index).center());
     }
@@ -137,6 +143,27 @@ private slots:
         QVERIFY(toggle->isVisible());
         toggle->click();
         QCOMPARE(child<QPlainTextEdit>("txtViewLyrics")->toPlainText(), s("---- ID3v2 lyrics ----\nsung\nwords"));
+    }
+
+    // A named pipe put in the place of a listed file that has a Lyrics3 tag:
+    // clicking its row and "Display lyrics saved into this file" read
+    // nothing from it and wait for nothing.
+    void passesOverANamedPipe()
+    {
+        const QString folder = mp3Folder("piped", mpegFrames(20));
+        const QString mp3 = folder + s("blue lake night train.mp3");
+        QVERIFY(TagMp3File(mp3, m_install.lyricsPath() + s("Blue Lake - Night Train.txt"), s("Blue Lake - Night Train"),
+                           CodePage(), s("x.example")));
+        scanAndShowRow(folder);
+        QVERIFY(QFile::remove(mp3));
+        test::makeNamedPipe(mp3);
+        QVERIFY2(test::finishesWithoutWaiting(mp3,
+                                              [&] {
+                                                  clickRow();
+                                                  child<QPushButton>("cmdDisplaySavedLyrics")->click();
+                                              }),
+                 "waited on a named pipe");
+        QVERIFY(!child<QPlainTextEdit>("txtViewLyrics")->toPlainText().contains(s("ID3v2 lyrics")));
     }
 };
 

@@ -72,6 +72,7 @@ private slots:
     void realInputBox();
     void realFolderChooser();
     void realOpenInShellRefusesEmptyAddress();
+    void realOpenInShellTellsTheOpenersFailure();
 };
 
 void tst_UserDialogs::scriptedRecordsEveryBox()
@@ -252,6 +253,37 @@ void tst_UserDialogs::realOpenInShellRefusesEmptyAddress()
 {
     WidgetUserDialogs d;
     QVERIFY(!d.openInShell(QUrl()));
+}
+
+// The desktop's opener starts, then cannot open the page (no browser): the
+// user is told, with the reason, as when the desktop refuses at once.
+void tst_UserDialogs::realOpenInShellTellsTheOpenersFailure()
+{
+#if !defined(Q_OS_UNIX) || defined(Q_OS_MACOS)
+    QSKIP("the desktop's opener is a program of its own on Linux and the other Unix desktops");
+#endif
+    QTemporaryDir dir;
+    const QString opened = dir.filePath(QStringLiteral("opened"));
+    QFile opener(dir.filePath(QStringLiteral("xdg-open")));
+    QVERIFY(opener.open(QIODevice::WriteOnly));
+    opener.write("#!/bin/sh\nprintf '%s' \"$1\" > '" + QFile::encodeName(opened) + "'\nexit 3\n");
+    opener.close();
+    QVERIFY(opener.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(dir.path()) + ':' + path);
+    const auto restore = qScopeGuard([&path] { qputenv("PATH", path); });
+
+    WidgetUserDialogs d;
+    BoxSeen seen;
+    answerBox(seen, QMessageBox::Ok);
+    QVERIFY(d.openInShell(QUrl(QStringLiteral("https://www.site.example/a page"))));
+    QTRY_VERIFY(!seen.text.isEmpty());
+    QCOMPARE(int(seen.icon), int(QMessageBox::Critical));
+    QCOMPARE(seen.title, QStringLiteral("Error"));
+    QCOMPARE(seen.text, QStringLiteral("Error opening in browser\n\nthe desktop has no program to open it."));
+    QFile sent(opened);
+    QVERIFY(sent.open(QIODevice::ReadOnly));
+    QCOMPARE(sent.readAll(), QByteArray("https://www.site.example/a%20page"));
 }
 
 QTEST_MAIN(tst_UserDialogs)

@@ -5,6 +5,7 @@
 #include <QClipboard>
 #include <QLineEdit>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 #include <QtTest>
 
 #include <memory>
@@ -109,8 +110,9 @@ private slots:
         QCOMPARE(notified.count(), accepted ? 1 : 0);
     }
 
-    // The spinner's carries, through the keyboard of a focused picker.
-    void stepping_data()
+    // The keyboard of a focused picker: the spinner's carries, Home and End,
+    // and digits typed into a part.
+    void keyboardEditsTheSelectedPart_data()
     {
         QTest::addColumn<QString>("start");
         QTest::addColumn<int>("part");
@@ -135,8 +137,21 @@ private slots:
             << t("00:59.8") << 2 << QList<int>{up, down, down} << t("00:59.6");
         QTest::newRow("Right then up steps seconds")
             << t("02:10.0") << 0 << QList<int>{int(Qt::Key_Right), up} << t("02:11.0");
+        QTest::newRow("End: the largest seconds") << t("03:30.4") << 1 << QList<int>{int(Qt::Key_End)} << t("03:59.4");
+        QTest::newRow("Home: the smallest minutes")
+            << t("03:30.4") << 0 << QList<int>{int(Qt::Key_Home)} << t("00:30.4");
+        QTest::newRow("End: the largest tenths") << t("03:30.4") << 2 << QList<int>{int(Qt::Key_End)} << t("03:30.8");
+        const int k0 = Qt::Key_0, k2 = Qt::Key_2, k3 = Qt::Key_3, k4 = Qt::Key_4, k5 = Qt::Key_5, k6 = Qt::Key_6;
+        QTest::newRow("two digits fill the seconds, the tenths follow")
+            << t("01:00.0") << 1 << QList<int>{k4, k2, k6} << t("01:42.6");
+        QTest::newRow("a digit no second one fits completes the part")
+            << t("00:00.0") << 0 << QList<int>{k2, k3, k0} << t("02:30.0");
+        QTest::newRow("a pair beyond the part starts over")
+            << t("00:00.0") << 0 << QList<int>{int(Qt::Key_1), k5} << t("05:00.0");
+        QTest::newRow("an odd tenth is refused") << t("00:00.4") << 2 << QList<int>{k3} << t("00:00.4");
+        QTest::newRow("a step ends the typing") << t("00:00.0") << 1 << QList<int>{k3, up, k5} << t("00:05.0");
     }
-    void stepping()
+    void keyboardEditsTheSelectedPart()
     {
         QFETCH(QString, start);
         QFETCH(int, part);
@@ -257,7 +272,8 @@ private slots:
         m_picker->setAccessibleName(QStringLiteral("Stamp 3"));
         m_picker->SelectPart(ZephTimePicker::SecondPart);
         QAccessibleInterface *row = QAccessible::queryAccessibleInterface(m_picker);
-        QCOMPARE(row->text(QAccessible::Name), QStringLiteral("Stamp 3"));
+        // The name holds the whole stamp: Linux screen readers get no value.
+        QCOMPARE(row->text(QAccessible::Name), QStringLiteral("Stamp 3: 01:13.4 se"));
         QCOMPARE(row->text(QAccessible::Value), QStringLiteral("01:13.4 se"));
         QCOMPARE(row->focusChild()->text(QAccessible::Name), QStringLiteral("Seconds"));
         QAccessibleInterface *minutes = QAccessible::queryAccessibleInterface(field(ZephTimePicker::MinutePart));
@@ -265,6 +281,54 @@ private slots:
         QCOMPARE(minutes->text(QAccessible::Value), QStringLiteral("01"));
         minutes->valueInterface()->setCurrentValue(14); // refused like the setter
         QCOMPARE(m_picker->Minute(), 1);
+    }
+
+    // With a number part selected, a click into the text field makes the
+    // text the selected part: Up and Down typed there change no time.
+    void clickIntoTheTextSelectsIt()
+    {
+        m_picker->setText(QStringLiteral("fi"));
+        m_picker->SelectPart(ZephTimePicker::SecondPart);
+        setTime(*m_picker, QStringLiteral("00:12.4"));
+        QTest::mouseClick(textField(), Qt::LeftButton);
+        QVERIFY(textField()->hasFocus());
+        QCOMPARE(m_picker->selectedPart(), ZephTimePicker::TextPart);
+        QVERIFY(!spinner()->isEnabled());
+        QVERIFY(!lit(ZephTimePicker::SecondPart));
+        press({Qt::Key_Up, Qt::Key_Up, Qt::Key_PageUp, Qt::Key_Down});
+        QCOMPARE(timeOf(*m_picker), QStringLiteral("00:12.4"));
+        QVERIFY(textField()->hasFocus());
+    }
+
+    // The wheel over the digits of the stamp being edited steps that part;
+    // over a stamp that is not being edited it leaves the time alone (it
+    // scrolls the editor).
+    void wheelOverTheDigits_data()
+    {
+        QTest::addColumn<bool>("focused");
+        QTest::addColumn<int>("notches");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("two notches up") << true << 2 << t("00:32.0");
+        QTest::newRow("a notch down") << true << -1 << t("00:29.0");
+        QTest::newRow("not being edited") << false << 2 << t("00:30.0");
+    }
+    void wheelOverTheDigits()
+    {
+        QFETCH(bool, focused);
+        QFETCH(int, notches);
+        QFETCH(QString, expected);
+        setTime(*m_picker, QStringLiteral("00:30.0"));
+        if (focused)
+            m_picker->SelectPart(ZephTimePicker::MinutePart);
+        QWidget *seconds = field(ZephTimePicker::SecondPart);
+        const QPointF at = QRectF(seconds->rect()).center();
+        for (int i = 0; i < std::abs(notches); ++i) {
+            QWheelEvent wheel(at, seconds->mapToGlobal(at), QPoint(), QPoint(0, notches > 0 ? 120 : -120), Qt::NoButton,
+                              Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(seconds, &wheel);
+        }
+        QCOMPARE(timeOf(*m_picker), expected);
+        QCOMPARE(m_picker->selectedPart(), focused ? ZephTimePicker::SecondPart : ZephTimePicker::NoPart);
     }
 
     // Every part fits its digits or text at any font, and the text field

@@ -3,6 +3,7 @@
 #include "tagger/Lyrics3Writer.h"
 
 #include "FakeInstallation.h"
+#include "NamedPipe.h"
 
 #include <QDir>
 #include <QFile>
@@ -106,6 +107,39 @@ QByteArray behindTag(const QByteArray &bytes)
 const QString Unsynced = QStringLiteral("Caf\u00e9 lights\nall night long\n\nLyrics by Tunewright (site)");
 const QList<SyncedLine> Synced{{0, QStringLiteral("Caf\u00e9 lights")}, {13200, QStringLiteral("all night long")}};
 
+struct ScriptRun
+{
+    bool missing = false; // no python3 or no mutagen
+    bool ok = false;
+    QByteArray output;
+    QByteArray errors;
+};
+
+// Runs one of the mutagen scripts beside this test.
+ScriptRun runScript(const char *script, const QStringList &arguments)
+{
+    ScriptRun run;
+    const QString python = QStringLiteral(STANZARY_PYTHON3);
+    run.missing = python.isEmpty();
+    if (run.missing)
+        return run;
+    QProcess process;
+    process.start(python, QStringList{QString::fromUtf8(script)} + arguments);
+    const bool finished = process.waitForFinished(60000);
+    run.missing = finished && process.exitCode() == 3;
+    run.ok = finished && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    run.output = process.readAllStandardOutput();
+    run.errors = process.readAllStandardError();
+    return run;
+}
+
+// Every frame of the file's ID3v2 tag as mutagen reads it, by its key.
+QJsonObject framesSeenIn(const QString &mp3)
+{
+    const ScriptRun reader = runScript(STANZARY_FRAME_READER, {mp3});
+    return QJsonDocument::fromJson(reader.output).object().value(u"frames").toObject();
+}
+
 // Runs the write in a child process that is killed with SIGKILL when it
 // reaches the step: nothing after that moment runs.
 int writeInChildKilledAt(const QString &mp3, RewriteStep step)
@@ -136,6 +170,9 @@ int writeInChildKilledAt(const QString &mp3, RewriteStep step)
     ::waitpid(pid, &status, 0);
     return reached && WIFSIGNALED(status) ? WTERMSIG(status) : -1;
 }
+
+// Where a named pipe takes a file's place.
+enum class PipeAt { FileRead, FileReadSynced, FileWritten, Copy, Original };
 
 } // namespace
 
@@ -274,6 +311,121 @@ private slots:
         QVERIFY(!QFile::exists(rewriteCopyPath(mp3)));
     }
 
+    // Tags other programs wrote (mutagen's frames in ID3v2.2, 2.3 and 2.4
+    // tags). When the tag library would write one without some of its
+    // frames, or with their content changed, the file stays byte for byte
+    // as it was and the log names those frames; any other tag gets the
+    // lyrics, and another reader (mutagen) finds every old frame as it was
+    // but the lyrics frame that is replaced.
+    void keepsOtherWritersFrames_data()
+    {
+        QTest::addColumn<QString>("version");
+        QTest::addColumn<QStringList>("frames"); // names of write_foreign_tag.py
+        QTest::addColumn<QString>("lost");       // the frames the log names; none: the tag is written
+        const auto row = [](const char *name, const char *version, const char *frames, const char *lost = "") {
+            QTest::newRow(name) << QString::fromLatin1(version) << QString::fromLatin1(frames).split(u' ')
+                                << QString::fromLatin1(lost);
+        };
+        row("2.3, frames every tagger writes", "2.3",
+            "TIT2 TPE1 TALB TRCK TCON COMM APIC TXXX WXXX WOAR POPM UFID PRIV GEOB IPLS USLT SYLT USLT-nodesc");
+        row("2.3, year, date and time", "2.3", "TYER TDAT TIME");
+        row("2.3, unsynchronised", "2.3", "+unsync TIT2 APIC");
+        row("2.4, its own frames, unsynchronised, extended header", "2.4",
+            "+unsync +extended TIT2 RVA2 TMOO TSST TDRL TPRO TDTG EQU2 ASPI SEEK SIGN");
+        row("2.2, frames every tagger writes", "2.2", "TT2 TP1 TAL TRK COM PIC TXX ULT");
+        row("2.3 holding frames of 2.4", "2.3", "TIT2 RVA2 TMOO TSST TDRL TPRO TDTG EQU2 ASPI SEEK SIGN",
+            "RVA2, TMOO, TSST, TDRL, TPRO, TDTG, EQU2, ASPI, SEEK, SIGN");
+        row("2.3 holding frames 2.4 has no more", "2.3", "TIT2 RVAD TRDA TSIZ", "RVAD, TRDA, TSIZ");
+        row("2.3, date and time without a year", "2.3", "TIT2 TDAT TIME", "TDAT, TIME");
+        row("2.3, extended header", "2.3", "+extended TIT2 APIC", "TIT2, APIC");
+        row("2.3, a genre refined", "2.3", "TIT2 TCON-refined", "TCON");
+        row("2.2, year, date, time and a link", "2.2", "TT2 TYE TDA TIM LNK", "TDA, TIM, LNK");
+        row("2.2, lyricist", "2.2", "TT2 TXT", "TXT");
+    }
+    void keepsOtherWritersFrames()
+    {
+        QFETCH(QString, version);
+        QFETCH(QStringList, frames);
+        QFETCH(QString, lost);
+        const QString mp3 = write(QStringLiteral("foreign/%1.mp3").arg(QString::fromLatin1(QTest::currentDataTag())),
+                                  layout(QStringLiteral("Lyrics3, ID3v1")));
+        const ScriptRun writer = runScript(STANZARY_TAG_WRITER, QStringList{mp3, version} + frames);
+        if (writer.missing)
+            QSKIP("python3-mutagen is not installed");
+        QVERIFY2(writer.ok, writer.errors.constData());
+        const QByteArray before = test::readAll(mp3);
+        const QJsonObject seenBefore = framesSeenIn(mp3);
+        QVERIFY(!seenBefore.isEmpty());
+
+        const QString lyrics = write(QStringLiteral("foreign/song.txt"), "new words");
+        const Id3v2TagResult result = TagId3v2Lyrics(mp3, lyrics, "new words", CodePage());
+        if (!lost.isEmpty()) {
+            QCOMPARE(result.notes,
+                     QStringList{QStringLiteral("    ID3v2 lyrics not written: The file's ID3v2 tag holds "
+                                                "frames (%1) that writing it again would lose; the file "
+                                                "is left as it is.")
+                                     .arg(lost)});
+            QCOMPARE(test::readAll(mp3), before);
+            return;
+        }
+        QVERIFY2(result.written, qPrintable(result.notes.join(u'\n')));
+        QCOMPARE(readUnsyncedLyrics(mp3), std::optional<QString>(QStringLiteral("new words")));
+        QCOMPARE(behindTag(test::readAll(mp3)), behindTag(before));
+        const QJsonObject seenAfter = framesSeenIn(mp3);
+        for (auto it = seenBefore.begin(); it != seenBefore.end(); ++it) {
+            if (it.key().startsWith(u"USLT:") && it.value()[u"desc"].toString().isEmpty())
+                continue;
+            const QByteArray was = QJsonDocument(QJsonArray{it.value()}).toJson(QJsonDocument::Compact);
+            const QByteArray is = QJsonDocument(QJsonArray{seenAfter.value(it.key())}).toJson(QJsonDocument::Compact);
+            QVERIFY2(was == is, qPrintable(it.key() + u' ' + QString::fromUtf8(was + " became " + is)));
+        }
+    }
+
+    // A named pipe in the place of the MP3 file, of the copy the tag library
+    // writes or of the file the copy was made of is passed over at once:
+    // nothing is read or written, and nothing waits for the pipe's writer.
+    void passesOverNamedPipes_data()
+    {
+        QTest::addColumn<int>("place");
+        QTest::newRow("USLT reader") << int(PipeAt::FileRead);
+        QTest::newRow("SYLT reader") << int(PipeAt::FileReadSynced);
+        QTest::newRow("writer") << int(PipeAt::FileWritten);
+        QTest::newRow("copy the tag library writes") << int(PipeAt::Copy);
+        QTest::newRow("file the copy was made of") << int(PipeAt::Original);
+    }
+    void passesOverNamedPipes()
+    {
+        QFETCH(int, place);
+        const QString mp3 = m_tmp.filePath(QStringLiteral("pipes/%1.mp3").arg(place));
+        QVERIFY(QDir().mkpath(QFileInfo(mp3).path()));
+        const QByteArray bytes = layout(QStringLiteral("ID3v2.3 in front, Lyrics3, ID3v1"));
+        if (place < int(PipeAt::Copy))
+            test::makeNamedPipe(mp3);
+        else
+            write(QStringLiteral("pipes/%1.mp3").arg(place), bytes);
+        const QString pipe = place == int(PipeAt::Copy) ? rewriteCopyPath(mp3) : mp3;
+        RewriteHooks hooks;
+        hooks.reached = [&](RewriteStep step) {
+            if (step == RewriteStep::CopyMade && QFile::remove(pipe))
+                test::makeNamedPipe(pipe);
+        };
+        bool found = true;
+        QVERIFY2(test::finishesWithoutWaiting(pipe,
+                                              [&] {
+                                                  if (place == int(PipeAt::FileRead))
+                                                      found = readUnsyncedLyrics(mp3).has_value();
+                                                  else if (place == int(PipeAt::FileReadSynced))
+                                                      found = readSyncedLyrics(mp3).has_value();
+                                                  else
+                                                      found = writeId3v2Lyrics(mp3, {Unsynced, Synced}, hooks).ok();
+                                              }),
+                 "waited on a named pipe");
+        QVERIFY(!found);
+        if (place == int(PipeAt::Copy))
+            QCOMPARE(test::readAll(mp3), bytes);
+        QVERIFY(!QFileInfo(mp3).isFile() || !QFile::exists(rewriteCopyPath(mp3)));
+    }
+
     // Songs of the sample collection tagged as the tagger does with the
     // option on: the Lyrics3 tag first, then the ID3v2 lyrics. The Lyrics3
     // tag, the ID3v1 record and the audio stay byte for byte; every stamp
@@ -347,20 +499,15 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QString, text);
         QFETCH(QString, version);
-        const QString python = QStringLiteral(STANZARY_PYTHON3);
-        if (python.isEmpty())
-            QSKIP("python3 is not installed");
         const QString mp3 = write(QStringLiteral("mutagen/") + name + QStringLiteral(".mp3"), layout(name));
         const QList<SyncedLine> lines{{1500, text.section(u'\n', 0, 0)}, {2405400, QStringLiteral("last")}};
         QVERIFY(writeId3v2Lyrics(mp3, {text, lines}).ok());
 
-        QProcess reader;
-        reader.start(python, {QStringLiteral(STANZARY_FRAME_READER), mp3});
-        QVERIFY(reader.waitForFinished(60000));
-        if (reader.exitCode() == 3)
+        const ScriptRun reader = runScript(STANZARY_FRAME_READER, {mp3});
+        if (reader.missing)
             QSKIP("python3-mutagen is not installed");
-        QVERIFY2(reader.exitCode() == 0, reader.readAllStandardError().constData());
-        const QJsonObject seen = QJsonDocument::fromJson(reader.readAllStandardOutput()).object();
+        QVERIFY2(reader.ok, reader.errors.constData());
+        const QJsonObject seen = QJsonDocument::fromJson(reader.output).object();
         QCOMPARE(seen.value(u"version").toString(), version);
         const QJsonArray uslt = seen.value(u"USLT").toArray();
         QCOMPARE(uslt.size(), 1);

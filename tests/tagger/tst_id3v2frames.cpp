@@ -1,0 +1,116 @@
+#include "tagger/Id3v2Frames.h"
+
+#include <QStringEncoder>
+#include <QtTest>
+
+using namespace stanzary;
+
+namespace {
+
+// The bytes of a literal, zero bytes included.
+template <qsizetype N>
+QByteArray b(const char (&bytes)[N])
+{
+    return QByteArray(bytes, N - 1);
+}
+
+// UTF-16 with its byte order mark, little-endian.
+QByteArray utf16(const QString &text)
+{
+    QStringEncoder encoder(QStringConverter::Utf16LE);
+    return b("\xff\xfe") + QByteArray(encoder.encode(text));
+}
+
+// A tag of the version with frames whose headers are made here.
+QByteArray tag(int version, const QByteArray &frames, quint8 flags = 0)
+{
+    const int size = int(frames.size());
+    return "ID3" + QByteArray(1, char(version)) + '\0' + char(flags) + char(size >> 21 & 0x7f) + char(size >> 14 & 0x7f)
+           + char(size >> 7 & 0x7f) + char(size & 0x7f) + frames;
+}
+
+QByteArray frame3(const char *id, const QByteArray &data)
+{
+    return id + QByteArray(3, '\0') + char(data.size()) + QByteArray(2, '\0') + data;
+}
+
+} // namespace
+
+// What counts as the same frame when a tag is written again, and which tags
+// are read frame by frame at all.
+class tst_Id3v2Frames : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // A frame of the old tag and the one the new tag holds in its place.
+    void sameFrameWrittenAgain_data()
+    {
+        QTest::addColumn<QByteArray>("oldId");
+        QTest::addColumn<int>("oldFlags");
+        QTest::addColumn<QByteArray>("oldData");
+        QTest::addColumn<QByteArray>("newId");
+        QTest::addColumn<QByteArray>("newData");
+        QTest::addColumn<bool>("kept");
+        const QString letters = QStringLiteral("caf\u00e9 \u0416");
+        const auto row = [](const char *name, const char *oldId, const QByteArray &oldData, const char *newId,
+                            const QByteArray &newData, bool kept, int oldFlags = 0) {
+            QTest::newRow(name) << QByteArray(oldId) << oldFlags << oldData << QByteArray(newId) << newData << kept;
+        };
+        row("same bytes", "PRIV", b("o\0\1"), "PRIV", b("o\0\1"), true);
+        row("other bytes", "PRIV", b("o\0\1"), "PRIV", b("o\0\2"), false);
+        row("flag dropped", "PRIV", b("o\0\1"), "PRIV", b("o\0\1"), false, Id3v2Frame::ReadOnly);
+        row("terminator after the last text", "TALB", b("\0album\0"), "TALB", b("\0album"), true);
+        row("an empty text more", "TALB", b("\0album\0\0"), "TALB", b("\0album"), false);
+        row("UTF-16 as UTF-8", "TIT2", '\1' + utf16(letters), "TIT2", '\3' + letters.toUtf8(), true);
+        row("UTF-16 without byte order mark", "TIT2", '\1' + utf16(letters).mid(2), "TIT2", '\1' + utf16(letters),
+            false);
+        row("ASCII from UTF-16 to ISO-8859-1", "TDAT", '\1' + utf16(QStringLiteral("3112")), "TDAT", b("\0003112"),
+            true);
+        row("ISO-8859-1 letters as UTF-16", "TPE1", b("\0caf\xe9"), "TPE1", '\1' + utf16(QStringLiteral("caf\u00e9")),
+            false);
+        row("description re-encoded", "COMM", "\1eng" + utf16(QString()) + b("\0\0") + utf16(QStringLiteral("x")),
+            "COMM", b("\0eng\0x"), true);
+        row("URL with a terminator", "WOAR", b("http://a.example/\0"), "WOAR", "http://a.example/", true);
+        row("ID3v2.2 ID", "TT2", b("\0title"), "TIT2", b("\0title"), true);
+        row("ID3v2.2 lyricist as original lyricist", "TXT", b("\0name"), "TOLY", b("\0name"), false);
+        row("ID3v2.2 JPG picture", "PIC", b("\0JPG\3d\0<>"), "APIC", b("\0image/jpeg\0\3d\0<>"), true);
+        row("ID3v2.2 GIF picture", "PIC", b("\0GIF\3d\0<>"), "APIC", b("\0image/gif\0\3d\0<>"), false);
+    }
+    void sameFrameWrittenAgain()
+    {
+        QFETCH(QByteArray, oldId);
+        QFETCH(int, oldFlags);
+        QFETCH(QByteArray, oldData);
+        QFETCH(QByteArray, newId);
+        QFETCH(QByteArray, newData);
+        QFETCH(bool, kept);
+        const Id3v2TagFrames before{oldId.size() == 3 ? 2 : 3, {{oldId, quint8(oldFlags), oldData}}};
+        const Id3v2TagFrames after{3, {{"TIT1", 0, b("\0x")}, {newId, 0, newData}}};
+        QCOMPARE(id3v2FramesLost(before, after, {}), kept ? QStringList() : QStringList{QString::fromLatin1(oldId)});
+    }
+
+    // Frames that run past the tag, IDs of other characters, bytes behind
+    // the padding and an ID3v2.2 tag marked as compressed are not read.
+    void readsWholeTagsOnly_data()
+    {
+        QTest::addColumn<QByteArray>("tag");
+        QTest::addColumn<int>("frames"); // -1: not read
+        const QByteArray title = frame3("TIT2", b("\0x"));
+        QTest::newRow("frame and padding") << tag(3, title + QByteArray(20, '\0')) << 1;
+        QTest::newRow("frame running past the tag") << tag(3, title.left(title.size() - 1)) << -1;
+        QTest::newRow("small letters in an ID") << tag(3, frame3("Tit2", b("\0x"))) << -1;
+        QTest::newRow("bytes behind the padding") << tag(3, title + QByteArray(20, '\0') + title) << -1;
+        QTest::newRow("compressed ID3v2.2 tag") << tag(2, b("TT2\0\0\2\0x"), 0x40) << -1;
+    }
+    void readsWholeTagsOnly()
+    {
+        QFETCH(QByteArray, tag);
+        QFETCH(int, frames);
+        const std::optional<Id3v2TagFrames> read = readId3v2Frames(tag);
+        QCOMPARE(read ? int(read->frames.size()) : -1, frames);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_Id3v2Frames)
+#include "tst_id3v2frames.moc"
