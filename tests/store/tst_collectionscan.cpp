@@ -4,6 +4,7 @@
 
 #include "../../bench/CollectionGenerator.h"
 #include "FakeInstallation.h"
+#include "TestText.h"
 
 #include <QFile>
 #include <QLocale>
@@ -19,6 +20,8 @@ using namespace stanzary;
 using stanzary::test::FakeInstallation;
 
 namespace {
+
+using test::lines;
 
 // "key text image" per node, children indented, by position.
 QStringList describe(const NodeCollection &nodes)
@@ -39,14 +42,6 @@ QByteArray indexFor(const QStringList &fileNames)
         const AvailabilityKey key = availabilityKeyFor(name);
         out += QByteArray(reinterpret_cast<const char *>(key.data()), 5);
     }
-    return out;
-}
-
-QStringList lines(std::initializer_list<const char *> list)
-{
-    QStringList out;
-    for (const char *s : list)
-        out << QString::fromUtf8(s);
     return out;
 }
 

@@ -1,4 +1,5 @@
 #include "FakeInstallation.h"
+#include "TestText.h"
 #include "app/basMain.h"
 #include "lists/SongLists.h"
 #include "ui/SongListModel.h"
@@ -20,17 +21,14 @@ using namespace stanzary;
 
 namespace {
 
+using test::s;
+
 QStringList entries(std::initializer_list<const char *> list)
 {
     QStringList out;
     for (const char *e : list)
         out << QString::fromLatin1(e);
     return out;
-}
-
-QString s(const char *text)
-{
-    return QString::fromLatin1(text);
 }
 
 } // namespace
