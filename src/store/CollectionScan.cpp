@@ -362,8 +362,7 @@ CountPanelTexts BuildTree(basMain &state, const TreeScanCallbacks &callbacks)
 
     if (callbacks.showCounts)
         callbacks.showCounts(texts);
-    if (callbacks.processEvents)
-        callbacks.processEvents();
+    callbacks.letEventsRun();
     return texts;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/basMain.h"
+#include "platform/ProgressCallbacks.h"
 
 #include <QString>
 
@@ -23,14 +24,12 @@ struct CountPanelTexts
 };
 
 // What a scan tells the window while it runs. Either may be empty.
-struct TreeScanCallbacks
+// Of its progress callbacks the scan calls letPendingEventsRun once, after
+// showCounts, so that the window paints the new tree and labels.
+struct TreeScanCallbacks : ProgressCallbacks
 {
     // Once, with the count-panel texts of the finished scan.
     std::function<void(const CountPanelTexts &)> showCounts;
-    // Once, after showCounts: the window lets its pending events run, so
-    // that the new tree and labels are painted. The scan itself never runs
-    // an event loop.
-    std::function<void()> processEvents;
 };
 
 // Scans state.strLyricsPath into state.nodes: one root node per artist (key

@@ -233,7 +233,7 @@ void frmMain::BuildTree()
     callbacks.showCounts = [this](const CountPanelTexts &t) { showCounts(t); };
     // Paint the new tree and labels; keys and clicks wait until the scan
     // has returned, so that no command runs in the middle of it.
-    callbacks.processEvents = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
+    callbacks.letPendingEventsRun = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
     stanzary::BuildTree(m_state, callbacks);
     showScanResult();
 }

@@ -258,7 +258,7 @@ void frmTags::runScan(const QString &folder)
             pump.run(QEventLoop::ExcludeUserInputEvents);
         }
     };
-    callbacks.processEvents = [&] {
+    callbacks.letPendingEventsRun = [&] {
         if (pump.due()) {
             m_status->setText(status);
             pump.run(QEventLoop::AllEvents);

@@ -361,7 +361,7 @@ private slots:
             shown = t;
         };
         int countsBeforeEvents = -1;
-        callbacks.processEvents = [&] { countsBeforeEvents = calls; };
+        callbacks.letPendingEventsRun = [&] { countsBeforeEvents = calls; };
         const CountPanelTexts texts = BuildTree(s, callbacks);
         QCOMPARE(calls, 1);
         QCOMPARE(countsBeforeEvents, 1); // the window paints the finished counts

@@ -362,8 +362,9 @@ private slots:
         QStringList statuses;
         int eventPasses = 0;
         qsizetype statusesAfterFirstPass = -1;
-        ScanCallbacks callbacks{[&](const QString &t) { statuses << t; }, [&] { ++eventPasses; }, [] { return false; },
-                                [&] { statusesAfterFirstPass = statuses.size(); }};
+        ScanCallbacks callbacks{
+            {[&] { ++eventPasses; }, [&](const QString &t) { statuses << t; }, {}, [] { return false; }},
+            [&] { statusesAfterFirstPass = statuses.size(); }};
         const ScanResult r = ScanFolder(mp3s, entries, index, inst.lyricsPath(), CodePage(), callbacks);
 
         QCOMPARE(r.filesParsed, 8);
@@ -456,7 +457,7 @@ private slots:
         for (int i = 0; i < 4; ++i)
             inst.writeFile(s("m/blue lake night train %1.mp3").arg(i), test::audioBytes(10));
         int asked = 0;
-        ScanCallbacks callbacks{{}, {}, [&] { return ++asked >= 1; }, {}};
+        ScanCallbacks callbacks{{{}, {}, {}, [&] { return ++asked >= 1; }}, {}};
         const ScanResult r = ScanFolder(inst.root() + s("m"), entries, index, inst.lyricsPath(), CodePage(), callbacks);
         QVERIFY(r.stopped);
         QCOMPARE(r.filesParsed, 1);
