@@ -19,14 +19,16 @@ namespace stanzary {
 
 StanzaryApp::StanzaryApp(UserDialogs &dialogs) : m_dialogs(dialogs) {}
 
-StanzaryApp::~StanzaryApp()
+StanzaryApp::~StanzaryApp() = default;
+
+template <typename Window, typename... Arguments>
+Window &StanzaryApp::windowOf(std::unique_ptr<Window> &slot, Arguments &&...arguments)
 {
-    // Windows first: they refer to the state and the lists.
-    m_optionsWindow.reset();
-    m_aboutWindow.reset();
-    m_tagsWindow.reset();
-    m_main.reset();
-    m_listsWindow.reset();
+    if (!slot) {
+        slot = std::make_unique<Window>(std::forward<Arguments>(arguments)...);
+        m_otherWindows.append(slot.get());
+    }
+    return *slot;
 }
 
 bool StanzaryApp::claimSingleInstance(const QString &lockPath)
@@ -50,9 +52,8 @@ bool StanzaryApp::claimSingleInstance(const QString &lockPath)
 void StanzaryApp::createWindows()
 {
     m_main = std::make_unique<frmMain>(m_state, m_lists, m_dialogs);
-    m_listsWindow = std::make_unique<frmlists>(m_state, m_lists);
     frmMain *main = m_main.get();
-    frmlists *lists = m_listsWindow.get();
+    frmlists *lists = &windowOf(m_listsWindow, m_state, m_lists);
     connect(main, &frmMain::listsRequested, this, &StanzaryApp::showLists);
     connect(main, &frmMain::optionsRequested, this, &StanzaryApp::showOptions);
     connect(main, &frmMain::aboutRequested, this, &StanzaryApp::showAbout);
@@ -110,15 +111,6 @@ bool StanzaryApp::Main(const StartOptions &options)
     return true;
 }
 
-void StanzaryApp::showLists(bool redownload)
-{
-    m_state.blnShowRedownloadList = redownload;
-    m_listsWindow->ShowCorrectList();
-    m_listsWindow->show();
-    m_listsWindow->raise();
-    m_listsWindow->activateWindow();
-}
-
 namespace {
 
 void bringToFront(QWidget &window)
@@ -130,32 +122,35 @@ void bringToFront(QWidget &window)
 
 } // namespace
 
+void StanzaryApp::showLists(bool redownload)
+{
+    m_state.blnShowRedownloadList = redownload;
+    m_listsWindow->ShowCorrectList();
+    bringToFront(*m_listsWindow);
+}
+
 // The options and About windows are made when first asked for and then
 // kept, hidden when closed: each exists once, and shows the state anew
 // whenever it is shown.
 void StanzaryApp::showOptions()
 {
-    if (!m_optionsWindow) {
-        m_optionsWindow = std::make_unique<frmOptions>(m_state, m_dialogs);
-        connect(m_optionsWindow.get(), &frmOptions::updateListRequested, m_main.get(), &frmMain::RescanTree);
-    }
+    if (!m_optionsWindow)
+        connect(&windowOf(m_optionsWindow, m_state, m_dialogs), &frmOptions::updateListRequested, m_main.get(),
+                &frmMain::RescanTree);
     m_optionsWindow->FillOptions(); // also when it is open already: a scan may have changed the count
     bringToFront(*m_optionsWindow);
 }
 
 void StanzaryApp::showAbout()
 {
-    if (!m_aboutWindow)
-        m_aboutWindow = std::make_unique<frmAbout>(m_state, m_dialogs);
-    bringToFront(*m_aboutWindow);
+    bringToFront(windowOf(m_aboutWindow, m_state, m_dialogs));
 }
 
 void StanzaryApp::showTagger()
 {
     // Made when first asked for: it reads the collection as the tree holds it.
     if (!m_tagsWindow) {
-        m_tagsWindow = std::make_unique<frmTags>(m_state, m_dialogs);
-        connect(m_tagsWindow.get(), &frmTags::displayLyricsRequested, this,
+        connect(&windowOf(m_tagsWindow, m_state, m_dialogs), &frmTags::displayLyricsRequested, this,
                 [this](const QString &artist, const QString &song) {
                     m_main->DisplaySpecificLyrics(artist, song);
                     bringMainWindowToFront();
@@ -179,13 +174,10 @@ void StanzaryApp::shutDown()
 {
     m_lists.SaveLists();
     SaveConfig(m_state, m_main->currentGeometry());
-    m_listsWindow->close();
-    if (m_optionsWindow)
-        m_optionsWindow->close();
-    if (m_aboutWindow)
-        m_aboutWindow->close();
-    if (m_tagsWindow)
-        m_tagsWindow->close();
+    for (const QPointer<QWidget> &window : std::as_const(m_otherWindows)) {
+        if (window)
+            window->close();
+    }
 }
 
 } // namespace stanzary

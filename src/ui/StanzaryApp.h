@@ -4,7 +4,9 @@
 #include "app/basMain.h"
 #include "lists/SongLists.h"
 
+#include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 
@@ -18,6 +20,7 @@ class frmOptions;
 class frmlists;
 class frmTags;
 class SingleInstance;
+class QWidget;
 class UserDialogs;
 
 // What the start-up needs to know about the running program.
@@ -38,7 +41,10 @@ struct StartOptions
 // The running program: the shared state, the two lists and the windows, put
 // together in the start-up order. Owns all of them. The main window asks for
 // the other windows through its signals; this object answers, so a new
-// window is one member and one connection here.
+// window is one member and one connection here: the member is made with
+// windowOf when first asked for, goes before the state it refers to (members
+// are destroyed in the reverse order of their declaration) and closes with
+// the main window.
 class StanzaryApp : public QObject
 {
     Q_OBJECT
@@ -73,11 +79,17 @@ private:
     // The main window closed: lists and configuration are saved, every
     // other window closes.
     void shutDown();
+    // The window of slot, made with arguments when first asked for; every
+    // window made here closes when the main window does.
+    template <typename Window, typename... Arguments>
+    Window &windowOf(std::unique_ptr<Window> &slot, Arguments &&...arguments);
 
     UserDialogs &m_dialogs;
     basMain m_state;
     SongLists m_lists;
     std::unique_ptr<SingleInstance> m_instance;
+    // The windows, after the state and the lists they refer to.
+    QList<QPointer<QWidget>> m_otherWindows;
     std::unique_ptr<frmlists> m_listsWindow;
     std::unique_ptr<frmOptions> m_optionsWindow;
     std::unique_ptr<frmAbout> m_aboutWindow;

@@ -1,6 +1,7 @@
 #include "ui/frmTags.h"
 
 #include "app/ImageIndex.h"
+#include "ui/Controls.h"
 #include "ui/IconSet.h"
 #include "ui/PathButton.h"
 #include "ui/TaggerInfoPanel.h"
@@ -24,47 +25,6 @@
 // The tagger window's controls and their layout; frmTags.cpp holds what they do.
 
 namespace stanzary {
-
-namespace {
-
-// Labels and buttons are read by what they show (no accessible name of
-// their own: it would stay when the text changes).
-QLabel *makeLabel(QWidget *parent, const QString &name, const QString &text, bool wrap = false)
-{
-    auto *label = new QLabel(text, parent);
-    label->setObjectName(name);
-    label->setTextFormat(Qt::PlainText);
-    label->setWordWrap(wrap);
-    return label;
-}
-
-QPushButton *makeButton(QWidget *parent, const QString &name, const QString &caption)
-{
-    auto *button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    return button;
-}
-
-QGroupBox *makeFrame(QWidget *parent, const QString &name, const QString &title)
-{
-    auto *frame = new QGroupBox(title, parent);
-    frame->setObjectName(name);
-    return frame;
-}
-
-QLabel *makeLegendIcon(QWidget *parent, const QString &name, int image, const QString &toolTip)
-{
-    auto *icon = new QLabel(parent);
-    icon->setObjectName(name);
-    icon->setAccessibleName(toolTip);
-    icon->setToolTip(toolTip);
-    icon->setPixmap(IconSet::icon(image).pixmap(16, 16));
-    icon->setFixedSize(18, 18);
-    return icon;
-}
-
-} // namespace
 
 void frmTags::buildControls()
 {
@@ -191,11 +151,11 @@ QGroupBox *frmTags::buildSelectFrame()
     // selects the rows drawn in it.
     // Both legend icons carry the same tool tip.
     const QString legendTip = QStringLiteral("This lyrics file matched more than 1 mp3");
-    QLabel *lyrics3Icon = makeLegendIcon(frame, QStringLiteral("img_4"), Icon::Mp3OneCandidate, legendTip);
+    QLabel *lyrics3Icon = makeIconLabel(frame, QStringLiteral("img_4"), Icon::Mp3OneCandidate, legendTip);
     QLabel *lyrics3Example = makeLabel(frame, QStringLiteral("Label1_6"), QStringLiteral("Example"));
     lyrics3Example->setAccessibleDescription(QStringLiteral("The colour of an mp3 file with a lyrics3 tag"));
     setTextColour(lyrics3Example, TaggerRowModel::lyrics3Colour());
-    QLabel *sharedIcon = makeLegendIcon(frame, QStringLiteral("img_5"), Icon::LyricsOnly, legendTip);
+    QLabel *sharedIcon = makeIconLabel(frame, QStringLiteral("img_5"), Icon::LyricsOnly, legendTip);
     QLabel *sharedExample = makeLabel(frame, QStringLiteral("Label1_7"), QStringLiteral("Example"));
     sharedExample->setAccessibleDescription(QStringLiteral("The colour of lyrics that matched more than 1 mp3"));
     setTextColour(sharedExample, TaggerRowModel::sharedLyricsColour());
