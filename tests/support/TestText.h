@@ -17,10 +17,17 @@ inline QString s(const char *text)
     return QString::fromUtf8(text);
 }
 
-// The bytes of a literal, up to its first zero byte.
+// The bytes of a literal, up to its first zero byte; bytes by their codes.
 inline QByteArray bytes(const char *text)
 {
     return QByteArray(text);
+}
+inline QByteArray bytes(std::initializer_list<int> codes)
+{
+    QByteArray out;
+    for (const int code : codes)
+        out += char(code);
+    return out;
 }
 
 // Lines from literals, one each.

@@ -2,39 +2,31 @@
 
 #include <QAbstractItemView>
 #include <QStandardItemModel>
-#include <QWidget>
 #include <QtTest>
 
-#include <memory>
 #include <type_traits>
-#include <vector>
 
 namespace stanzary::test {
 
-// What findControl hands out in place of a missing control.
-using StandIns = std::vector<std::unique_ptr<QObject>>;
-
 // The control of type T named name in window, as automation finds it. When
 // there is none, the running test fails with a message that names it and gets
-// a stand-in of the type (an item view with an empty model), kept in standIns,
+// a stand-in of the type (an item view with an empty model) owned by window,
 // so that it ends at its next check instead of crashing.
 template <typename T>
-T *findControl(const QObject *window, const char *name, StandIns &standIns)
+T *findControl(QObject *window, const char *name)
 {
-    T *found = window ? window->findChild<T *>(QString::fromLatin1(name)) : nullptr;
-    if (found)
+    if (T *found = window ? window->findChild<T *>(QString::fromLatin1(name)) : nullptr)
         return found;
     QTest::qFail(qPrintable(QStringLiteral("no control named %1").arg(QLatin1String(name))), __FILE__, __LINE__);
-    if constexpr (std::is_default_constructible_v<T>) {
-        auto standIn = std::make_unique<T>();
-        T *out = standIn.get();
+    auto *standIn = new T;
+    if constexpr (std::is_base_of_v<QWidget, T>) {
+        standIn->setParent(qobject_cast<QWidget *>(window));
         if constexpr (std::is_base_of_v<QAbstractItemView, T>)
-            out->setModel(new QStandardItemModel(out));
-        standIns.push_back(std::move(standIn));
-        return out;
+            standIn->setModel(new QStandardItemModel(standIn));
     } else {
-        return nullptr;
+        standIn->setParent(window);
     }
+    return standIn;
 }
 
 } // namespace stanzary::test

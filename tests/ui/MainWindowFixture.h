@@ -52,7 +52,7 @@ public:
     template <typename T>
     T *child(const char *name) const
     {
-        return findControl<T>(window(), name, standIns);
+        return findControl<T>(window(), name);
     }
     QTreeView *tree() const { return child<QTreeView>("lista"); }
     QLineEdit *searchBox() const { return child<QLineEdit>("txtSearch"); }
@@ -93,7 +93,6 @@ public:
     ScriptedUserDialogs dialogs;
     std::unique_ptr<StanzaryApp> app;
     bool started = false;
-    mutable StandIns standIns;
 };
 
 } // namespace stanzary::test

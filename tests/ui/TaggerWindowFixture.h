@@ -52,7 +52,7 @@ protected:
     template <typename T>
     T *child(const char *name) const
     {
-        return findControl<T>(m_window.get(), name, m_standIns);
+        return findControl<T>(m_window.get(), name);
     }
 
     QTemporaryDir m_dir;
@@ -60,7 +60,6 @@ protected:
     basMain m_state;
     ScriptedUserDialogs m_dialogs;
     std::unique_ptr<frmTags> m_window;
-    mutable StandIns m_standIns;
 };
 
 } // namespace stanzary::test

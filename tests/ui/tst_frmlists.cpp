@@ -1,4 +1,5 @@
 #include "FakeInstallation.h"
+#include "FindControl.h"
 #include "TestText.h"
 #include "app/basMain.h"
 #include "lists/SongLists.h"
@@ -23,13 +24,8 @@ namespace {
 
 using test::s;
 
-QStringList entries(std::initializer_list<const char *> list)
-{
-    QStringList out;
-    for (const char *e : list)
-        out << QString::fromLatin1(e);
-    return out;
-}
+// The entries of a list, one a literal.
+constexpr auto entries = test::lines;
 
 } // namespace
 
@@ -66,10 +62,7 @@ private:
     template <typename T>
     T *child(const char *name) const
     {
-        T *c = m_window->findChild<T *>(QString::fromLatin1(name));
-        if (!c)
-            qWarning("no control %s", name);
-        return c;
+        return test::findControl<T>(m_window.get(), name);
     }
     QPushButton *button(const char *name) const { return child<QPushButton>(name); }
     QListView *list(const char *name) const { return child<QListView>(name); }

@@ -7,6 +7,7 @@
 
 #include "ChildProcess.h"
 #include "CliSupport.h"
+#include "FindControl.h"
 #include "TestText.h"
 
 #include <QCheckBox>
@@ -51,7 +52,7 @@ class tst_TagsAndCli : public QObject
     template <typename T>
     T *child(const char *name) const
     {
-        return m_window->findChild<T *>(QString::fromLatin1(name));
+        return test::findControl<T>(m_window.get(), name);
     }
     void scan(const QString &folder)
     {
