@@ -17,6 +17,34 @@
 
 namespace stanzary {
 
+namespace {
+
+// The program's own messages, in boxes titled applicationTitle().
+QString noLockFile(const QString &lockPath, const QString &error)
+{
+    return QStringLiteral("Stanzary could not make its lock file\n") + lockPath + QStringLiteral("\n(") + error
+           + QStringLiteral("), so it cannot tell whether it is already running. It starts anyway; running it twice at "
+                            "once may lose changes to the lists.");
+}
+QString listNotSaved(const QString &path, const QString &reason)
+{
+    return QStringLiteral("The list could not be saved to\n") + path + QStringLiteral("\n\n") + reason;
+}
+QString listNotRead(const QString &folder, const QString &error)
+{
+    return QStringLiteral("A list could not be read from ") + folder + QStringLiteral(":\n") + error
+           + QStringLiteral("\n\nThe list starts empty, and its file is left as it is for this run.");
+}
+
+void bringToFront(QWidget &window)
+{
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+
+} // namespace
+
 StanzaryApp::StanzaryApp(UserDialogs &dialogs) : m_dialogs(dialogs) {}
 
 StanzaryApp::~StanzaryApp() = default;
@@ -41,11 +69,7 @@ bool StanzaryApp::claimSingleInstance(const QString &lockPath)
     case SingleInstance::Claim::AlreadyRunning: m_instance->askRunningToShow(); return false;
     case SingleInstance::Claim::Unavailable: break;
     }
-    m_dialogs.information(applicationTitle(),
-                          QStringLiteral("Stanzary could not make its lock file\n") + m_instance->lockPath()
-                              + QStringLiteral("\n(") + m_instance->error()
-                              + QStringLiteral("), so it cannot tell whether it is already running. It starts "
-                                               "anyway; running it twice at once may lose changes to the lists."));
+    m_dialogs.information(applicationTitle(), noLockFile(m_instance->lockPath(), m_instance->error()));
     return true;
 }
 
@@ -85,15 +109,11 @@ bool StanzaryApp::Main(const StartOptions &options)
     // the code page the lists are read in), then the lists.
     const StoredGeometry geometry = LoadConfig(m_state);
     m_lists.onWriteFailed = [this](const QString &path, const QString &reason) {
-        m_dialogs.critical(applicationTitle(),
-                           QStringLiteral("The list could not be saved to\n") + path + QStringLiteral("\n\n") + reason);
+        m_dialogs.critical(applicationTitle(), listNotSaved(path, reason));
     };
     m_lists.LoadLists(m_state.strProgramPath, m_state.codePage);
     for (const QString &error : m_lists.readErrors()) {
-        m_dialogs.critical(applicationTitle(), QStringLiteral("A list could not be read from ") + m_lists.folder()
-                                                   + QStringLiteral(":\n") + error
-                                                   + QStringLiteral("\n\nThe list starts empty, and its file is "
-                                                                    "left as it is for this run."));
+        m_dialogs.critical(applicationTitle(), listNotRead(m_lists.folder(), error));
     }
     m_listsWindow->ShowCorrectList();
     m_main->applyConfig(geometry);
@@ -110,17 +130,6 @@ bool StanzaryApp::Main(const StartOptions &options)
         m_dialogs.information(applicationTitle(), interrupted);
     return true;
 }
-
-namespace {
-
-void bringToFront(QWidget &window)
-{
-    window.show();
-    window.raise();
-    window.activateWindow();
-}
-
-} // namespace
 
 void StanzaryApp::showLists(bool redownload)
 {

@@ -33,7 +33,16 @@ namespace stanzary {
 
 namespace {
 
+// The window's box titles and message texts.
 const QString BoxTitle = QStringLiteral("ZEPH");
+const QString ChooseFolderTitle = QStringLiteral("Select folder...");
+QString tagQuestion(int count)
+{
+    return QStringLiteral("Are you sure you want to tag ") + QString::number(count)
+           + (count == 1 ? QStringLiteral(" file?") : QStringLiteral(" files?"));
+}
+const QString RefreshQuestion = QStringLiteral("Do you want to refresh the list using the same folder?");
+
 const QString StopCaption = QStringLiteral("Stop matching .mp3 files");
 const QString TagCaption = TaggerCaption::TagCheckedFiles();
 const QString ReturnCaption = QStringLiteral("Return to list");
@@ -228,7 +237,7 @@ void frmTags::browseForFolderClicked()
         m_folderButton->setPath(m_folder);
         return;
     }
-    const QString folder = m_dialogs.chooseFolder(QStringLiteral("Select folder..."), m_folder);
+    const QString folder = m_dialogs.chooseFolder(ChooseFolderTitle, m_folder);
     if (folder.isEmpty())
         return;
     runScan(folder);
@@ -404,8 +413,7 @@ void frmTags::tagCheckedRows()
     const int count = m_model->checkedCount();
     if (count <= 0)
         return;
-    const QString question = QStringLiteral("Are you sure you want to tag ") + QString::number(count)
-                             + (count == 1 ? QStringLiteral(" file?") : QStringLiteral(" files?"));
+    const QString question = tagQuestion(count);
     if (m_dialogs.askYesNo(BoxTitle, question) != Answer::Yes)
         return;
 
@@ -445,8 +453,7 @@ void frmTags::tagCheckedRows()
 void frmTags::returnFromLog()
 {
     enterPhase(Phase::List);
-    const Answer refresh =
-        m_dialogs.askYesNo(BoxTitle, QStringLiteral("Do you want to refresh the list using the same folder?"));
+    const Answer refresh = m_dialogs.askYesNo(BoxTitle, RefreshQuestion);
     if (refresh == Answer::No) {
         highlightStep(1);
         showCheckedCount(m_model->checkedCount());
