@@ -232,24 +232,24 @@ CountPanelTexts countPanelTexts(const basMain &state)
     CountPanelTexts texts;
     if (state.intLyricsCount > 0) {
         texts.collectionEmpty = false;
-        texts.lblLyricsCount = QStringLiteral("Lyrics: ") + QString::number(state.intLyricsCount);
+        texts.lyricsCount = QStringLiteral("Lyrics: ") + QString::number(state.intLyricsCount);
         if (state.blnCheckTimestampsAtStart) {
-            texts.lblTimestampsSmall = QString::number(state.intTimestampsDownloaded) + QStringLiteral(" downloaded");
-            texts.lblAvaliableCount = QStringLiteral("+ ") + QString::number(state.intTimestampsAvaliable)
-                                      + QStringLiteral(" avaliable for download");
+            texts.downloadedCount = QString::number(state.intTimestampsDownloaded) + QStringLiteral(" downloaded");
+            texts.availableCount = QStringLiteral("+ ") + QString::number(state.intTimestampsAvaliable)
+                                   + QStringLiteral(" avaliable for download");
             const double percent = (static_cast<double>(state.intTimestampsDownloaded) + state.intTimestampsAvaliable)
                                    / state.intLyricsCount * 100.0;
-            texts.lblPercent = QStringLiteral("= ") + PercentText(percent) + QStringLiteral("% of your lyrics");
+            texts.percent = QStringLiteral("= ") + PercentText(percent) + QStringLiteral("% of your lyrics");
         } else {
-            texts.lblTimestampsBig = QStringLiteral("Timestamps: ") + QString::number(state.intTimestampsDownloaded);
+            texts.timestampsCount = QStringLiteral("Timestamps: ") + QString::number(state.intTimestampsDownloaded);
         }
     } else {
         texts.collectionEmpty = true;
-        texts.lblLyricsCount = QStringLiteral("Lyrics: Not found");
-        texts.lblTimestampsBig = QStringLiteral("Timestamps: -");
-        texts.lblTimestampsSmall = QStringLiteral("-");
-        texts.lblAvaliableCount = QStringLiteral("-");
-        texts.lblPercent = QStringLiteral("-");
+        texts.lyricsCount = QStringLiteral("Lyrics: Not found");
+        texts.timestampsCount = QStringLiteral("Timestamps: -");
+        texts.downloadedCount = QStringLiteral("-");
+        texts.availableCount = QStringLiteral("-");
+        texts.percent = QStringLiteral("-");
     }
     return texts;
 }
@@ -264,20 +264,20 @@ CountPanelTexts countDeletedSong(basMain &state, bool hadTimestampFile, int song
 
     CountPanelTexts texts;
     texts.collectionEmpty = state.intLyricsCount == 0;
-    texts.lblLyricsCount = QStringLiteral("Lyrics: ") + QString::number(state.intLyricsCount);
+    texts.lyricsCount = QStringLiteral("Lyrics: ") + QString::number(state.intLyricsCount);
     if (state.blnCheckTimestampsAtStart) {
-        texts.lblTimestampsSmall = QString::number(state.intTimestampsDownloaded) + QStringLiteral(" downloaded");
-        texts.lblAvaliableCount = QStringLiteral("+ ") + QString::number(state.intTimestampsAvaliable)
-                                  + QStringLiteral(" avaliable for download");
+        texts.downloadedCount = QString::number(state.intTimestampsDownloaded) + QStringLiteral(" downloaded");
+        texts.availableCount = QStringLiteral("+ ") + QString::number(state.intTimestampsAvaliable)
+                               + QStringLiteral(" avaliable for download");
         if (state.intLyricsCount > 0) {
             const double percent = (static_cast<double>(state.intTimestampsDownloaded) + state.intTimestampsAvaliable)
                                    / state.intLyricsCount * 100.0;
-            texts.lblPercent = QStringLiteral("= ") + PercentText(percent) + QStringLiteral("% of your lyrics");
+            texts.percent = QStringLiteral("= ") + PercentText(percent) + QStringLiteral("% of your lyrics");
         } else {
-            texts.lblPercent = QStringLiteral("-");
+            texts.percent = QStringLiteral("-");
         }
     } else {
-        texts.lblTimestampsBig = QStringLiteral("Timestamps: ") + QString::number(state.intTimestampsDownloaded);
+        texts.timestampsCount = QStringLiteral("Timestamps: ") + QString::number(state.intTimestampsDownloaded);
     }
     return texts;
 }

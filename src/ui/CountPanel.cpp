@@ -87,11 +87,11 @@ void CountPanel::showCounts(const CountPanelTexts &texts)
         if (!text.isNull())
             label->setFullText(text);
     };
-    show(m_lyricsCount, texts.lblLyricsCount);
-    show(m_timestampsCount, texts.lblTimestampsBig);
-    show(m_downloadedCount, texts.lblTimestampsSmall);
-    show(m_availableCount, texts.lblAvaliableCount);
-    show(m_percent, texts.lblPercent);
+    show(m_lyricsCount, texts.lyricsCount);
+    show(m_timestampsCount, texts.timestampsCount);
+    show(m_downloadedCount, texts.downloadedCount);
+    show(m_availableCount, texts.availableCount);
+    show(m_percent, texts.percent);
 }
 
 void CountPanel::setFirstLinesOnly(bool firstLinesOnly)

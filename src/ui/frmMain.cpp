@@ -113,7 +113,7 @@ QWidget *frmMain::buildRightColumn()
 void frmMain::connectCommands()
 {
     const MainActions &a = m_toolbar->actions();
-    connect(m_commands, &ToolbarCommands::songDeleted, this, &frmMain::onSongDeleted);
+    connect(m_commands, &ToolbarCommands::songDeleted, this, &frmMain::showDeletedSong);
     connect(m_commands, &ToolbarCommands::redownloadEntryChosen, this, &frmMain::redownloadEntryChosen);
     connect(a.lists, &QAction::triggered, this, [this] { emit listsRequested(m_state.blnShowRedownloadList); });
     connect(a.listRedownload, &QAction::triggered, this, [this] { emit listsRequested(true); });
@@ -372,7 +372,7 @@ void frmMain::showNothingChosen()
     setSongButtons(false);
 }
 
-void frmMain::onSongDeleted(const DeleteOutcome &out)
+void frmMain::showDeletedSong(const DeleteOutcome &out)
 {
     showCounts(out.counts);
     if (out.nodeToChoose > 0) {

@@ -230,7 +230,7 @@ bool frmTags::eventFilter(QObject *watched, QEvent *event)
 
 // ---- Step one: the folder and the scan --------------------------------------
 
-void frmTags::browseForFolderClicked()
+void frmTags::cmdBrowseForFolder_Click()
 {
     if (isScanning()) {
         m_stopRequested = true;
@@ -293,7 +293,7 @@ void frmTags::runScan(const QString &folder)
 
 // ---- Step two: the rows -----------------------------------------------------
 
-void frmTags::rowClicked(const QModelIndex &index)
+void frmTags::list_Click(const QModelIndex &index)
 {
     if (!index.isValid() || isScanning())
         return;
@@ -312,7 +312,7 @@ void frmTags::candidateChosen(int entryIndex)
     m_info->showChosenLyrics(m_model->row(row));
 }
 
-void frmTags::headerClicked(int section)
+void frmTags::list_ColumnClick(int section)
 {
     QHeaderView *header = m_list->header();
     if (section != TaggerRowModel::FilesToTag) {
@@ -363,7 +363,7 @@ void frmTags::checkSelected(bool checked)
     showCheckedCount(m_model->checkedCount());
 }
 
-void frmTags::displayLyricsClicked()
+void frmTags::cmdDisplayLyrics_Click()
 {
     const int row = currentRow();
     if (row < 0)
@@ -372,7 +372,7 @@ void frmTags::displayLyricsClicked()
     emit displayLyricsRequested(GetArtist(name), GetSong(name));
 }
 
-void frmTags::displaySavedLyricsClicked()
+void frmTags::cmdDisplaySavedLyrics_Click()
 {
     if (m_phase == Phase::SavedLyrics) {
         enterPhase(Phase::List);
@@ -400,7 +400,7 @@ void frmTags::displaySavedLyricsClicked()
 
 // ---- Step three: tagging ----------------------------------------------------
 
-void frmTags::tagButtonClicked()
+void frmTags::cmdTagThem_Click()
 {
     if (m_phase == Phase::Log)
         returnFromLog();

@@ -54,15 +54,15 @@ void frmTags::buildControls()
     auto *infoLayout = new QVBoxLayout(m_infoFrame);
     infoLayout->addWidget(m_info);
     connect(m_info, &TaggerInfoPanel::candidateChosen, this, &frmTags::candidateChosen);
-    connect(m_info, &TaggerInfoPanel::displayLyricsClicked, this, &frmTags::displayLyricsClicked);
-    connect(m_info, &TaggerInfoPanel::displaySavedLyricsClicked, this, &frmTags::displaySavedLyricsClicked);
+    connect(m_info, &TaggerInfoPanel::displayLyricsClicked, this, &frmTags::cmdDisplayLyrics_Click);
+    connect(m_info, &TaggerInfoPanel::displaySavedLyricsClicked, this, &frmTags::cmdDisplaySavedLyrics_Click);
 
     m_tagButton = makeButton(this, QStringLiteral("cmdTagThem"), TaggerCaption::TagCheckedFiles());
     QFont bold = m_tagButton->font();
     bold.setBold(true);
     m_tagButton->setFont(bold);
     m_tagButton->setMinimumWidth(m_tagButton->fontMetrics().horizontalAdvance(m_tagButton->text()) + 48);
-    connect(m_tagButton, &QPushButton::clicked, this, &frmTags::tagButtonClicked);
+    connect(m_tagButton, &QPushButton::clicked, this, &frmTags::cmdTagThem_Click);
 
     auto *selectionRow = new QHBoxLayout;
     selectionRow->addWidget(m_selectFrame, 3);
@@ -116,7 +116,7 @@ QGroupBox *frmTags::buildBrowseFrame()
                              QStringLiteral("Select the folder where your mp3 are located. Selected folder and "
                                             "one-level subfolders will be searched"),
                              true);
-    connect(m_folderButton, &QPushButton::clicked, this, &frmTags::browseForFolderClicked);
+    connect(m_folderButton, &QPushButton::clicked, this, &frmTags::cmdBrowseForFolder_Click);
 
     auto *grid = new QGridLayout(frame);
     grid->addWidget(folderCaption, 0, 0);
@@ -224,15 +224,15 @@ void frmTags::buildList()
                           header->fontMetrics().horizontalAdvance(QStringLiteral("Files to tag")) + 24);
     header->setSectionResizeMode(TaggerRowModel::Mp3File, QHeaderView::Stretch);
     header->setSectionResizeMode(TaggerRowModel::LyricsFile, QHeaderView::Stretch);
-    connect(header, &QHeaderView::sectionClicked, this, &frmTags::headerClicked);
+    connect(header, &QHeaderView::sectionClicked, this, &frmTags::list_ColumnClick);
     // At the window's smallest the list still shows some whole rows (a row
     // is an icon or a line of text high, and the style's margins).
     const int margin = m_list->style()->pixelMetric(QStyle::PM_FocusFrameVMargin, nullptr, m_list) + 1;
     const int row = std::max(m_list->fontMetrics().height(), 16) + 2 * margin;
     m_list->setMinimumHeight(header->sizeHint().height() + 6 * row + 2 * m_list->frameWidth());
-    connect(m_list, &QTreeView::clicked, this, &frmTags::rowClicked);
+    connect(m_list, &QTreeView::clicked, this, &frmTags::list_Click);
     connect(m_list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex &current) { rowClicked(current); });
+            [this](const QModelIndex &current) { list_Click(current); });
 
     m_textView = new QPlainTextEdit(m_listArea);
     m_textView->setObjectName(QStringLiteral("txtViewLyrics"));

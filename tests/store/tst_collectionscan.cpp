@@ -240,11 +240,11 @@ private slots:
         QCOMPARE(m_state->intLyricsCount, 5);
         QCOMPARE(m_state->intTimestampsDownloaded, 3);
         QCOMPARE(m_state->intTimestampsAvaliable, 1);
-        QCOMPARE(texts.lblLyricsCount, QStringLiteral("Lyrics: 5"));
-        QCOMPARE(texts.lblTimestampsSmall, QStringLiteral("3 downloaded"));
-        QCOMPARE(texts.lblAvaliableCount, QStringLiteral("+ 1 avaliable for download"));
-        QCOMPARE(texts.lblPercent, QStringLiteral("= 80% of your lyrics"));
-        QVERIFY(texts.lblTimestampsBig.isNull());
+        QCOMPARE(texts.lyricsCount, QStringLiteral("Lyrics: 5"));
+        QCOMPARE(texts.downloadedCount, QStringLiteral("3 downloaded"));
+        QCOMPARE(texts.availableCount, QStringLiteral("+ 1 avaliable for download"));
+        QCOMPARE(texts.percent, QStringLiteral("= 80% of your lyrics"));
+        QVERIFY(texts.timestampsCount.isNull());
         QCOMPARE(m_state->strIndexRecordCount, QStringLiteral("2"));
         QVERIFY(!texts.collectionEmpty);
     }
@@ -259,10 +259,10 @@ private slots:
         const CountPanelTexts texts = BuildTree(*m_state);
         QCOMPARE(m_state->nodes.at(m_state->nodes.positionOf(QStringLiteral("Band - Listed.txt"))).image, 10);
         QCOMPARE(m_state->intTimestampsAvaliable, 0);
-        QCOMPARE(texts.lblTimestampsBig, QStringLiteral("Timestamps: 1"));
-        QVERIFY(texts.lblTimestampsSmall.isNull());
-        QVERIFY(texts.lblAvaliableCount.isNull());
-        QVERIFY(texts.lblPercent.isNull());
+        QCOMPARE(texts.timestampsCount, QStringLiteral("Timestamps: 1"));
+        QVERIFY(texts.downloadedCount.isNull());
+        QVERIFY(texts.availableCount.isNull());
+        QVERIFY(texts.percent.isNull());
         QVERIFY(m_state->strIndexRecordCount.isNull());
     }
 
@@ -317,7 +317,7 @@ private slots:
                 m_host->addKas(key);
         }
         point(true);
-        QCOMPARE(BuildTree(*m_state).lblPercent, percent);
+        QCOMPARE(BuildTree(*m_state).percent, percent);
     }
 
     void percentText_data()
@@ -365,14 +365,14 @@ private slots:
         const CountPanelTexts texts = BuildTree(s, callbacks);
         QCOMPARE(calls, 1);
         QCOMPARE(countsBeforeEvents, 1); // the window paints the finished counts
-        QCOMPARE(shown.lblLyricsCount, texts.lblLyricsCount);
+        QCOMPARE(shown.lyricsCount, texts.lyricsCount);
         QCOMPARE(s.nodes.count(), 0);
         QVERIFY(texts.collectionEmpty);
-        QCOMPARE(texts.lblLyricsCount, QStringLiteral("Lyrics: Not found"));
-        QCOMPARE(texts.lblTimestampsBig, QStringLiteral("Timestamps: -"));
-        QCOMPARE(texts.lblTimestampsSmall, QStringLiteral("-"));
-        QCOMPARE(texts.lblAvaliableCount, QStringLiteral("-"));
-        QCOMPARE(texts.lblPercent, QStringLiteral("-"));
+        QCOMPARE(texts.lyricsCount, QStringLiteral("Lyrics: Not found"));
+        QCOMPARE(texts.timestampsCount, QStringLiteral("Timestamps: -"));
+        QCOMPARE(texts.downloadedCount, QStringLiteral("-"));
+        QCOMPARE(texts.availableCount, QStringLiteral("-"));
+        QCOMPARE(texts.percent, QStringLiteral("-"));
         QVERIFY(s.NodeSnapshot.isEmpty());
         QVERIFY(!s.blnSingleDir);
     }
@@ -439,8 +439,7 @@ private slots:
         s.intTimestampsDownloaded = 1;
         s.intTimestampsAvaliable = checkAtStart ? 1 : 0;
         const CountPanelTexts t = countDeletedSong(s, hadKas, image);
-        QCOMPARE((QStringList{t.lblLyricsCount, t.lblTimestampsBig, t.lblTimestampsSmall, t.lblAvaliableCount,
-                              t.lblPercent}),
+        QCOMPARE((QStringList{t.lyricsCount, t.timestampsCount, t.downloadedCount, t.availableCount, t.percent}),
                  expected);
         QVERIFY(!t.collectionEmpty);
     }
@@ -451,8 +450,8 @@ private slots:
         s.intLyricsCount = 1;
         s.intTimestampsDownloaded = 1;
         const CountPanelTexts t = countDeletedSong(s, true, 7);
-        QCOMPARE(t.lblLyricsCount, QStringLiteral("Lyrics: 0"));
-        QCOMPARE(t.lblPercent, QStringLiteral("-"));
+        QCOMPARE(t.lyricsCount, QStringLiteral("Lyrics: 0"));
+        QCOMPARE(t.percent, QStringLiteral("-"));
         QVERIFY(t.collectionEmpty);
         QCOMPARE(s.intTimestampsDownloaded, 0);
     }
