@@ -12,6 +12,8 @@
 
 #include <memory>
 
+class QWidget;
+
 namespace stanzary {
 
 class frmAbout;
@@ -20,7 +22,6 @@ class frmOptions;
 class frmlists;
 class frmTags;
 class SingleInstance;
-class QWidget;
 class UserDialogs;
 
 // What the start-up needs to know about the running program.
