@@ -62,11 +62,11 @@ void JoinCommand::join()
         return;
     }
     if (out.fileMissing)
-        m_dialogs.critical(Texts::title(), Texts::joinFileMissing());
+        m_dialogs.critical(Texts::title(), Texts::JoinFileMissing);
     if (out.nothingJoined)
         return;
     if (!out.write.ok()) {
-        m_dialogs.critical(Texts::title(), Texts::joinNotWritten());
+        m_dialogs.critical(Texts::title(), Texts::JoinNotWritten);
         return;
     }
     const QString unsaved = joinsUnsavedEdits()
@@ -77,7 +77,7 @@ void JoinCommand::join()
     const QString where =
         m_state.strHostPath.isEmpty()
             ? Texts::joinedIntoProgramFolder(QDir::toNativeSeparators(QFileInfo(out.path).absolutePath()))
-            : Texts::joinedIntoHostFolder();
+            : Texts::JoinedIntoHostFolder;
     const QString question = Texts::joinedOpenNow(out.fileName, where, unsaved);
     if (m_dialogs.askYesNo(Texts::title(), question, MessageIcon::Information) == Answer::Yes)
         OpenFileInShell(m_dialogs, out.path);

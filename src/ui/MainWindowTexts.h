@@ -15,43 +15,28 @@ inline QString title()
 {
     return applicationTitle();
 }
-inline QString saveTitle()
-{
-    return QStringLiteral("Stanzary");
-}
+inline const QString SaveTitle = QStringLiteral("Stanzary");
 // The title of the boxes that ask for a new song's names.
-inline QString newLyricsTitle()
-{
-    return QStringLiteral("New lyrics");
-}
+inline const QString NewLyricsTitle = QStringLiteral("New lyrics");
 
 inline QString fileUnreadable(const QString &file, const QString &reason)
 {
     return QStringLiteral("File can't be read:\n") + file + QStringLiteral("\n\n") + reason
            + QStringLiteral(".\nThe file is left as it is: the lyrics box stays empty and cannot be saved over it.");
 }
-inline QString fileNotFound()
-{
-    return QStringLiteral("File wasn't found");
-}
+inline const QString FileNotFound = QStringLiteral("File wasn't found");
 inline QString saveChangesTo(const QString &entry)
 {
     return QStringLiteral("Save changes to ") + entry + QStringLiteral("?");
 }
-inline QString saveNewLyrics()
-{
-    return QStringLiteral("Save the new lyrics you typed? Otherwise they are lost.");
-}
+inline const QString SaveNewLyrics = QStringLiteral("Save the new lyrics you typed? Otherwise they are lost.");
 
 inline QString unreadableNotSaved(const QString &file, const QString &reason)
 {
     return QStringLiteral("The lyrics file\n") + file + QStringLiteral("\ncould not be read (") + reason
            + QStringLiteral("): the lyrics box holds nothing of it, and nothing is saved over it.");
 }
-inline QString readOnly()
-{
-    return QStringLiteral("File is read-only");
-}
+inline const QString ReadOnly = QStringLiteral("File is read-only");
 inline QString unencodable(const QString &detail)
 {
     return QStringLiteral("The lyrics hold characters that the lyrics files cannot store (") + detail
@@ -69,14 +54,8 @@ inline QString notDeleted(const QString &file, const QString &failure)
 {
     return QStringLiteral("Couldn't delete file.\n") + file + QStringLiteral("\n\n") + failure;
 }
-inline QString askArtist()
-{
-    return QStringLiteral("ARTIST/BAND name");
-}
-inline QString askSong()
-{
-    return QStringLiteral("SONG TITLE");
-}
+inline const QString AskArtist = QStringLiteral("ARTIST/BAND name");
+inline const QString AskSong = QStringLiteral("SONG TITLE");
 inline QString badNameCharacter(const QString &bad)
 {
     return QStringLiteral("A lyrics file name cannot hold \"") + bad + QStringLiteral("\". Type the name without it.");
@@ -85,10 +64,7 @@ inline QString badNameNothingSaved(const QString &bad)
 {
     return QStringLiteral("A lyrics file name cannot hold \"") + bad + QStringLiteral("\". Nothing was saved.");
 }
-inline QString overwrite()
-{
-    return QStringLiteral("This lyrics already exists. Do you wish to overwrite?");
-}
+inline const QString Overwrite = QStringLiteral("This lyrics already exists. Do you wish to overwrite?");
 inline QString savedAs(const QString &entry)
 {
     return QStringLiteral("Lyrics for song:\n") + entry
@@ -107,14 +83,8 @@ inline QString joinUnencodableName(const QString &name, const QString &codePage)
            + QStringLiteral(" holds characters that the lyrics files' code page (") + codePage
            + QStringLiteral(") cannot store.");
 }
-inline QString joinFileMissing()
-{
-    return QStringLiteral("One or more files couldn't be found");
-}
-inline QString joinNotWritten()
-{
-    return QStringLiteral("Could not create/overwrite file");
-}
+inline const QString JoinFileMissing = QStringLiteral("One or more files couldn't be found");
+inline const QString JoinNotWritten = QStringLiteral("Could not create/overwrite file");
 inline QString joinUnsavedLeftOut(const QString &entry)
 {
     return QStringLiteral("\nThe changes to ") + entry + QStringLiteral(" that are not saved yet are not in it.\n");
@@ -123,10 +93,7 @@ inline QString joinedIntoProgramFolder(const QString &folder)
 {
     return QStringLiteral("into Stanzary's folder\n") + folder;
 }
-inline QString joinedIntoHostFolder()
-{
-    return QStringLiteral("into your Tunewright folder");
-}
+inline const QString JoinedIntoHostFolder = QStringLiteral("into your Tunewright folder");
 inline QString joinedOpenNow(const QString &fileName, const QString &where, const QString &unsaved)
 {
     return QStringLiteral("File was saved as:\n") + fileName + u'\n' + where + u'\n' + unsaved

@@ -59,7 +59,7 @@ bool ToolbarCommands::refuseUnreadable()
 {
     if (m_details.lyricsBox() != LyricsBox::Unreadable)
         return false;
-    m_dialogs.critical(Texts::saveTitle(),
+    m_dialogs.critical(Texts::SaveTitle,
                        Texts::unreadableNotSaved(m_state.strCurrentFile, m_details.unreadableReason()));
     return true;
 }
@@ -81,13 +81,13 @@ bool ToolbarCommands::writeLyrics(const QString &path, const QString &text)
     const LyricsWriteResult result = writeLyricsFile(path, text, m_state.codePage);
     switch (result.status) {
     case LyricsWriteStatus::Ok: return true;
-    case LyricsWriteStatus::ReadOnly: m_dialogs.critical(Texts::saveTitle(), Texts::readOnly()); return false;
+    case LyricsWriteStatus::ReadOnly: m_dialogs.critical(Texts::SaveTitle, Texts::ReadOnly); return false;
     case LyricsWriteStatus::Unencodable:
-        m_dialogs.critical(Texts::saveTitle(), Texts::unencodable(result.detail));
+        m_dialogs.critical(Texts::SaveTitle, Texts::unencodable(result.detail));
         return false;
     case LyricsWriteStatus::Failed: break;
     }
-    m_dialogs.critical(Texts::saveTitle(), Texts::notSaved(result.detail));
+    m_dialogs.critical(Texts::SaveTitle, Texts::notSaved(result.detail));
     return false;
 }
 
@@ -147,10 +147,10 @@ bool ToolbarCommands::saveAs()
         return false;
     }
     // New lyrics belong to no song yet: the names start empty.
-    const QString artist = askName(Texts::askArtist(), newLyrics ? QString() : m_state.strCurrentArtist);
+    const QString artist = askName(Texts::AskArtist, newLyrics ? QString() : m_state.strCurrentArtist);
     if (artist.isEmpty())
         return false;
-    const QString song = askName(Texts::askSong(), newLyrics ? QString() : m_state.strCurrentSong);
+    const QString song = askName(Texts::AskSong, newLyrics ? QString() : m_state.strCurrentSong);
     if (song.isEmpty())
         return false;
     if (!saveLyricsAs(artist, song))
@@ -161,7 +161,7 @@ bool ToolbarCommands::saveAs()
 
 QString ToolbarCommands::askName(const QString &prompt, const QString &defaultText)
 {
-    const QString title = Texts::newLyricsTitle();
+    const QString title = Texts::NewLyricsTitle;
     QString typed = defaultText;
     for (;;) {
         const std::optional<QString> answer = m_dialogs.inputText(title, prompt, typed);
@@ -179,10 +179,10 @@ bool ToolbarCommands::saveLyricsAs(const QString &artist, const QString &song)
 {
     const SaveAsTarget target = saveAsTarget(m_state, artist, song);
     if (!target.badCharacter.isEmpty()) {
-        m_dialogs.critical(Texts::newLyricsTitle(), Texts::badNameNothingSaved(target.badCharacter));
+        m_dialogs.critical(Texts::NewLyricsTitle, Texts::badNameNothingSaved(target.badCharacter));
         return false;
     }
-    if (target.exists && m_dialogs.askYesNo(Texts::saveTitle(), Texts::overwrite()) != Answer::Yes)
+    if (target.exists && m_dialogs.askYesNo(Texts::SaveTitle, Texts::Overwrite) != Answer::Yes)
         return false;
     // The shown song's own file is an ordinary save; another file gets the
     // text while the box stays as it was, edits included, for the shown song.
@@ -190,7 +190,7 @@ bool ToolbarCommands::saveLyricsAs(const QString &artist, const QString &song)
     if (!m_state.strCurrentFile.isEmpty() && QFileInfo(target.path) == QFileInfo(m_state.strCurrentFile))
         return SaveLyricsText(target.path);
     if (!makeFolderOf(target.path)) {
-        m_dialogs.critical(Texts::saveTitle(), Texts::folderNotMade(QFileInfo(target.path).absolutePath()));
+        m_dialogs.critical(Texts::SaveTitle, Texts::folderNotMade(QFileInfo(target.path).absolutePath()));
         return false;
     }
     const QString marked = withFilterMark(m_details.lyricsText());

@@ -349,7 +349,7 @@ void frmMain::showSongNode(int position)
             reason[0] = reason.at(0).toUpper();
         m_dialogs.critical(Texts::title(), Texts::fileUnreadable(m_state.strCurrentFile, reason));
     } else if (!d.fileFound) {
-        m_dialogs.critical(Texts::title(), Texts::fileNotFound());
+        m_dialogs.critical(Texts::title(), Texts::FileNotFound);
     }
     m_details->showSong(m_state.strCurrentArtist, m_state.strCurrentSong, d);
     m_details->showKaraokeFor(KasPathFor(m_state.strCurrentFile), d, m_state.blnLoadKasEditor, m_state.codePage);
@@ -415,7 +415,7 @@ bool frmMain::confirmDroppingNewLyrics()
 {
     if (!m_details->holdsUnsavedNewLyrics())
         return true;
-    const Answer answer = m_dialogs.askYesNoCancel(Texts::title(), Texts::saveNewLyrics());
+    const Answer answer = m_dialogs.askYesNoCancel(Texts::title(), Texts::SaveNewLyrics);
     if (answer == Answer::Cancel)
         return false;
     return answer == Answer::No || m_commands->saveAs();
