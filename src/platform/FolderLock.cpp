@@ -79,8 +79,7 @@ FolderLocks::Outcome FolderLocks::takeOne(const QString &folder)
         m_busyFolder = folder;
         return Outcome::Busy;
     };
-    const QByteArray native = QFile::encodeName(folder);
-    int fd = ::open(native.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    int fd = openDescriptor(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
         if (const auto decided = lockOrBusy(fd))
             return *decided;
@@ -93,7 +92,7 @@ FolderLocks::Outcome FolderLocks::takeOne(const QString &folder)
     const QByteArray digest = QCryptographicHash::hash(folder.toUtf8(), QCryptographicHash::Sha1).toHex();
     const QString lockFile =
         withTrailingSeparator(m_fallbackFolder) + QString::fromLatin1(digest) + QStringLiteral(".folder-lock");
-    fd = ::open(QFile::encodeName(lockFile).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    fd = openDescriptor(lockFile, O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (fd < 0) {
         m_error = QStringLiteral("the lock file cannot be made: ") + lastSystemError();
         return Outcome::Failed;
