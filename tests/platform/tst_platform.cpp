@@ -246,20 +246,11 @@ private slots:
         test::makeNamedPipe(inst.root() + QStringLiteral("d/pipe.txt"));
         QFile::link(inst.root() + QStringLiteral("d/sub"), inst.root() + QStringLiteral("d/linked sub"));
         const QByteArray d = QFile::encodeName(inst.root() + QStringLiteral("d/"));
-        QList<QByteArray> made; // removed by name: a listing of the folder cannot name them
-        const auto removeMade = qScopeGuard([&] {
-            for (auto it = made.crbegin(); it != made.crend(); ++it)
-                ::remove(it->constData());
-        });
-        const auto touch = [&](const QByteArray &path) {
-            made.append(path);
-            QVERIFY(::close(::open(path.constData(), O_CREAT | O_WRONLY, 0600)) == 0);
-        };
-        touch(d + "R\xe9sum\xe9 - Song.txt");
-        touch(d + "bad\xff.kas");
-        made.append(d + "Lat\xedn");
-        QVERIFY(::mkdir(made.last().constData(), 0700) == 0);
-        touch(d + "Lat\xedn/a.TXT");
+        test::RawNamedFiles made;
+        made.file(d + "R\xe9sum\xe9 - Song.txt");
+        made.file(d + "bad\xff.kas");
+        made.folder(d + "Lat\xedn");
+        made.file(d + "Lat\xedn/a.TXT");
 
         FolderEntries entries = readFolder(inst.root() + QStringLiteral("d"));
         entries.files.sort();

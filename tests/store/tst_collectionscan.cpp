@@ -102,22 +102,13 @@ private slots:
         const QString sub = singleDir ? QString() : QStringLiteral("A/");
         m_host->addLyrics(sub + QStringLiteral("Band - Song.txt"));
         const QByteArray folder = QFile::encodeName(m_host->lyricsPath() + sub);
-        QList<QByteArray> made; // removed by name: a listing of the folder cannot name them
-        const auto removeMade = qScopeGuard([&] {
-            for (auto it = made.crbegin(); it != made.crend(); ++it)
-                ::remove(it->constData());
-        });
-        const auto touch = [&](const QByteArray &path) {
-            made.append(path);
-            QVERIFY(::close(::open(path.constData(), O_CREAT | O_WRONLY, 0600)) == 0);
-        };
-        touch(folder + "Caf\xe9 - One.txt");
-        touch(folder + "Caf\xe9 - Two.TXT");
-        touch(folder + "Caf\xe9 - Two.kas");
+        test::RawNamedFiles made;
+        made.file(folder + "Caf\xe9 - One.txt");
+        made.file(folder + "Caf\xe9 - Two.TXT");
+        made.file(folder + "Caf\xe9 - Two.kas");
         if (!singleDir) {
-            made.append(folder + "../L\xe9");
-            QVERIFY(::mkdir(made.last().constData(), 0700) == 0);
-            touch(folder + "../L\xe9/Band - Three.txt");
+            made.folder(folder + "../L\xe9");
+            made.file(folder + "../L\xe9/Band - Three.txt");
         }
         point(singleDir);
         BuildTree(*m_state);
