@@ -52,9 +52,6 @@ void setReadOnly(const QString &path, bool readOnly);
 class RawNamedFiles
 {
 public:
-    RawNamedFiles() = default;
-    RawNamedFiles(const RawNamedFiles &) = delete;
-    RawNamedFiles &operator=(const RawNamedFiles &) = delete;
     ~RawNamedFiles();
     void file(const QByteArray &path); // an empty one
     void folder(const QByteArray &path);
