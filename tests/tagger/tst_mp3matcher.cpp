@@ -519,7 +519,7 @@ private slots:
             QDir().mkpath(inst.root() + s("empty"));
             QStringList statuses;
             const ScanResult r = ScanFolder(folder, entries, index, inst.lyricsPath(), CodePage(),
-                                            {[&](const QString &t) { statuses << t; }, {}, {}, {}});
+                                            {{{}, [&](const QString &t) { statuses << t; }, {}, {}}, {}});
             QVERIFY(r.rows.isEmpty());
             QCOMPARE(r.status, s("Matches: 0 / 0"));
             QCOMPARE(statuses, QStringList{s("Matches: 0 / 0")});
