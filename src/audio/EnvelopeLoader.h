@@ -56,5 +56,3 @@ private:
 };
 
 } // namespace stanzary
-
-Q_DECLARE_METATYPE(stanzary::SoundEnvelope)

@@ -3,6 +3,7 @@
 #include "karaoke/KaraokeEdition.h"
 
 #include <QList>
+#include <QMetaType>
 #include <QString>
 
 namespace stanzary {
@@ -74,3 +75,5 @@ RowsEdit replaceAllEdit(const clsKaraokeEdition &edition, const QList<KasRow> &r
                         RowsEditKind kind = RowsEditKind::Import);
 
 } // namespace stanzary
+
+Q_DECLARE_METATYPE(stanzary::RowsEdit)

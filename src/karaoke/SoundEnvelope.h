@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QMetaType>
 
 namespace stanzary {
 
@@ -45,3 +46,5 @@ private:
 };
 
 } // namespace stanzary
+
+Q_DECLARE_METATYPE(stanzary::SoundEnvelope)
