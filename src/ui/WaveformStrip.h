@@ -136,6 +136,7 @@ private:
     void paintRuler(QPainter &painter, const QRect &ruler) const;
     void paintMarks(QPainter &painter, const QRect &wave) const;
     void paintPlayhead(QPainter &painter) const;
+    void paintMessage(QPainter &painter, const QRect &wave) const;
     QColor warningColour() const;
 
     SoundEnvelope m_envelope;

@@ -71,6 +71,7 @@ void WaveformStrip::paintEvent(QPaintEvent *)
     paintRuler(painter, QRect(0, wave.bottom() + 1, width(), height() - wave.bottom() - 1));
     paintMarks(painter, wave);
     paintPlayhead(painter);
+    paintMessage(painter, wave);
     if (hasFocus()) {
         QStyleOptionFocusRect focus;
         focus.initFrom(this);
@@ -111,12 +112,24 @@ void WaveformStrip::paintWave(QPainter &painter, const QRect &wave) const
             painter.setBrush(Qt::NoBrush);
         }
     }
-    if (!m_message.isEmpty()) {
-        painter.setPen(pal.color(QPalette::PlaceholderText));
-        const QRect box = wave.adjusted(8, 0, -8, 0);
-        painter.drawText(box, Qt::AlignCenter | Qt::TextSingleLine,
-                         fontMetrics().elidedText(m_message, Qt::ElideRight, box.width()));
-    }
+}
+
+void WaveformStrip::paintMessage(QPainter &painter, const QRect &wave) const
+{
+    if (m_message.isEmpty())
+        return;
+    // On a box of its own, so the marks behind it do not cross the words.
+    const QPalette &pal = palette();
+    const QFontMetrics metrics = fontMetrics();
+    const QString text = metrics.elidedText(m_message, Qt::ElideRight, wave.width() - 24);
+    QRect box(0, 0, metrics.horizontalAdvance(text) + 16, metrics.height() + 8);
+    box.moveCenter(wave.center());
+    painter.setPen(mixed(pal.color(QPalette::Text), pal.color(QPalette::Base), 0.3));
+    painter.setBrush(pal.color(QPalette::Base));
+    painter.drawRect(QRectF(box).adjusted(0.5, 0.5, -0.5, -0.5));
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(pal.color(QPalette::Text));
+    painter.drawText(box, Qt::AlignCenter | Qt::TextSingleLine, text);
 }
 
 void WaveformStrip::paintRuler(QPainter &painter, const QRect &ruler) const
@@ -131,8 +144,10 @@ void WaveformStrip::paintRuler(QPainter &painter, const QRect &ruler) const
     for (qint64 ms = (start + step - 1) / step * step; ms <= end; ms += step) {
         const double x = std::round(xOf(ms)) + 0.5;
         painter.drawLine(QPointF(x, ruler.top()), QPointF(x, ruler.top() + 3));
-        painter.drawText(QRectF(x + 3, ruler.top(), 200, ruler.height()), Qt::AlignLeft | Qt::AlignVCenter,
-                         rulerText(ms));
+        const QString text = rulerText(ms);
+        const double textWidth = metrics.horizontalAdvance(text);
+        const double left = qBound(2.0, x - textWidth / 2, width() - textWidth - 2);
+        painter.drawText(QRectF(left, ruler.top() + 3, textWidth, ruler.height() - 3), Qt::AlignCenter, text);
     }
 }
 
