@@ -216,8 +216,10 @@ void WaveformStrip::resizeEvent(QResizeEvent *event)
 
 void WaveformStrip::changeEvent(QEvent *event)
 {
-    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::FontChange)
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::FontChange) {
+        m_labels.clear();
         update();
+    }
     QWidget::changeEvent(event);
 }
 

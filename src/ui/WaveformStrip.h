@@ -4,6 +4,8 @@
 #include "karaoke/RowEdits.h"
 #include "karaoke/SoundEnvelope.h"
 
+#include <QHash>
+#include <QPixmap>
 #include <QWidget>
 
 #include <optional>
@@ -138,6 +140,10 @@ private:
     void paintPlayhead(QPainter &painter) const;
     void paintMessage(QPainter &painter, const QRect &wave) const;
     QColor warningColour() const;
+    enum class LabelStyle { Plain, Current, OutOfOrder, CurrentOutOfOrder, Ruler, Bubble };
+    // A label's picture, made once per text and style (and scale, palette
+    // and font), so a frame only copies pictures.
+    QPixmap labelPicture(const QString &text, LabelStyle style) const;
 
     SoundEnvelope m_envelope;
     QString m_message;
@@ -154,6 +160,9 @@ private:
     // One level per device pixel of the whole song at the current zoom.
     QByteArray m_columns;
     double m_columnsMs = 0; // ms per column they were made for
+
+    mutable QHash<QString, QPixmap> m_labels;
+    mutable double m_labelsDpr = 0;
 };
 
 } // namespace stanzary

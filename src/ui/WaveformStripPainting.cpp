@@ -7,7 +7,9 @@
 
 #include <QPainter>
 #include <QPainterPath>
+#include <QPixmap>
 #include <QStyleOptionFocusRect>
+#include <QVarLengthArray>
 
 #include <cmath>
 
@@ -87,31 +89,24 @@ void WaveformStrip::paintWave(QPainter &painter, const QRect &wave) const
     const double middle = wave.center().y() + 0.5;
     painter.setPen(QPen(mixed(pal.color(QPalette::Text), pal.color(QPalette::Base), 0.25), 0));
     painter.drawLine(QPointF(0, middle), QPointF(width(), middle));
-
-    if (!m_columns.isEmpty()) {
-        // One column per device pixel: a polygon of the top edge there and
-        // the bottom edge back.
-        const double dpr = devicePixelRatioF();
-        const qsizetype first = qsizetype(std::llround(double(viewStartMs()) / m_columnsMs));
-        const qsizetype count = qMin<qsizetype>(qsizetype(std::ceil(width() * dpr)) + 1, m_columns.size() - first);
-        if (count > 0) {
-            const double half = wave.height() / 2.0 - 1;
-            QPolygonF outline;
-            outline.reserve(4 * count);
-            for (qsizetype c = 0; c < count; ++c) {
-                const double h = half * quint8(m_columns.at(first + c)) / 255.0;
-                outline << QPointF(c / dpr, middle - h) << QPointF((c + 1) / dpr, middle - h);
-            }
-            for (qsizetype c = count - 1; c >= 0; --c) {
-                const double h = half * quint8(m_columns.at(first + c)) / 255.0;
-                outline << QPointF((c + 1) / dpr, middle + h) << QPointF(c / dpr, middle + h);
-            }
-            painter.setPen(Qt::NoPen);
-            painter.setBrush(mixed(pal.color(QPalette::Highlight), pal.color(QPalette::Base), 0.6));
-            painter.drawPolygon(outline);
-            painter.setBrush(Qt::NoBrush);
-        }
+    if (m_columns.isEmpty())
+        return;
+    // One line a device pixel wide for each column in view.
+    const double dpr = devicePixelRatioF();
+    const qsizetype first = qsizetype(std::llround(double(viewStartMs()) / m_columnsMs));
+    const qsizetype count = qMin<qsizetype>(qsizetype(std::ceil(width() * dpr)) + 1, m_columns.size() - first);
+    const double half = wave.height() / 2.0 - 1;
+    QVarLengthArray<QLineF, 2048> lines;
+    for (qsizetype c = 0; c < count; ++c) {
+        const quint8 level = quint8(m_columns.at(first + c));
+        if (level == 0)
+            continue;
+        const double x = (c + 0.5) / dpr;
+        const double h = qMax(0.5, half * level / 255.0);
+        lines.append(QLineF(x, middle - h, x, middle + h));
     }
+    painter.setPen(QPen(mixed(pal.color(QPalette::Highlight), pal.color(QPalette::Base), 0.6), 0));
+    painter.drawLines(lines.constData(), int(lines.size()));
 }
 
 void WaveformStrip::paintMessage(QPainter &painter, const QRect &wave) const
@@ -132,99 +127,142 @@ void WaveformStrip::paintMessage(QPainter &painter, const QRect &wave) const
     painter.drawText(box, Qt::AlignCenter | Qt::TextSingleLine, text);
 }
 
+QPixmap WaveformStrip::labelPicture(const QString &text, LabelStyle style) const
+{
+    const double dpr = devicePixelRatioF();
+    if (dpr != m_labelsDpr) {
+        m_labels.clear();
+        m_labelsDpr = dpr;
+    }
+    const QString key = QString::number(int(style)) + u'|' + text;
+    if (const auto found = m_labels.constFind(key); found != m_labels.cend())
+        return *found;
+    if (m_labels.size() > 4000)
+        m_labels.clear();
+
+    const QPalette &pal = palette();
+    const QFontMetrics metrics = fontMetrics();
+    const bool boxed = style != LabelStyle::Ruler;
+    const QSize size(metrics.horizontalAdvance(text) + (boxed ? 8 : 0), boxed ? laneHeight() - 2 : metrics.height());
+    QPixmap picture(size * dpr);
+    picture.setDevicePixelRatio(dpr);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    painter.setFont(font());
+    const QRectF box(QPointF(0, 0), QSizeF(size));
+    const QColor warning = warningColour();
+    QColor ink = pal.color(QPalette::Text);
+    switch (style) {
+    case LabelStyle::Ruler: ink = pal.color(QPalette::WindowText); break;
+    case LabelStyle::Plain:
+    case LabelStyle::OutOfOrder:
+    case LabelStyle::Current:
+    case LabelStyle::CurrentOutOfOrder: {
+        const bool current = style == LabelStyle::Current || style == LabelStyle::CurrentOutOfOrder;
+        const bool outOfOrder = style == LabelStyle::OutOfOrder || style == LabelStyle::CurrentOutOfOrder;
+        const QColor edge = outOfOrder ? warning
+                            : current  ? pal.color(QPalette::Highlight)
+                                       : mixed(pal.color(QPalette::Text), pal.color(QPalette::Base), 0.7);
+        const int edgeWidth = outOfOrder ? 2 : 1;
+        painter.setPen(QPen(edge, edgeWidth));
+        painter.setBrush(current ? pal.color(QPalette::Highlight) : pal.color(QPalette::Base));
+        painter.drawRect(box.adjusted(edgeWidth / 2.0, edgeWidth / 2.0, -edgeWidth / 2.0, -edgeWidth / 2.0));
+        ink = current ? pal.color(QPalette::HighlightedText) : outOfOrder ? warning : pal.color(QPalette::Text);
+        break;
+    }
+    case LabelStyle::Bubble:
+        painter.setPen(pal.color(QPalette::ToolTipText));
+        painter.setBrush(pal.color(QPalette::ToolTipBase));
+        painter.drawRect(box.adjusted(0.5, 0.5, -0.5, -0.5));
+        ink = pal.color(QPalette::ToolTipText);
+        break;
+    }
+    painter.setPen(ink);
+    painter.drawText(box, Qt::AlignCenter, text);
+    painter.end();
+    m_labels.insert(key, picture);
+    return picture;
+}
+
 void WaveformStrip::paintRuler(QPainter &painter, const QRect &ruler) const
 {
-    const QPalette &pal = palette();
     const QFontMetrics metrics = fontMetrics();
     const double msPerPixel = msPerColumn() * devicePixelRatioF();
     const qint64 step = rulerStep(msPerPixel, metrics.horizontalAdvance(QStringLiteral("00:00")));
     const qint64 start = viewStartMs();
     const qint64 end = msAt(width());
-    painter.setPen(pal.color(QPalette::WindowText));
+    painter.setPen(palette().color(QPalette::WindowText));
     for (qint64 ms = (start + step - 1) / step * step; ms <= end; ms += step) {
         const double x = std::round(xOf(ms)) + 0.5;
         painter.drawLine(QPointF(x, ruler.top()), QPointF(x, ruler.top() + 3));
-        const QString text = rulerText(ms);
-        const double textWidth = metrics.horizontalAdvance(text);
+        const QPixmap text = labelPicture(rulerText(ms), LabelStyle::Ruler);
+        const double textWidth = text.deviceIndependentSize().width();
         const double left = qBound(2.0, x - textWidth / 2, width() - textWidth - 2);
-        painter.drawText(QRectF(left, ruler.top() + 3, textWidth, ruler.height() - 3), Qt::AlignCenter, text);
+        painter.drawPixmap(QPointF(std::round(left), ruler.top() + 3), text);
     }
 }
 
 void WaveformStrip::paintMarks(QPainter &painter, const QRect &wave) const
 {
     const QPalette &pal = palette();
-    const QFontMetrics metrics = fontMetrics();
     const int lane = laneHeight();
     const QColor warning = warningColour();
     const QColor line = mixed(pal.color(QPalette::Text), pal.color(QPalette::Base), 0.7);
-    // Labels take the upper lane unless that would cover the label before.
+    const std::optional<int> dragged = m_drag && m_drag->moving ? std::optional<int>(m_drag->row) : std::nullopt;
+
+    // A label takes the upper lane, or the lower one when the upper would
+    // cover the label before it; with no room in either, the mark is drawn
+    // without its label (the current and the dragged one always have theirs).
     double laneEnd[2] = {-1e9, -1e9};
-    const double left = -200;
-    const double right = width() + 1;
-
-    struct Drawn
-    {
-        const Mark *mark;
-        qint64 ms;
-    };
-    QList<Drawn> drawn;
-    for (const Mark &mark : m_marks) {
-        qint64 ms = mark.ms;
-        if (m_drag && m_drag->moving && mark.row == m_drag->row)
-            ms = stampMilliseconds(m_drag->time);
-        drawn.append(Drawn{&mark, ms});
-    }
-    std::stable_sort(drawn.begin(), drawn.end(), [](const Drawn &a, const Drawn &b) { return a.ms < b.ms; });
-
-    for (const Drawn &d : drawn) {
-        const Mark &mark = *d.mark;
-        const double x = std::round(xOf(d.ms)) + 0.5;
+    const auto draw = [&](const Mark &mark, qint64 ms) {
+        const double x = std::round(xOf(ms)) + 0.5;
         const bool current = mark.row == m_current;
-        const bool dragged = m_drag && m_drag->moving && mark.row == m_drag->row;
-        const QString text = mark.text.isEmpty() ? QStringLiteral("  ") : mark.text;
-        const double labelWidth = metrics.horizontalAdvance(text) + 8;
-        const int laneIndex = x > laneEnd[0] + 2 ? 0 : 1;
-        if (x + labelWidth < left || x > right) {
+        const bool moving = dragged && mark.row == *dragged;
+        const LabelStyle style = current ? (mark.outOfOrder ? LabelStyle::CurrentOutOfOrder : LabelStyle::Current)
+                                         : (mark.outOfOrder ? LabelStyle::OutOfOrder : LabelStyle::Plain);
+        const QPixmap label = labelPicture(mark.text.isEmpty() ? QStringLiteral("  ") : mark.text, style);
+        const double labelWidth = label.deviceIndependentSize().width();
+        int laneIndex = x > laneEnd[0] + 2 ? 0 : 1;
+        const bool labelled = laneIndex == 0 || x > laneEnd[1] + 2 || current || moving;
+        if (labelled)
             laneEnd[laneIndex] = x + labelWidth;
-            continue;
-        }
-        laneEnd[laneIndex] = x + labelWidth;
+        if (x + labelWidth < 0 || x > width() + 1)
+            return;
 
         const QColor colour = mark.outOfOrder ? warning : current ? pal.color(QPalette::Highlight) : line;
-        QPen pen(colour, current || dragged ? 2 : 1);
-        pen.setCosmetic(false);
+        QPen pen(colour, current || moving ? 2 : 1);
         if (mark.outOfOrder)
             pen.setStyle(Qt::DashLine);
         painter.setPen(pen);
-        const double top = laneIndex * lane;
-        painter.drawLine(QPointF(x, top + lane - 1), QPointF(x, wave.bottom()));
+        const double top = labelled ? laneIndex * lane + lane - 1 : wave.top();
+        painter.drawLine(QPointF(x, top), QPointF(x, wave.bottom()));
+        if (labelled)
+            painter.drawPixmap(QPointF(x - 0.5, laneIndex * lane + 1), label);
+    };
 
-        const QRectF label(x, top + 1, labelWidth, lane - 2);
-        painter.setPen(QPen(colour, mark.outOfOrder ? 2 : 1));
-        painter.setBrush(current ? pal.color(QPalette::Highlight) : pal.color(QPalette::Base));
-        painter.drawRect(label.adjusted(0.5, 0.5, -0.5, -0.5));
-        painter.setPen(current           ? pal.color(QPalette::HighlightedText)
-                       : mark.outOfOrder ? warning
-                                         : pal.color(QPalette::Text));
-        painter.drawText(label, Qt::AlignCenter, text);
-        painter.setBrush(Qt::NoBrush);
-
-        if (dragged) {
-            // Where it was, and where it lands.
-            const double from = std::round(xOf(mark.ms)) + 0.5;
-            QPen ghost(line, 1, Qt::DotLine);
-            painter.setPen(ghost);
-            painter.drawLine(QPointF(from, wave.top()), QPointF(from, wave.bottom()));
-            const QString time = stampText(m_drag->time);
-            const QRectF bubble(x + 4, wave.top() + 2, metrics.horizontalAdvance(time) + 8, lane - 2);
-            painter.setPen(pal.color(QPalette::ToolTipText));
-            painter.setBrush(pal.color(QPalette::ToolTipBase));
-            painter.drawRect(bubble.adjusted(0.5, 0.5, -0.5, -0.5));
-            painter.drawText(bubble, Qt::AlignCenter, time);
-            painter.setBrush(Qt::NoBrush);
-        }
+    // The marks from a label's width before the view to its end.
+    const qint64 from = msAt(-lane * 6);
+    const qint64 to = msAt(width() + 1);
+    auto mark =
+        std::lower_bound(m_marks.cbegin(), m_marks.cend(), from, [](const Mark &m, qint64 ms) { return m.ms < ms; });
+    for (; mark != m_marks.cend() && mark->ms <= to; ++mark) {
+        if (!(dragged && mark->row == *dragged))
+            draw(*mark, mark->ms);
     }
+    if (!dragged)
+        return;
+    // The dragged mark over the others: where it was, and where it lands.
+    const auto it = std::find_if(m_marks.cbegin(), m_marks.cend(), [&](const Mark &m) { return m.row == *dragged; });
+    if (it == m_marks.cend())
+        return;
+    const double was = std::round(xOf(it->ms)) + 0.5;
+    painter.setPen(QPen(line, 1, Qt::DotLine));
+    painter.drawLine(QPointF(was, wave.top()), QPointF(was, wave.bottom()));
+    const qint64 lands = stampMilliseconds(m_drag->time);
+    laneEnd[0] = laneEnd[1] = -1e9;
+    draw(*it, lands);
+    painter.drawPixmap(QPointF(std::round(xOf(lands)) + 4, wave.top() + 2),
+                       labelPicture(stampText(m_drag->time), LabelStyle::Bubble));
 }
 
 void WaveformStrip::paintPlayhead(QPainter &painter) const
