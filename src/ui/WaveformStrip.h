@@ -109,6 +109,8 @@ private:
         QString text;
         bool outOfOrder = false;
     };
+    // A press of the left button until its release: on a mark (row), which
+    // may become a drag, or off the marks (row -1), a click that seeks.
     struct Drag
     {
         int row = 0;
