@@ -99,7 +99,7 @@ QString WaveformStrip::spokenState() const
         text += QStringLiteral(" Stamp %1: %2 %3.").arg(m_current + 1).arg(stampText(row.time), row.Text);
     }
     if (m_outOfOrder > 0)
-        text += QStringLiteral(" %1 out of order, S sorts them.")
+        text += QStringLiteral(" %1 out of order; S sorts the stamps.")
                     .arg(m_outOfOrder == 1 ? QStringLiteral("1 stamp") : QStringLiteral("%1 stamps").arg(m_outOfOrder));
     if (!m_message.isEmpty())
         text += u' ' + m_message;

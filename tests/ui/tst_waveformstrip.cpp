@@ -171,7 +171,7 @@ private slots:
         QAccessibleInterface *strip = QAccessible::queryAccessibleInterface(m_strip);
         QCOMPARE(strip->text(QAccessible::Name), QStringLiteral("Waveform"));
         QCOMPARE(strip->text(QAccessible::Description),
-                 QStringLiteral("Playhead 00:23.3. Stamp 2: 00:25.0 bb. 1 stamp out of order, S sorts them."));
+                 QStringLiteral("Playhead 00:23.3. Stamp 2: 00:25.0 bb. 1 stamp out of order; S sorts the stamps."));
         QTest::keyClick(m_strip, Qt::Key_S);
         QCOMPARE(m_log.join(u'|'), QStringLiteral("sort cc,aa,bb"));
 
