@@ -177,7 +177,7 @@ private slots:
         QFETCH(QString, change);
         const QString song =
             m_tmp.filePath(QStringLiteral("cached-%1.wav").arg(QString::fromLatin1(QTest::currentDataTag())));
-        writeFile(song, toneWav(22050, 1, 500, 1500));
+        writeFile(song, toneWav(44100, 1, 500, 3000));
         const SoundEnvelope first = loaded(*loader(), song);
         const QString cacheFile = EnvelopeCache(cacheFolder()).fileFor(song);
         QVERIFY(QFileInfo(cacheFile).isFile());
@@ -186,7 +186,7 @@ private slots:
         QFile file(change == QStringLiteral("song") || change == QStringLiteral("touch") ? song : cacheFile);
         if (change == QStringLiteral("song")) {
             toneMs = 800;
-            writeFile(song, toneWav(22050, 1, toneMs, 1500));
+            writeFile(song, toneWav(44100, 1, toneMs, 3000));
         } else if (change == QStringLiteral("touch")) {
             QVERIFY(file.open(QIODevice::ReadWrite));
             QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(5), QFileDevice::FileModificationTime));
