@@ -105,6 +105,8 @@ private slots:
             << "00:10.0 aa|00:00.0 bb|00:30.0 cc" << 2 << qint64(5000) << "00:10.0" << true;
         QTest::newRow("out of order, brought back between its neighbours")
             << "00:10.0 aa|00:05.0 bb|00:30.0 cc" << 1 << qint64(6000) << "00:10.0" << true;
+        QTest::newRow("between equal neighbours")
+            << "00:10.0 aa|00:30.0 bb|00:10.0 cc" << 1 << qint64(15000) << "00:10.0" << true;
         QTest::newRow("neighbours out of order set no limit")
             << "00:50.0 aa|00:40.0 bb|00:30.0 cc" << 1 << qint64(12000) << "00:12.0" << false;
     }
