@@ -42,6 +42,8 @@ QString RowsEdit::text() const
     case RowsEditKind::Add: return QStringLiteral("Add Stamp");
     case RowsEditKind::Del: return QStringLiteral("Delete Stamp");
     case RowsEditKind::Import: return QStringLiteral("Import");
+    case RowsEditKind::Drag: return QStringLiteral("Move Stamp");
+    case RowsEditKind::Sort: return QStringLiteral("Sort Stamps");
     }
     return QString();
 }
