@@ -3,16 +3,29 @@
 # platform, and every test gets a HOME of its own inside the build folder, so
 # nothing touches the real one. QT_MEDIA_BACKEND is emptied, so the audio
 # library's own choice of backend is what the tests play with.
+#
+# A test declares its test class in its own .cpp and ends with
+# `#include "<name>.moc"`. Qt's moc makes that file from the .cpp alone: moc
+# needs nothing from the headers for a test class, and without the include
+# path (which AUTOMOC would give it) it runs in milliseconds instead of
+# reading all of Qt Core's headers, a second or two for every test in every
+# build.
 function(add_unit_test)
   cmake_parse_arguments(T "" "NAME;PCH_FROM" "SOURCES;LIBS" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
+  set_target_properties(${T_NAME} PROPERTIES AUTOMOC OFF)
+  set(moc_dir "${CMAKE_CURRENT_BINARY_DIR}/${T_NAME}_moc")
+  set(moc_sources ${T_SOURCES})
+  list(FILTER moc_sources INCLUDE REGEX "/${T_NAME}\\.cpp$")
+  add_custom_command(OUTPUT "${moc_dir}/${T_NAME}.moc"
+                     COMMAND Qt6::moc -o "${moc_dir}/${T_NAME}.moc" ${moc_sources}
+                     DEPENDS ${moc_sources} Qt6::moc
+                     COMMENT "moc ${T_NAME}" VERBATIM)
+  target_sources(${T_NAME} PRIVATE "${moc_dir}/${T_NAME}.moc")
+  target_include_directories(${T_NAME} PRIVATE "${moc_dir}")
   target_link_libraries(${T_NAME} PRIVATE stanzary_options stanzary_testsupport Qt6::Test ${T_LIBS})
   if(T_PCH_FROM)
     stanzary_reuse_precompiled(${T_NAME} ${T_PCH_FROM})
-    # A test includes its own moc output, so Qt's moc file is empty: loading
-    # the precompiled header for it would only cost time.
-    set_source_files_properties("${CMAKE_CURRENT_BINARY_DIR}/${T_NAME}_autogen/mocs_compilation.cpp"
-                                PROPERTIES SKIP_PRECOMPILE_HEADERS ON)
   endif()
   add_test(NAME ${T_NAME} COMMAND ${T_NAME})
   set(home "${CMAKE_BINARY_DIR}/test-home/${T_NAME}")
@@ -33,29 +46,39 @@ function(add_unit_test)
   file(CHMOD "${home}/run" DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
 endfunction()
 
-# Every tst_*.cpp of the calling folder becomes one test program. The folder's
-# tests share one precompiled header, made by a library built with exactly their
-# flags (Qt's test library defines the folder's paths, so the header cannot be
-# shared between folders). Only the windows' tests take one: for the core's
-# tests it saves little, and without it their objects are the same in every
-# build folder, so ccache shares them between builds.
+# Every tst_*.cpp of the calling folder becomes one test program. The tests of
+# the windows (LIBS with stanzary_ui) share the precompiled header of
+# tests_ui_pch, those of the audio library none, the others that of
+# tests_core_pch (tests/CMakeLists.txt).
 function(add_unit_tests_of_folder)
   cmake_parse_arguments(T "" "" "LIBS" ${ARGN})
   file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tst_*.cpp)
-  get_filename_component(folder ${CMAKE_CURRENT_SOURCE_DIR} NAME)
-  set(pch "")
-  list(LENGTH tests count)
-  if(STANZARY_PCH AND stanzary_ui IN_LIST T_LIBS AND count GREATER_EQUAL 3)
-    set(pch tests_${folder}_pch)
-    set(pch_source "${CMAKE_CURRENT_BINARY_DIR}/${pch}.cpp")
-    file(CONFIGURE OUTPUT "${pch_source}" CONTENT "// Compiled only to make the precompiled header.\n")
-    add_library(${pch} OBJECT "${pch_source}")
-    set_target_properties(${pch} PROPERTIES AUTOMOC OFF)
-    target_link_libraries(${pch} PRIVATE stanzary_options stanzary_testsupport Qt6::Test ${T_LIBS})
-    stanzary_precompile(${pch} STANZARY_PCH_CORE STANZARY_PCH_WIDGETS STANZARY_PCH_TEST)
+  if(stanzary_ui IN_LIST T_LIBS)
+    set(pch tests_ui_pch)
+  elseif(stanzary_audio IN_LIST T_LIBS)
+    # Qt Multimedia brings Qt Gui's definitions, which neither header has.
+    set(pch "")
+  else()
+    set(pch tests_core_pch)
   endif()
   foreach(src ${tests})
     get_filename_component(name ${src} NAME_WE)
     add_unit_test(NAME ${name} SOURCES ${src} LIBS ${T_LIBS} PCH_FROM ${pch})
   endforeach()
+endfunction()
+
+# add_test_precompiled_header(<name> LIBS <targets...> HEADERS <header list names...>)
+# A library compiled only to make a precompiled header with the flags of the
+# tests that link LIBS.
+function(add_test_precompiled_header name)
+  cmake_parse_arguments(T "" "" "LIBS;HEADERS" ${ARGN})
+  if(NOT STANZARY_PCH)
+    return()
+  endif()
+  set(source "${CMAKE_CURRENT_BINARY_DIR}/${name}.cpp")
+  file(CONFIGURE OUTPUT "${source}" CONTENT "// Compiled only to make the precompiled header.\n")
+  add_library(${name} OBJECT "${source}")
+  set_target_properties(${name} PROPERTIES AUTOMOC OFF)
+  target_link_libraries(${name} PRIVATE stanzary_options stanzary_test_flags ${T_LIBS})
+  stanzary_precompile(${name} ${T_HEADERS})
 endfunction()

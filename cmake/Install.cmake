@@ -9,6 +9,7 @@ set(stanzary_icon_svg "${PROJECT_SOURCE_DIR}/src/ui/icons/song-timestamps.svg")
 set(stanzary_icon_sizes 16 22 24 32 48 64 128 256)
 
 add_executable(stanzary_icon_renderer data/IconRenderer.cpp)
+set_target_properties(stanzary_icon_renderer PROPERTIES AUTOMOC OFF)
 target_link_libraries(stanzary_icon_renderer PRIVATE Qt6::Svg Qt6::Gui stanzary_options)
 
 set(desktop_outputs)
@@ -31,6 +32,12 @@ list(APPEND desktop_outputs "${manpage}")
 add_custom_target(stanzary_desktop_data ALL DEPENDS ${desktop_outputs})
 
 install(TARGETS stanzary RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
+if(STANZARY_SHARED_LIBS)
+  # A development build (the package links the core in): the core library
+  # goes into a folder of the program's own, where the program finds it.
+  install(TARGETS stanzary_core LIBRARY DESTINATION "${CMAKE_INSTALL_LIBDIR}/stanzary")
+  set_target_properties(stanzary PROPERTIES INSTALL_RPATH "$ORIGIN/../${CMAKE_INSTALL_LIBDIR}/stanzary")
+endif()
 install(FILES data/stanzary.desktop DESTINATION "${CMAKE_INSTALL_DATADIR}/applications")
 install(FILES data/example.quarvex.Stanzary.metainfo.xml DESTINATION "${CMAKE_INSTALL_DATADIR}/metainfo")
 install(FILES "${stanzary_icon_svg}" DESTINATION "${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps"

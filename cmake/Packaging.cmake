@@ -1,7 +1,9 @@
 # The Debian package: `cpack -G DEB` in the build folder makes
-# stanzary_<version>-<release>_<arch>.deb from the rules of cmake/Install.cmake.
-# Its library dependencies (the Qt 6 runtime, the C++ runtime) are read from
-# the program itself by dpkg-shlibdeps; the rest are named here.
+# stanzary_<version>-<release>_<arch>.deb from the rules of cmake/Install.cmake
+# and the two files Debian asks of every package (below). Its library
+# dependencies (the Qt 6 runtime, the C++ runtime) are read from the program
+# itself by dpkg-shlibdeps; the rest are named here. scripts/package.sh builds
+# it with Debian's hardening flags and checks it with lintian.
 set(CPACK_PACKAGE_NAME stanzary)
 set(CPACK_PACKAGE_VENDOR Zeph)
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
@@ -35,5 +37,24 @@ else()
   set(CPACK_DEBIAN_PACKAGE_DEPENDS
       "libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), libqt6svg6 (>= 6.4), libtag1v5")
 endif()
+
+# The machine-readable copyright file and the Debian changelog, whose first
+# entry must be this version: a new version needs a new entry.
+set(stanzary_docdir "${CMAKE_INSTALL_DATADIR}/doc/stanzary")
+install(FILES data/debian/copyright DESTINATION "${stanzary_docdir}")
+file(STRINGS data/debian/changelog stanzary_changelog_top LIMIT_COUNT 1)
+set(stanzary_package_version "${CPACK_PACKAGE_VERSION}-${CPACK_DEBIAN_PACKAGE_RELEASE}")
+if(NOT stanzary_changelog_top MATCHES "^stanzary \\(${stanzary_package_version}\\) ")
+  message(FATAL_ERROR "data/debian/changelog begins with \"${stanzary_changelog_top}\", "
+                      "not with an entry for ${stanzary_package_version}: add one for this version.")
+endif()
+set(changelog "${PROJECT_BINARY_DIR}/data/changelog.Debian.gz")
+add_custom_command(OUTPUT "${changelog}"
+                   COMMAND gzip -9 -n -c "${PROJECT_SOURCE_DIR}/data/debian/changelog" > "${changelog}"
+                   DEPENDS "${PROJECT_SOURCE_DIR}/data/debian/changelog"
+                   COMMENT "Debian changelog" VERBATIM)
+add_custom_target(stanzary_debian_changelog ALL DEPENDS "${changelog}")
+add_dependencies(stanzary_desktop_data stanzary_debian_changelog)
+install(FILES "${changelog}" DESTINATION "${stanzary_docdir}")
 
 include(CPack)

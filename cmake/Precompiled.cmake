@@ -1,7 +1,9 @@
-# Precompiled Qt headers. Most of a window's compile time is spent reading Qt
-# Widgets' headers, so the windows' library reads the common ones once, and the
-# windows' tests share the precompiled header of a library built with exactly
-# their flags (REUSE_FROM).
+# Precompiled Qt headers. Most of a file's compile time is spent reading Qt's
+# headers, so each library reads the common ones once: the core (Qt Core),
+# the windows (Qt Widgets too). Programs built with exactly a library's flags
+# reuse its header (REUSE_FROM): the fuzz replays and the benchmarks. The
+# tests share two more, made by libraries built with the tests' flags: one for
+# the core's tests, one for the windows' tests (tests/CMakeLists.txt).
 option(STANZARY_PCH "Precompile the common Qt headers" ON)
 
 set(STANZARY_PCH_CORE

@@ -8,6 +8,7 @@
 #include "karaoke/KaraokeIndex.h"
 
 #include <cmath>
+#include <vector>
 
 using namespace stanzary;
 using stanzary::fuzz::check;
@@ -48,12 +49,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     // Keys read at every offset of the first records: aligned ones are found,
     // the others only when they also stand on a boundary somewhere.
+    std::vector<AvailabilityKey> keys;
     for (qsizetype at = 0; at + 5 <= bytes.size() && at < 64; ++at) {
         const AvailabilityKey key = keyAt(bytes, at);
         check(index.containsKey(key) == plainLookup(bytes, key));
         if (at % 5 == 0)
             check(index.containsKey(key));
+        keys.push_back(key);
     }
+    // The same keys asked all at once.
+    const std::vector<bool> found = index.containsKeys(keys);
+    check(found.size() == keys.size());
+    for (size_t i = 0; i < keys.size(); ++i)
+        check(found[i] == plainLookup(bytes, keys[i]));
     // A name made from the input, looked up through its digest.
     const QString name = QString::fromLatin1(bytes.left(40)) + QStringLiteral(".txt");
     check(index.IsKaraokeAvailable(name) == plainLookup(bytes, availabilityKeyFor(name)));

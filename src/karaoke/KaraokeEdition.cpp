@@ -9,8 +9,7 @@ KasLoadResult clsKaraokeEdition::LoadKasFile(const QString &FileName, const KasL
         skipped.skipped = true;
         return skipped;
     }
-    if (options.letPendingEventsRun)
-        options.letPendingEventsRun();
+    options.letEventsRun();
     return LoadKasFile(FileName, options.codePage);
 }
 

@@ -2,6 +2,7 @@
 
 #include "karaoke/KasFile.h"
 #include "platform/CodePage.h"
+#include "platform/ProgressCallbacks.h"
 
 #include <QByteArray>
 #include <QList>
@@ -24,17 +25,15 @@ struct KasRow
     friend bool operator==(const KasRow &, const KasRow &) = default;
 };
 
-// How the editor asks for a timestamp file to be loaded.
-struct KasLoadOptions
+// How the editor asks for a timestamp file to be loaded. Of the progress
+// callbacks, letPendingEventsRun runs once before the rows are rebuilt.
+struct KasLoadOptions : ProgressCallbacks
 {
     // The "Auto-load karaoke editor" option (blnLoadKasEditor): when off,
     // loading does nothing and the rows stay as they are.
     bool blnLoadKasEditor = true;
     // The prefixes are decoded with it, and saving encodes with it again.
     CodePage codePage;
-    // Runs once before the rows are rebuilt: the window lets its pending
-    // events run there (this class never runs an event loop itself).
-    std::function<void()> letPendingEventsRun;
 };
 
 struct KasLoadResult

@@ -2,10 +2,10 @@
 
 #include <QByteArray>
 #include <QDateTime>
-#include <QSet>
 #include <QString>
 
 #include <array>
+#include <vector>
 
 namespace stanzary {
 
@@ -20,8 +20,9 @@ AvailabilityKey availabilityKeyFor(const QString &fileName);
 // The host's karaoke index ("kl.dbx"): a flat run of 5-byte records, each the
 // AvailabilityKey of a song whose timestamps can be downloaded. A key counts
 // only as a whole record at a multiple of 5; bytes after the last whole
-// record never match. The aligned records are put into a hash set once per
-// load, so a lookup costs one digest and one set probe.
+// record never match. A scan asks for many keys at once (containsKeys: one
+// pass over the records); a single lookup puts the records into a set the
+// first time, so that each further one costs one digest and one probe.
 class KaraokeIndex
 {
 public:
@@ -41,10 +42,32 @@ public:
     bool IsKaraokeAvailable(const QString &fileName) const;
     // True when key is one of the whole records.
     bool containsKey(const AvailabilityKey &key) const;
+    // For each of keys, whether it is one of the whole records.
+    std::vector<bool> containsKeys(const std::vector<AvailabilityKey> &keys) const;
 
 private:
-    qint64 m_size = 0;
-    QSet<quint64> m_records; // each record's 5 bytes packed into the low 40 bits
+    // A set of 40-bit values (packed records): open addressing with linear
+    // probing in a power-of-two table at least twice the size it holds.
+    class RecordSet
+    {
+    public:
+        // Room for count values; empties the set.
+        void prepare(qsizetype count);
+        void insert(quint64 record);
+        bool contains(quint64 record) const { return !m_slots.empty() && m_slots[find(record)] == record; }
+        bool isEmpty() const { return m_slots.empty(); }
+
+    private:
+        // The slot that holds record, or the empty slot where it would go.
+        size_t find(quint64 record) const;
+
+        static constexpr quint64 kEmptySlot = ~quint64(0); // no 40-bit value
+        std::vector<quint64> m_slots;
+        int m_bits = 0;
+    };
+
+    QByteArray m_bytes;
+    mutable RecordSet m_records; // built by the first single lookup
 };
 
 inline QString karaokeIndexFileName()

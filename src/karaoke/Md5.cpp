@@ -1,5 +1,7 @@
 #include "karaoke/Md5.h"
 
+#include <QVarLengthArray>
+
 #include <cstring>
 
 namespace stanzary {
@@ -37,6 +39,43 @@ struct Md5State
     quint32 d = 0x10325476;
 };
 
+// One step of a round: f is the round's function of b, c and d.
+template <int Round>
+quint32 roundFunction(quint32 b, quint32 c, quint32 d)
+{
+    if constexpr (Round == 0)
+        return (b & c) | (~b & d);
+    else if constexpr (Round == 1)
+        return (d & b) | (~d & c);
+    else if constexpr (Round == 2)
+        return b ^ c ^ d;
+    else
+        return c ^ (b | ~d);
+}
+
+// The message word that step i takes.
+constexpr std::array<quint8, 64> kWord = [] {
+    std::array<quint8, 64> word{};
+    for (int i = 0; i < 64; ++i)
+        word[i] = quint8(i < 16 ? i : i < 32 ? (5 * i + 1) % 16 : i < 48 ? (3 * i + 5) % 16 : (7 * i) % 16);
+    return word;
+}();
+
+// The sixteen steps of one round, each with its constants known at compile time.
+template <int Round>
+void runRound(quint32 &a, quint32 &b, quint32 &c, quint32 &d, const std::array<quint32, 16> &m)
+{
+#pragma GCC unroll 16
+    for (int j = 0; j < 16; ++j) {
+        const int i = Round * 16 + j;
+        const quint32 rotated = rotateLeft(a + roundFunction<Round>(b, c, d) + kSine[i] + m[kWord[i]], kShift[i]);
+        a = d;
+        d = c;
+        c = b;
+        b = b + rotated;
+    }
+}
+
 // Processes one 64-byte block.
 void transformBlock(Md5State &s, const quint8 *block)
 {
@@ -46,28 +85,10 @@ void transformBlock(Md5State &s, const quint8 *block)
         m[i] = quint32(p[0]) | (quint32(p[1]) << 8) | (quint32(p[2]) << 16) | (quint32(p[3]) << 24);
     }
     quint32 a = s.a, b = s.b, c = s.c, d = s.d;
-    for (int i = 0; i < 64; ++i) {
-        quint32 f = 0;
-        int g = 0;
-        if (i < 16) {
-            f = (b & c) | (~b & d);
-            g = i;
-        } else if (i < 32) {
-            f = (d & b) | (~d & c);
-            g = (5 * i + 1) % 16;
-        } else if (i < 48) {
-            f = b ^ c ^ d;
-            g = (3 * i + 5) % 16;
-        } else {
-            f = c ^ (b | ~d);
-            g = (7 * i) % 16;
-        }
-        const quint32 rotated = rotateLeft(a + f + kSine[i] + m[g], kShift[i]);
-        a = d;
-        d = c;
-        c = b;
-        b = b + rotated;
-    }
+    runRound<0>(a, b, c, d, m);
+    runRound<1>(a, b, c, d, m);
+    runRound<2>(a, b, c, d, m);
+    runRound<3>(a, b, c, d, m);
     s.a += a;
     s.b += b;
     s.c += c;
@@ -80,14 +101,11 @@ void putWord(Md5Digest &out, int at, quint32 w)
         out[at + i] = quint8(w >> (8 * i));
 }
 
-} // namespace
-
-Md5Digest md5Digest(const QByteArray &bytes)
+// The digest of size bytes at data.
+Md5Digest digestOf(const quint8 *data, qsizetype size)
 {
     Md5State s;
-    const auto *data = reinterpret_cast<const quint8 *>(bytes.constData());
-    const qsizetype size = bytes.size();
-    qsizetype whole = size - size % 64;
+    const qsizetype whole = size - size % 64;
     for (qsizetype at = 0; at < whole; at += 64)
         transformBlock(s, data + at);
 
@@ -113,39 +131,62 @@ Md5Digest md5Digest(const QByteArray &bytes)
     return out;
 }
 
-QString lowerCaseOneToOne(const QString &text)
+// Calls put(i, unit) with every UTF-16 unit of text lower-cased one to one
+// (lowerCaseOneToOne), in order.
+template <typename Put>
+void lowerOneToOne(QStringView text, Put put)
 {
     // The one character whose lower case is two characters in every
     // language: QChar::toLower leaves such characters unchanged.
-    constexpr QChar CapitalIWithDot(0x0130);
+    constexpr char16_t CapitalIWithDot = 0x0130;
+    const qsizetype size = text.size();
+    const char16_t *in = text.utf16();
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t c = in[i];
+        if (c < 0x80) {
+            put(i, c >= u'A' && c <= u'Z' ? char16_t(c + 0x20) : c);
+        } else if (QChar::isHighSurrogate(c) && i + 1 < size && QChar::isLowSurrogate(in[i + 1])) {
+            const char32_t pair = QChar::surrogateToUcs4(c, in[i + 1]);
+            const char32_t folded = QChar::toLower(pair);
+            const char32_t kept = QChar::requiresSurrogates(folded) ? folded : pair;
+            put(i, QChar::highSurrogate(kept));
+            put(i + 1, QChar::lowSurrogate(kept));
+            ++i;
+        } else if (c == CapitalIWithDot) {
+            put(i, u'i'); // its simple mapping; QChar leaves it as it is
+        } else {
+            put(i, char16_t(QChar::toLower(char32_t(c)))); // a lone surrogate stays as it is
+        }
+    }
+}
+
+// Writes the message bytes of text (md5MessageBytes), text.size() of them.
+void writeMessageBytes(QStringView text, quint8 *out)
+{
+    lowerOneToOne(text, [out](qsizetype i, char16_t unit) { out[i] = quint8(unit & 0xff); });
+}
+
+} // namespace
+
+Md5Digest md5Digest(const QByteArray &bytes)
+{
+    return digestOf(reinterpret_cast<const quint8 *>(bytes.constData()), bytes.size());
+}
+
+QString lowerCaseOneToOne(const QString &text)
+{
     // QString::toLower applies the full mapping, which turns U+0130 into "i"
     // and a combining dot; the simple mapping of QChar keeps one character.
     QString lower(text.size(), Qt::Uninitialized);
     QChar *out = lower.data();
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
-            const char32_t pair = QChar::surrogateToUcs4(c, text.at(i + 1));
-            const char32_t folded = QChar::toLower(pair);
-            const char32_t kept = QChar::requiresSurrogates(folded) ? folded : pair;
-            out[i] = QChar(QChar::highSurrogate(kept));
-            out[i + 1] = QChar(QChar::lowSurrogate(kept));
-            ++i;
-        } else if (c == CapitalIWithDot) {
-            out[i] = QChar(u'i'); // its simple mapping; QChar leaves it as it is
-        } else {
-            out[i] = c.toLower(); // a lone surrogate stays as it is
-        }
-    }
+    lowerOneToOne(text, [out](qsizetype i, char16_t unit) { out[i] = QChar(unit); });
     return lower;
 }
 
 QByteArray md5MessageBytes(const QString &sMessage)
 {
-    const QString lower = lowerCaseOneToOne(sMessage);
-    QByteArray bytes(lower.size(), Qt::Uninitialized);
-    for (qsizetype i = 0; i < lower.size(); ++i)
-        bytes[i] = char(lower.at(i).unicode() & 0xff);
+    QByteArray bytes(sMessage.size(), Qt::Uninitialized);
+    writeMessageBytes(sMessage, reinterpret_cast<quint8 *>(bytes.data()));
     return bytes;
 }
 
@@ -161,9 +202,12 @@ QString decimalDigest(const Md5Digest &digest)
     return text;
 }
 
-Md5Digest clsMD5Hash::digest(const QString &sMessage) const
+Md5Digest clsMD5Hash::digest(QStringView sMessage) const
 {
-    return md5Digest(md5MessageBytes(sMessage));
+    // Names are short: their bytes stay on the stack.
+    QVarLengthArray<quint8, 256> bytes(sMessage.size());
+    writeMessageBytes(sMessage, bytes.data());
+    return digestOf(bytes.data(), bytes.size());
 }
 
 QString clsMD5Hash::MD5(const QString &sMessage) const

@@ -39,7 +39,7 @@ public:
 
     // The raw digest of sMessage's message bytes, for callers that need bytes
     // rather than digits.
-    Md5Digest digest(const QString &sMessage) const;
+    Md5Digest digest(QStringView sMessage) const;
 };
 
 // Same as clsMD5Hash().MD5(sMessage).

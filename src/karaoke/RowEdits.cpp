@@ -43,6 +43,8 @@ QString RowsEdit::text() const
     case RowsEditKind::Del: return QStringLiteral("Delete Stamp");
     case RowsEditKind::Import: return QStringLiteral("Import");
     case RowsEditKind::Create: return QStringLiteral("Create Stamps");
+    case RowsEditKind::Drag: return QStringLiteral("Move Stamp");
+    case RowsEditKind::Sort: return QStringLiteral("Sort Stamps");
     }
     return QString();
 }

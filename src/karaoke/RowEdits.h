@@ -3,6 +3,7 @@
 #include "karaoke/KaraokeEdition.h"
 
 #include <QList>
+#include <QMetaType>
 #include <QString>
 
 namespace stanzary {
@@ -10,7 +11,8 @@ namespace stanzary {
 // Undoable changes of the karaoke editor's rows, without the undo stack.
 //
 // Every change the editor makes to its rows (a typed time or text, a tap, a
-// nudge, a shift, Add, Del, an import, new stamps from the lyrics) is one RowsEdit: at row `at`, the rows
+// nudge, a shift, Add, Del, an import, new stamps from the lyrics, a mark
+// dragged on the waveform, a sort) is one RowsEdit: at row `at`, the rows
 // `before` are replaced by the rows `after`. An edit holds whole rows, so
 // undoing brings back every byte of them, the time code a row was loaded
 // with included, and it holds which row was current before and after, so
@@ -22,7 +24,7 @@ namespace stanzary {
 // redo applies it and undo reverts it); the core knows no stack, so it stays
 // free of QtGui. Saving is still the only write: an edit changes the rows in
 // memory only.
-enum class RowsEditKind { TypeTime, TypeText, Tap, Nudge, Shift, Add, Del, Import, Create };
+enum class RowsEditKind { TypeTime, TypeText, Tap, Nudge, Shift, Add, Del, Import, Create, Drag, Sort };
 
 struct RowsEdit
 {
@@ -73,3 +75,5 @@ RowsEdit replaceAllEdit(const clsKaraokeEdition &edition, const QList<KasRow> &r
                         RowsEditKind kind = RowsEditKind::Import);
 
 } // namespace stanzary
+
+Q_DECLARE_METATYPE(stanzary::RowsEdit)

@@ -7,6 +7,8 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 
 #ifdef Q_OS_UNIX
 #include <dirent.h>
@@ -157,6 +159,139 @@ bool lessIgnoringCase(const QString &a, const QString &b)
     return a < b;
 }
 
+namespace {
+
+// One unit folded as QString's case-insensitive comparison folds it: the
+// unit's own case folding, or for the second unit of a surrogate pair the
+// folding of the whole character. ASCII, nearly every name, needs no table.
+char32_t foldedUnit(char16_t unit, char16_t previous)
+{
+    if (unit < 0x80)
+        return unit >= u'A' && unit <= u'Z' ? char32_t(unit + 0x20) : char32_t(unit);
+    if (QChar::isLowSurrogate(unit) && QChar::isHighSurrogate(previous))
+        return QChar::toCaseFolded(QChar::surrogateToUcs4(previous, unit));
+    return QChar::toCaseFolded(char32_t(unit));
+}
+
+} // namespace
+
+FoldedNames::FoldedNames(const QStringList &names) : m_names(names)
+{
+    qsizetype units = 0;
+    for (const QString &name : names)
+        units += name.size();
+    m_values.resize(static_cast<size_t>(units));
+    m_ends.resize(static_cast<size_t>(names.size()) + 1);
+    char32_t *out = m_values.data();
+    size_t *end = m_ends.data();
+    *end++ = 0;
+    for (const QString &name : names) {
+        const char16_t *in = QStringView(name).utf16();
+        char16_t previous = 0;
+        for (qsizetype i = 0; i < name.size(); ++i) {
+            *out++ = foldedUnit(in[i], previous);
+            previous = in[i];
+        }
+        *end++ = static_cast<size_t>(out - m_values.data());
+    }
+}
+
+namespace {
+
+// Compares two folded names value by value, the shorter first when one begins
+// the other. Equal pairs of values are passed over with one 64-bit comparison.
+int compareFolded(std::u32string_view a, std::u32string_view b)
+{
+    const size_t common = std::min(a.size(), b.size());
+    size_t i = 0;
+    for (; i + 2 <= common; i += 2) {
+        quint64 x = 0;
+        quint64 y = 0;
+        std::memcpy(&x, a.data() + i, sizeof x);
+        std::memcpy(&y, b.data() + i, sizeof y);
+        if (x != y) {
+            if (a[i] != b[i])
+                return a[i] < b[i] ? -1 : 1;
+            return a[i + 1] < b[i + 1] ? -1 : 1;
+        }
+    }
+    if (i < common && a[i] != b[i])
+        return a[i] < b[i] ? -1 : 1;
+    if (a.size() != b.size())
+        return a.size() < b.size() ? -1 : 1;
+    return 0;
+}
+
+} // namespace
+
+namespace {
+
+// The first sixteen values of a folded name, 16 bits each in four words, for
+// comparisons that most often end there: a name that ends early has zeros
+// (no name holds U+0000), and from the first value that does not fit (U+FFFF
+// and beyond) on every field is 0xFFFF. Two names whose prefixes differ
+// compare as their prefixes do; equal prefixes tell nothing.
+struct FoldedPrefix
+{
+    std::array<quint64, 4> words{};
+
+    explicit FoldedPrefix(std::u32string_view name)
+    {
+        bool full = false;
+        for (size_t k = 0; k < 16; ++k) {
+            quint64 field = 0;
+            if (full || (k < name.size() && name[k] >= 0xFFFF)) {
+                field = 0xFFFF;
+                full = true;
+            } else if (k < name.size()) {
+                field = name[k];
+            }
+            words[k / 4] = (words[k / 4] << 16) | field;
+        }
+    }
+};
+
+} // namespace
+
+void FoldedNames::sort(std::vector<qsizetype> &positions) const
+{
+    struct Entry
+    {
+        FoldedPrefix prefix;
+        qsizetype position;
+    };
+    std::vector<Entry> entries;
+    entries.reserve(positions.size());
+    for (qsizetype p : positions)
+        entries.push_back({FoldedPrefix(at(p)), p});
+    std::sort(entries.begin(), entries.end(), [this](const Entry &a, const Entry &b) {
+        for (size_t w = 0; w < a.prefix.words.size(); ++w) {
+            if (a.prefix.words[w] != b.prefix.words[w])
+                return a.prefix.words[w] < b.prefix.words[w];
+        }
+        const int c = compareFolded(at(a.position), at(b.position));
+        if (c != 0)
+            return c < 0;
+        return m_names.at(a.position) < m_names.at(b.position);
+    });
+    for (size_t i = 0; i < entries.size(); ++i)
+        positions[i] = entries[i].position;
+}
+
+void sortIgnoringCase(QStringList &names)
+{
+    const FoldedNames folded(names);
+    std::vector<qsizetype> order(static_cast<size_t>(names.size()));
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = static_cast<qsizetype>(i);
+    folded.sort(order);
+    QStringList sorted;
+    sorted.reserve(names.size());
+    for (qsizetype i : order)
+        sorted.append(names.at(i));
+    names = std::move(sorted);
+}
+
 QStringList listFiles(const QString &dir)
 {
     return readFolder(dir).files;
@@ -170,14 +305,14 @@ QStringList listFilesWithSuffix(const QString &dir, const QString &suffix)
 QStringList filesWithSuffix(QStringList names, const QString &suffix)
 {
     names.removeIf([&](const QString &n) { return !n.endsWith(suffix, Qt::CaseInsensitive); });
-    std::sort(names.begin(), names.end(), lessIgnoringCase);
+    sortIgnoringCase(names);
     return names;
 }
 
 QStringList listSubfolders(const QString &dir)
 {
     QStringList names = readFolder(dir).folders;
-    std::sort(names.begin(), names.end(), lessIgnoringCase);
+    sortIgnoringCase(names);
     return names;
 }
 

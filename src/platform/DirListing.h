@@ -5,6 +5,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <string>
+#include <string_view>
+#include <vector>
+
 namespace stanzary {
 
 // Folder listings with the host's file-name rules: names compare without
@@ -69,6 +73,44 @@ QString findFileIgnoringCase(const QString &dir, const QString &name);
 // Alphabetical order ignoring case, with a case-sensitive tie-break so that
 // the order is total.
 bool lessIgnoringCase(const QString &a, const QString &b);
+
+// Sorts names into lessIgnoringCase's order, folding each name once rather
+// than at every comparison.
+void sortIgnoringCase(QStringList &names);
+
+// Names folded once each for comparisons that ignore case: one value per
+// UTF-16 unit, the unit's case folding (a surrogate pair's second unit
+// carries the folding of the whole character). Two folded names compare, as
+// sequences of values with the shorter first when one begins the other,
+// exactly as QString::compare with Qt::CaseInsensitive compares the names, so
+// equal folded names are the names that compare equal ignoring case.
+class FoldedNames
+{
+public:
+    explicit FoldedNames(const QStringList &names);
+
+    // The folded name of names[i]; a view into this object.
+    std::u32string_view at(qsizetype i) const
+    {
+        const size_t begin = m_ends[static_cast<size_t>(i)];
+        return std::u32string_view(m_values).substr(begin, m_ends[static_cast<size_t>(i) + 1] - begin);
+    }
+    // Whether names[i] ends with suffix ignoring case, as
+    // QString::endsWith(suffix, Qt::CaseInsensitive) tells; suffix is
+    // lower-case ASCII.
+    bool endsWith(qsizetype i, std::u32string_view suffix) const
+    {
+        const std::u32string_view name = at(i);
+        return name.size() >= suffix.size() && name.substr(name.size() - suffix.size()) == suffix;
+    }
+    // Sorts positions of names into lessIgnoringCase's order of the names.
+    void sort(std::vector<qsizetype> &positions) const;
+
+private:
+    const QStringList &m_names;
+    std::u32string m_values;
+    std::vector<size_t> m_ends; // m_ends[i] to m_ends[i + 1]: names[i]'s values
+};
 
 // path with a trailing '/' unless it ends with one already (empty stays empty).
 QString withTrailingSeparator(const QString &path);

@@ -93,6 +93,16 @@ bool fsyncRepeated(int fd)
 
 } // namespace
 
+int openDescriptor(const QString &path, int flags, int mode)
+{
+    const QByteArray name = QFile::encodeName(path);
+    int fd = -1;
+    do {
+        fd = ::open(name.constData(), flags, mode);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
 bool syncDescriptor(int fd)
 {
     if (fd < 0) {
@@ -134,10 +144,7 @@ bool syncFolder(const QString &folder)
 {
     if (!gateAllows(SyncKind::Folder, QFileInfo(folder).absoluteFilePath()))
         return false;
-    int fd = -1;
-    do {
-        fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    } while (fd < 0 && errno == EINTR);
+    const int fd = openDescriptor(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return false;
     bool ok = fsyncRepeated(fd);
@@ -153,17 +160,13 @@ bool syncFolder(const QString &folder)
 
 bool removeIfUnlocked(const QString &path)
 {
-    const QByteArray name = QFile::encodeName(path);
-    int fd = -1;
-    do {
-        fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
-    } while (fd < 0 && errno == EINTR);
+    const int fd = openDescriptor(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
     if (fd < 0)
         return errno == ENOENT;
     // Only a regular file can be one of ours; anything else is left alone.
     struct stat st = {};
-    const bool removed =
-        ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && tryLockDescriptor(fd) && ::unlink(name.constData()) == 0;
+    const bool removed = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && tryLockDescriptor(fd)
+                         && ::unlink(QFile::encodeName(path).constData()) == 0;
     ::close(fd);
     return removed;
 }
@@ -189,6 +192,11 @@ void ignoreFileSizeSignal()
 
 // Qt offers no portable sync: flushing hands the bytes to the system, which
 // is all that can be done here.
+int openDescriptor(const QString &, int, int)
+{
+    return -1;
+}
+
 bool syncDescriptor(int fd)
 {
     return fd >= 0;

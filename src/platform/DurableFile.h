@@ -14,6 +14,11 @@ namespace stanzary {
 // lastSystemError() when the step fails; a write that relies on the step must
 // then count as failed.
 
+// Opens path with the open(2) flags (and mode, for a file it creates),
+// repeated when interrupted by a signal: the descriptor, or -1 with errno
+// telling why. Where descriptors are not used, always -1.
+int openDescriptor(const QString &path, int flags, int mode = 0);
+
 // Pushes what was written through the descriptor to the disk itself (fsync,
 // repeated when interrupted by a signal).
 bool syncDescriptor(int fd);

@@ -10,29 +10,13 @@
 #ifdef Q_OS_UNIX
 #include <cerrno>
 #include <fcntl.h>
-#include <sys/file.h>
 #include <unistd.h>
 #endif
 
 #include <algorithm>
+#include <optional>
 
 namespace stanzary {
-
-namespace {
-
-#ifdef Q_OS_UNIX
-// flock without waiting; errno tells why not.
-bool lockNow(int fd)
-{
-    int rc = 0;
-    do {
-        rc = ::flock(fd, LOCK_EX | LOCK_NB);
-    } while (rc != 0 && errno == EINTR);
-    return rc == 0;
-}
-#endif
-
-} // namespace
 
 FolderLocks::FolderLocks(QString fallbackFolder) : m_fallbackFolder(std::move(fallbackFolder)) {}
 
@@ -80,19 +64,25 @@ FolderLocks::Outcome FolderLocks::tryTake(const QStringList &folders)
 FolderLocks::Outcome FolderLocks::takeOne(const QString &folder)
 {
 #ifdef Q_OS_UNIX
-    const QByteArray native = QFile::encodeName(folder);
-    int fd = ::open(native.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        if (lockNow(fd)) {
+    // Taken (fd kept) or Busy once the lock of fd is decided; otherwise
+    // nothing, with fd closed and errno telling why.
+    const auto lockOrBusy = [&](int fd) -> std::optional<Outcome> {
+        if (tryLockDescriptor(fd)) {
             m_descriptors.push_back(fd);
             return Outcome::Taken;
         }
         const int why = errno;
         ::close(fd);
-        if (why == EWOULDBLOCK) {
-            m_busyFolder = folder;
-            return Outcome::Busy;
-        }
+        errno = why;
+        if (why != EWOULDBLOCK)
+            return std::nullopt;
+        m_busyFolder = folder;
+        return Outcome::Busy;
+    };
+    int fd = openDescriptor(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        if (const auto decided = lockOrBusy(fd))
+            return *decided;
     }
     // The folder cannot be opened or locked itself: a lock file stands in.
     if (!makeFolderDurably(m_fallbackFolder)) {
@@ -102,22 +92,14 @@ FolderLocks::Outcome FolderLocks::takeOne(const QString &folder)
     const QByteArray digest = QCryptographicHash::hash(folder.toUtf8(), QCryptographicHash::Sha1).toHex();
     const QString lockFile =
         withTrailingSeparator(m_fallbackFolder) + QString::fromLatin1(digest) + QStringLiteral(".folder-lock");
-    fd = ::open(QFile::encodeName(lockFile).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    fd = openDescriptor(lockFile, O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (fd < 0) {
         m_error = QStringLiteral("the lock file cannot be made: ") + lastSystemError();
         return Outcome::Failed;
     }
-    if (lockNow(fd)) {
-        m_descriptors.push_back(fd);
-        return Outcome::Taken;
-    }
-    const int why = errno;
-    ::close(fd);
-    if (why == EWOULDBLOCK) {
-        m_busyFolder = folder;
-        return Outcome::Busy;
-    }
-    m_error = QStringLiteral("the folder cannot be locked: ") + systemErrorText(why);
+    if (const auto decided = lockOrBusy(fd))
+        return *decided;
+    m_error = QStringLiteral("the folder cannot be locked: ") + lastSystemError();
     return Outcome::Failed;
 #else
     Q_UNUSED(folder);

@@ -1,5 +1,7 @@
 #include "platform/RegularFile.h"
 
+#include "platform/DurableFile.h"
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -60,11 +62,8 @@ RegularFile::RegularFile(const QString &path, FileAccess access)
 {
     // O_NONBLOCK: opening a named pipe would otherwise wait until some writer
     // comes. Reads and writes of a regular file are not affected by the flag.
-    const QByteArray name = QFile::encodeName(path);
     const int mode = access == FileAccess::ReadWrite ? O_RDWR : O_RDONLY;
-    do {
-        m_fd = ::open(name.constData(), mode | O_CLOEXEC | O_NONBLOCK);
-    } while (m_fd < 0 && errno == EINTR);
+    m_fd = openDescriptor(path, mode | O_CLOEXEC | O_NONBLOCK);
     if (m_fd < 0) {
         const int error = errno;
         fail(error == ENOENT || error == ENOTDIR ? FileReadStatus::Missing : FileReadStatus::Failed,

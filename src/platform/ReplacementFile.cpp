@@ -96,10 +96,7 @@ namespace {
 bool openNew(QFile &file, const QString &path, int &error)
 {
 #ifdef Q_OS_UNIX
-    int fd = -1;
-    do {
-        fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    } while (fd < 0 && errno == EINTR);
+    const int fd = openDescriptor(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) {
         error = errno;
         return false;

@@ -15,13 +15,13 @@ namespace stanzary {
 // for, whether its lyrics carry the host's filter mark.
 
 enum class KaraokeState {
-    None,       // lyrics only (image 10)
-    Downloaded, // a timestamp file lies beside the lyrics (image 7)
-    Available,  // no timestamp file, but the karaoke index lists the song (image 6)
+    None,       // lyrics only (Icon::LyricsOnly)
+    Downloaded, // a timestamp file lies beside the lyrics (Icon::HasTimestamps)
+    Available,  // no timestamp file, but the karaoke index lists the song (Icon::KaraokeAvailable)
 };
 
-// The state a song's image tells (the unfiltered images 2, 15 and 16 as 10,
-// 7 and 6).
+// The state a song's image tells (an unfiltered song's icon as the filtered
+// one: Icon::UnfilteredHasTimestamps as Icon::HasTimestamps, and so on).
 KaraokeState karaokeStateOfImage(int image);
 
 struct ListedSong

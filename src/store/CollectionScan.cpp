@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory_resource>
 #include <optional>
 #include <unordered_set>
 
@@ -23,75 +24,60 @@ namespace {
 const QString kArtistKeyPrefix = QStringLiteral("key");
 const QByteArray kLyricsSuffix = QByteArrayLiteral(".txt");
 
-// Hashes a file name's stem ignoring case without building a lower-cased
-// copy: BMP characters are folded one by one, surrogates are left out, so
-// names equal under a case-insensitive comparison always hash alike.
-struct StemHash
-{
-    size_t operator()(QStringView stem) const noexcept
-    {
-        size_t h = 0;
-        for (QChar c : stem) {
-            if (!c.isSurrogate())
-                h = h * 31 + c.toCaseFolded().unicode();
-        }
-        return h;
-    }
-};
-
-struct StemEqual
-{
-    bool operator()(QStringView a, QStringView b) const noexcept { return a.compare(b, Qt::CaseInsensitive) == 0; }
-};
-
-// A name without its four-character extension ("Artist - Song.txt" -> "Artist - Song").
-QStringView stemOf(const QString &name)
-{
-    return QStringView(name).chopped(4);
-}
-
-// One folder's listing, read once: the lyrics files in scan order and the
-// timestamp files that exist. A lyrics file "X.txt" has a timestamp file when
-// "X.kas" is there, its name matched ignoring case.
+// One folder's lyrics files in scan order (alphabetically ignoring case),
+// each with whether it has a timestamp file: "X.txt" has one when "X.kas" is
+// in the same folder, the names matched ignoring case. Every name is folded
+// once; the sort and the match compare folded names.
 class FolderListing
 {
 public:
+    struct LyricsFile
+    {
+        QString name;
+        bool hasTimestamps = false;
+    };
+
     explicit FolderListing(const QString &folder)
     {
-        const FolderEntries entries = readFolder(folder);
+        FolderEntries entries = readFolder(folder);
         // Copies that a killed save left beside the lyrics go now.
         if (!entries.replacements.isEmpty())
             removeLeftoverReplacements(folder, entries.replacements);
         m_unlistedLyricsFiles = countWithSuffix(entries.undecodableFiles, kLyricsSuffix);
         const QStringList &names = entries.files;
-        m_lyricsFiles.reserve(names.size());
-        for (const QString &name : names) {
-            if (name.endsWith(QLatin1StringView(".txt"), Qt::CaseInsensitive))
-                m_lyricsFiles.append(name);
-            else if (name.endsWith(QLatin1StringView(".kas"), Qt::CaseInsensitive))
-                m_timestampFiles.append(name);
+        const FoldedNames folded(names);
+        std::vector<qsizetype> lyrics;
+        lyrics.reserve(static_cast<size_t>(names.size()));
+        // Views into folded, the set's nodes in one arena rather than one
+        // allocation each.
+        std::pmr::monotonic_buffer_resource arena;
+        std::pmr::unordered_set<std::u32string_view> timestampStems(&arena);
+        for (qsizetype i = 0; i < names.size(); ++i) {
+            if (folded.endsWith(i, U".txt"))
+                lyrics.push_back(i);
+            else if (folded.endsWith(i, U".kas"))
+                timestampStems.insert(stemOf(folded.at(i)));
         }
-        std::sort(m_lyricsFiles.begin(), m_lyricsFiles.end(), lessIgnoringCase);
-        m_timestampStems.reserve(static_cast<size_t>(m_timestampFiles.size()));
-        for (const QString &name : std::as_const(m_timestampFiles))
-            m_timestampStems.insert(stemOf(name)); // views into m_timestampFiles
+        folded.sort(lyrics);
+        m_lyricsFiles.reserve(lyrics.size());
+        for (qsizetype i : lyrics) {
+            const bool hasTimestamps = !timestampStems.empty() && timestampStems.count(stemOf(folded.at(i))) > 0;
+            m_lyricsFiles.push_back({names.at(i), hasTimestamps});
+        }
     }
-    FolderListing(const FolderListing &) = delete;
-    FolderListing &operator=(const FolderListing &) = delete;
+    FolderListing(FolderListing &&) = default;
+    FolderListing &operator=(FolderListing &&) = default;
 
-    const QStringList &lyricsFiles() const { return m_lyricsFiles; }
+    const std::vector<LyricsFile> &lyricsFiles() const { return m_lyricsFiles; }
     // Lyrics files whose names do not decode, so that they cannot be opened.
     int unlistedLyricsFiles() const { return m_unlistedLyricsFiles; }
-    bool hasTimestampFile(const QString &lyricsFile) const
-    {
-        return !m_timestampStems.empty() && m_timestampStems.count(stemOf(lyricsFile)) > 0;
-    }
 
 private:
-    QStringList m_lyricsFiles;
-    QStringList m_timestampFiles;
+    // A folded name without its four-character extension ("Artist - Song.txt" -> "artist - song").
+    static std::u32string_view stemOf(std::u32string_view name) { return name.substr(0, name.size() - 4); }
+
+    std::vector<LyricsFile> m_lyricsFiles;
     int m_unlistedLyricsFiles = 0;
-    std::unordered_set<QStringView, StemHash, StemEqual> m_timestampStems;
 };
 
 // The folders to scan, each ending with "/". Switches the state to
@@ -104,7 +90,7 @@ QStringList foldersToScan(basMain &state, UnlistedFiles &unlisted)
         return {};
     FolderEntries entries = readFolder(root);
     QStringList subfolders = std::move(entries.folders);
-    std::sort(subfolders.begin(), subfolders.end(), lessIgnoringCase);
+    sortIgnoringCase(subfolders);
     if (subfolders.isEmpty() && entries.undecodableFolders.isEmpty())
         state.blnSingleDir = true;
     if (state.blnSingleDir)
@@ -124,20 +110,34 @@ QStringList foldersToScan(basMain &state, UnlistedFiles &unlisted)
 class TreeBuilder
 {
 public:
-    TreeBuilder(basMain &state, const KaraokeIndex *index) : m_state(state), m_index(index) {}
+    TreeBuilder(basMain &state, const KaraokeIndex *index)
+        : m_state(state), m_index(index && !index->isEmpty() ? index : nullptr)
+    {}
 
-    void scanFolder(const QString &folder)
+    // Adds the songs of one folder (ending with "/") in its listing's order.
+    void addFolder(const QString &folder, const FolderListing &listing)
     {
         QStringView withoutSlash(folder);
         withoutSlash.chop(1);
         const QString keyPrefix = m_state.blnSingleDir ? QString() : LastPathPart(withoutSlash.toString()) + u'/';
-        const FolderListing listing(folder);
-        m_unlisted.add(folder, listing.unlistedLyricsFiles());
-        for (const QString &name : listing.lyricsFiles())
-            addSong(keyPrefix, name, listing.hasTimestampFile(name));
+        for (const FolderListing::LyricsFile &file : listing.lyricsFiles())
+            addSong(keyPrefix, file.name, file.hasTimestamps);
     }
 
-    UnlistedFiles &unlisted() { return m_unlisted; }
+    // The songs without a timestamp file that the karaoke index lists get
+    // their image and are counted. The index is asked once for all of them.
+    void markAvailableSongs()
+    {
+        if (!m_index || m_unstamped.empty())
+            return;
+        const std::vector<bool> available = m_index->containsKeys(m_unstampedKeys);
+        for (size_t i = 0; i < m_unstamped.size(); ++i) {
+            if (!available[i])
+                continue;
+            m_state.nodes.setImage(m_unstamped[i], Icon::KaraokeAvailable);
+            ++m_state.intTimestampsAvaliable;
+        }
+    }
 
 private:
     void addSong(const QString &keyPrefix, const QString &name, bool hasTimestamps)
@@ -154,23 +154,21 @@ private:
         if (!m_metArtist || artist != m_previousArtist)
             meetArtist(artist.toString());
 
-        int image = Icon::LyricsOnly;
-        if (hasTimestamps) {
-            image = Icon::HasTimestamps;
-        } else if (m_index && m_index->IsKaraokeAvailable(name)) {
-            image = Icon::KaraokeAvailable;
-        }
-
         QString songKey = keyPrefix + name;
         // The title: GetSong of the name without its extension (".txt" holds no "-").
         QString title = QStringView(name).chopped(4).mid(dash + 1).trimmed().toString();
-        if (m_state.nodes.add(songKey, title, image, m_artistKey) == 0)
+        const int image = hasTimestamps ? Icon::HasTimestamps : Icon::LyricsOnly;
+        const int position = m_state.nodes.add(songKey, title, image, m_artistKey);
+        if (position == 0)
             return;
         ++m_state.intLyricsCount;
-        if (image == Icon::HasTimestamps)
+        if (hasTimestamps) {
             ++m_state.intTimestampsDownloaded;
-        else if (image == Icon::KaraokeAvailable)
-            ++m_state.intTimestampsAvaliable;
+        } else if (m_index) {
+            // Whether the index lists it is asked for all such songs at once.
+            m_unstamped.push_back(position);
+            m_unstampedKeys.push_back(availabilityKeyFor(name));
+        }
     }
 
     // The previous-artist rule: a new artist node is tried only when the
@@ -195,12 +193,13 @@ private:
     }
 
     basMain &m_state;
-    const KaraokeIndex *m_index;
-    bool m_metArtist = false; // an artist was met in this scan
-    QString m_previousArtist; // as written, for a cheap "same again" test
+    const KaraokeIndex *m_index; // null without an index or with an empty one
+    bool m_metArtist = false;    // an artist was met in this scan
+    QString m_previousArtist;    // as written, for a cheap "same again" test
     QString m_previousArtistUpper;
-    QString m_artistKey; // the node key of m_previousArtist
-    UnlistedFiles m_unlisted;
+    QString m_artistKey;                          // the node key of m_previousArtist
+    std::vector<int> m_unstamped;                 // positions of the songs without a timestamp file
+    std::vector<AvailabilityKey> m_unstampedKeys; // and their keys in the index
 };
 
 } // namespace
@@ -233,24 +232,24 @@ CountPanelTexts countPanelTexts(const basMain &state)
     CountPanelTexts texts;
     if (state.intLyricsCount > 0) {
         texts.collectionEmpty = false;
-        texts.lblLyricsCount = QStringLiteral("Lyrics: ") + QString::number(state.intLyricsCount);
+        texts.lyricsCount = QStringLiteral("Lyrics: ") + QString::number(state.intLyricsCount);
         if (state.blnCheckTimestampsAtStart) {
-            texts.lblTimestampsSmall = QString::number(state.intTimestampsDownloaded) + QStringLiteral(" downloaded");
-            texts.lblAvaliableCount = QStringLiteral("+ ") + QString::number(state.intTimestampsAvaliable)
-                                      + QStringLiteral(" avaliable for download");
+            texts.downloadedCount = QString::number(state.intTimestampsDownloaded) + QStringLiteral(" downloaded");
+            texts.availableCount = QStringLiteral("+ ") + QString::number(state.intTimestampsAvaliable)
+                                   + QStringLiteral(" avaliable for download");
             const double percent = (static_cast<double>(state.intTimestampsDownloaded) + state.intTimestampsAvaliable)
                                    / state.intLyricsCount * 100.0;
-            texts.lblPercent = QStringLiteral("= ") + PercentText(percent) + QStringLiteral("% of your lyrics");
+            texts.percent = QStringLiteral("= ") + PercentText(percent) + QStringLiteral("% of your lyrics");
         } else {
-            texts.lblTimestampsBig = QStringLiteral("Timestamps: ") + QString::number(state.intTimestampsDownloaded);
+            texts.timestampsCount = QStringLiteral("Timestamps: ") + QString::number(state.intTimestampsDownloaded);
         }
     } else {
         texts.collectionEmpty = true;
-        texts.lblLyricsCount = QStringLiteral("Lyrics: Not found");
-        texts.lblTimestampsBig = QStringLiteral("Timestamps: -");
-        texts.lblTimestampsSmall = QStringLiteral("-");
-        texts.lblAvaliableCount = QStringLiteral("-");
-        texts.lblPercent = QStringLiteral("-");
+        texts.lyricsCount = QStringLiteral("Lyrics: Not found");
+        texts.timestampsCount = QStringLiteral("Timestamps: -");
+        texts.downloadedCount = QStringLiteral("-");
+        texts.availableCount = QStringLiteral("-");
+        texts.percent = QStringLiteral("-");
     }
     return texts;
 }
@@ -265,20 +264,20 @@ CountPanelTexts countDeletedSong(basMain &state, bool hadTimestampFile, int song
 
     CountPanelTexts texts;
     texts.collectionEmpty = state.intLyricsCount == 0;
-    texts.lblLyricsCount = QStringLiteral("Lyrics: ") + QString::number(state.intLyricsCount);
+    texts.lyricsCount = QStringLiteral("Lyrics: ") + QString::number(state.intLyricsCount);
     if (state.blnCheckTimestampsAtStart) {
-        texts.lblTimestampsSmall = QString::number(state.intTimestampsDownloaded) + QStringLiteral(" downloaded");
-        texts.lblAvaliableCount = QStringLiteral("+ ") + QString::number(state.intTimestampsAvaliable)
-                                  + QStringLiteral(" avaliable for download");
+        texts.downloadedCount = QString::number(state.intTimestampsDownloaded) + QStringLiteral(" downloaded");
+        texts.availableCount = QStringLiteral("+ ") + QString::number(state.intTimestampsAvaliable)
+                               + QStringLiteral(" avaliable for download");
         if (state.intLyricsCount > 0) {
             const double percent = (static_cast<double>(state.intTimestampsDownloaded) + state.intTimestampsAvaliable)
                                    / state.intLyricsCount * 100.0;
-            texts.lblPercent = QStringLiteral("= ") + PercentText(percent) + QStringLiteral("% of your lyrics");
+            texts.percent = QStringLiteral("= ") + PercentText(percent) + QStringLiteral("% of your lyrics");
         } else {
-            texts.lblPercent = QStringLiteral("-");
+            texts.percent = QStringLiteral("-");
         }
     } else {
-        texts.lblTimestampsBig = QStringLiteral("Timestamps: ") + QString::number(state.intTimestampsDownloaded);
+        texts.timestampsCount = QStringLiteral("Timestamps: ") + QString::number(state.intTimestampsDownloaded);
     }
     return texts;
 }
@@ -354,11 +353,22 @@ CountPanelTexts BuildTree(basMain &state, const TreeScanCallbacks &callbacks)
     UnlistedFiles unlisted;
     {
         NodeCollection::BulkScope bulk(state.nodes);
+        const QStringList folders = foldersToScan(state, unlisted);
+        // Every folder is read first, so that the tree makes room for all the
+        // songs at once.
+        std::vector<FolderListing> listings;
+        listings.reserve(static_cast<size_t>(folders.size()));
+        qsizetype songs = 0;
+        for (const QString &folder : folders) {
+            listings.emplace_back(folder);
+            unlisted.add(folder, listings.back().unlistedLyricsFiles());
+            songs += static_cast<qsizetype>(listings.back().lyricsFiles().size());
+        }
+        state.nodes.reserve(songs + songs / 2); // the songs and room for their artists
         TreeBuilder builder(state, index ? &*index : nullptr);
-        const QStringList folders = foldersToScan(state, builder.unlisted());
-        for (const QString &folder : folders)
-            builder.scanFolder(folder);
-        unlisted = std::move(builder.unlisted());
+        for (qsizetype i = 0; i < folders.size(); ++i)
+            builder.addFolder(folders.at(i), listings[static_cast<size_t>(i)]);
+        builder.markAvailableSongs();
     }
 
     CountPanelTexts texts = countPanelTexts(state);
@@ -377,8 +387,7 @@ CountPanelTexts BuildTree(basMain &state, const TreeScanCallbacks &callbacks)
 
     if (callbacks.showCounts)
         callbacks.showCounts(texts);
-    if (callbacks.processEvents)
-        callbacks.processEvents();
+    callbacks.letEventsRun();
     return texts;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/basMain.h"
+#include "platform/ProgressCallbacks.h"
 
 #include <QString>
 
@@ -8,34 +9,35 @@
 
 namespace stanzary {
 
-// What the count panel shows after a scan (or after a delete). A null text
-// (QString::isNull()) means "leave that label as it is": the scan writes only
-// the labels that belong to the mode of this run, as the window expects.
+// What the count panel shows after a scan (or after a delete), each text for
+// the label of its own name (lyricsCount for `lblLyricsCount`, timestampsCount
+// for `lblTimestampsBig`, downloadedCount for `lblTimestampsSmall`,
+// availableCount for `lblAvaliableCount`, percent for `lblPercent`). A null
+// text (QString::isNull()) means "leave that label as it is": the scan writes
+// only the labels that belong to the mode of this run, as the window expects.
 struct CountPanelTexts
 {
-    QString lblLyricsCount;
-    QString lblTimestampsBig;
-    QString lblTimestampsSmall;
-    QString lblAvaliableCount;
-    QString lblPercent;
+    QString lyricsCount;
+    QString timestampsCount;
+    QString downloadedCount;
+    QString availableCount;
+    QString percent;
     // No songs: the window disables SearchKaraoke and txtSearch.
     bool collectionEmpty = true;
 };
 
 // What a scan tells the window while it runs. Either may be empty.
-struct TreeScanCallbacks
+// Of its progress callbacks the scan calls letPendingEventsRun once, after
+// showCounts, so that the window paints the new tree and labels.
+struct TreeScanCallbacks : ProgressCallbacks
 {
     // Once, with the count-panel texts of the finished scan.
     std::function<void(const CountPanelTexts &)> showCounts;
-    // Once, after showCounts: the window lets its pending events run, so
-    // that the new tree and labels are painted. The scan itself never runs
-    // an event loop.
-    std::function<void()> processEvents;
 };
 
 // Scans state.strLyricsPath into state.nodes: one root node per artist (key
-// "key" + artist in lower case, image 9) and one child per song (key = the
-// song key, text = the song title, image 10, 7 or 6). Sets the three
+// "key" + artist in lower case, Icon::Artist) and one child per song (key =
+// the song key, text = the song title, the icon of its KaraokeState). Sets the three
 // counters and state.strIndexRecordCount, may switch state.blnSingleDir on
 // (a lyrics folder without subfolders), and fills state.NodeSnapshot.
 //
@@ -68,9 +70,9 @@ CountPanelTexts countPanelTexts(const basMain &state);
 
 // The delete command's bookkeeping for one song that is being deleted:
 // lowers intLyricsCount, intTimestampsDownloaded when hadTimestampFile, and
-// intTimestampsAvaliable when the song's image says it was available (6 or
-// 16), then returns the texts the delete command writes ("Lyrics: 0" rather
-// than "Not found"; lblPercent "-" once no lyrics are left).
+// intTimestampsAvaliable when the song's image says it was available
+// (Icon::KaraokeAvailable or Icon::UnfilteredKaraokeAvailable), then returns the texts the delete command writes
+// ("Lyrics: 0" rather than "Not found"; percent "-" once no lyrics are left).
 CountPanelTexts countDeletedSong(basMain &state, bool hadTimestampFile, int songImage);
 
 // A timestamp file was created for the song at position: its node and its

@@ -8,22 +8,33 @@ NodeCollection::NodeCollection(QObject *parent) : QObject(parent) {}
 
 int NodeCollection::add(const QString &key, const QString &text, int image, const QString &parentKey)
 {
-    if (m_idOfKey.contains(key))
-        return 0;
     int parent = -1;
     if (!parentKey.isEmpty()) {
-        const auto it = m_idOfKey.constFind(parentKey);
-        if (it == m_idOfKey.constEnd())
-            return 0;
-        parent = it.value();
+        // A scan adds the songs of one parent one after another: the last
+        // parent found saves hashing its key again.
+        if (m_lastParentId < 0 || parentKey != m_lastParentKey) {
+            const auto it = m_idOfKey.constFind(parentKey);
+            if (it == m_idOfKey.constEnd())
+                return 0;
+            m_lastParentKey = parentKey;
+            m_lastParentId = it.value();
+        }
+        parent = m_lastParentId;
     }
+    // One hash of the key: a new key gets the slot, an existing one keeps it.
+    const int id = static_cast<int>(m_records.size());
+    const qsizetype keysBefore = m_idOfKey.size();
+    int &slot = m_idOfKey[key];
+    if (m_idOfKey.size() == keysBefore)
+        return 0;
+    slot = id;
+
     ensureIndexes();
     QList<int> &siblings = siblingsOf(parent);
     const int row = static_cast<int>(siblings.size());
     if (!inBulk())
         emit aboutToAdd(parent, row);
 
-    const int id = static_cast<int>(m_records.size());
     Record rec;
     rec.data.key = key;
     rec.data.text = text;
@@ -32,7 +43,6 @@ int NodeCollection::add(const QString &key, const QString &text, int image, cons
     m_records.push_back(std::move(rec));
     siblingsOf(parent).append(id); // m_records may have moved: look the list up again
     m_order.push_back(id);
-    m_idOfKey.insert(key, id);
     m_positionOfId.push_back(static_cast<int>(m_order.size()) - 1);
     m_rowOfId.push_back(row);
 
@@ -187,6 +197,7 @@ void NodeCollection::removeMarked(const std::vector<bool> &marked)
     auto dead = [this](int id) { return !m_records[static_cast<size_t>(id)].alive; };
     m_order.erase(std::remove_if(m_order.begin(), m_order.end(), dead), m_order.end());
     m_roots.removeIf(dead);
+    m_lastParentId = -1;
     for (int id : std::as_const(m_order))
         m_records[static_cast<size_t>(id)].children.removeIf(dead);
     m_indexesDirty = true;
@@ -208,8 +219,19 @@ void NodeCollection::clear()
     m_positionOfId.clear();
     m_rowOfId.clear();
     m_indexesDirty = false;
+    m_lastParentId = -1;
     if (!inBulk())
         emit reset();
+}
+
+void NodeCollection::reserve(qsizetype nodes)
+{
+    const size_t n = static_cast<size_t>(std::max<qsizetype>(nodes, 0));
+    m_records.reserve(n);
+    m_order.reserve(n);
+    m_positionOfId.reserve(n);
+    m_rowOfId.reserve(n);
+    m_idOfKey.reserve(qsizetype(n));
 }
 
 void NodeCollection::beginBulk()

@@ -72,6 +72,8 @@ public:
     // each, its descendants, in one pass.
     void removeMarked(const std::vector<bool> &marked);
     void clear();
+    // Makes room for nodes nodes in all, so that adding them moves nothing.
+    void reserve(qsizetype nodes);
 
     // Bulk-update scope (the tree's redraw switch): nested scopes are counted;
     // the outermost end sends one reset.
@@ -131,6 +133,9 @@ private:
     QList<int> m_roots;            // ids of root nodes in insertion order
     QHash<QString, int> m_idOfKey;
     int m_bulkDepth = 0;
+    // The parent add() found last, by key (-1: none, after any removal).
+    QString m_lastParentKey;
+    int m_lastParentId = -1;
 
     // Caches rebuilt after removals: id -> position - 1, id -> row.
     mutable std::vector<int> m_positionOfId;

@@ -192,14 +192,14 @@ WriteResult TagMp3FileLyrics3(const QString &mp3Path, const QString &lyricsPath,
 }
 
 QString TagCheckedFiles(const QList<TaggerRow> &rows, const CodePage &codePage, const QString &site,
-                        const TailJournal &journal, const std::function<void(int done, int total)> &progress)
+                        const TailJournal &journal, const ProgressCallbacks &callbacks)
 {
     const auto tagOne = [&](const TaggerRow &row) {
         const bool ok = TagMp3File(row.mp3Path, row.lyricsPath, row.lyricsName, codePage, site, journal);
         return RowResult{(ok ? taggedPrefix() : errorPrefix()) + row.mp3Path, {}, !ok};
     };
     RowRunOptions options;
-    options.progress = progress;
+    static_cast<ProgressCallbacks &>(options) = callbacks;
     return RunCheckedRows(rows, journal, tagOne, options).log();
 }
 

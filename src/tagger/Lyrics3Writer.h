@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/CodePage.h"
+#include "platform/ProgressCallbacks.h"
 #include "platform/TailJournal.h"
 #include "tagger/Mp3Tail.h"
 #include "tagger/TaggerRow.h"
@@ -83,10 +84,9 @@ WriteResult TagMp3FileLyrics3(const QString &mp3Path, const QString &lyricsPath,
 // row: "File tagged..: " or "Error tagging: ", the MP3 path and CR LF. Empty
 // when no row is checked. The rows' folders are locked for the run (see
 // RunCheckedRows); journals of an interrupted earlier tagging are rolled back
-// first, each with a line of its own at the top of the log. progress,
-// when given, hears after each checked row how many of them are done.
+// first, each with a line of its own at the top of the log. Of the
+// callbacks, progress hears after each checked row how many of them are done.
 QString TagCheckedFiles(const QList<TaggerRow> &rows, const CodePage &codePage, const QString &site,
-                        const TailJournal &journal = TailJournal(),
-                        const std::function<void(int done, int total)> &progress = {});
+                        const TailJournal &journal = TailJournal(), const ProgressCallbacks &callbacks = {});
 
 } // namespace stanzary

@@ -185,11 +185,9 @@ ScanResult ScanFolder(const QString &folder, QList<TagEntry> &entries, const Ent
                     result.rows.append(FirstPassRow(path, probe, candidates));
             }
             ++result.filesParsed;
-            if (callbacks.status)
-                callbacks.status(MatchesStatus(static_cast<int>(result.rows.size()), result.filesParsed));
-            if (callbacks.processEvents)
-                callbacks.processEvents();
-            if (callbacks.stopRequested && callbacks.stopRequested()) {
+            callbacks.tell(MatchesStatus(static_cast<int>(result.rows.size()), result.filesParsed));
+            callbacks.letEventsRun();
+            if (callbacks.stopping()) {
                 result.stopped = true;
                 break;
             }
@@ -201,8 +199,7 @@ ScanResult ScanFolder(const QString &folder, QList<TagEntry> &entries, const Ent
         callbacks.firstPassDone();
     result.checkedCount = FinishRows(result.rows, entries, index, lyricsFolder, callbacks.status);
     result.status = FinalMatchesStatus(static_cast<int>(result.rows.size()), result.filesParsed);
-    if (callbacks.status)
-        callbacks.status(result.status);
+    callbacks.tell(result.status);
     return result;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/CodePage.h"
+#include "platform/ProgressCallbacks.h"
 #include "tagger/EntryWordIndex.h"
 #include "tagger/TagEntry.h"
 #include "tagger/TaggerRow.h"
@@ -24,11 +25,8 @@ namespace stanzary {
 // after every file, ask whether the user pressed stop (checked right after
 // the events ran), and hear that the first pass is over (no stop can come
 // after it). Each may be empty.
-struct ScanCallbacks
+struct ScanCallbacks : ProgressCallbacks
 {
-    std::function<void(const QString &status)> status;
-    std::function<void()> processEvents;
-    std::function<bool()> stopRequested;
     std::function<void()> firstPassDone;
 };
 

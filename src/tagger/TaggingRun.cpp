@@ -115,8 +115,7 @@ TaggingRun RunCheckedRows(const QList<TaggerRow> &rows, const TailJournal &journ
         run.rows.append(work(row));
         if (options.logged)
             options.logged(run.rows.last().logText());
-        if (options.progress)
-            options.progress(++done, total);
+        options.count(++done, total);
     }
     return run;
 }

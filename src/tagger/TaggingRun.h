@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/ProgressCallbacks.h"
 #include "platform/TailJournal.h"
 #include "tagger/TaggerRow.h"
 
@@ -49,7 +50,9 @@ struct TaggingRun
     QString refusal() const;
 };
 
-struct RowRunOptions
+// Of the progress callbacks a run calls progress after each checked row:
+// how many of them are done.
+struct RowRunOptions : ProgressCallbacks
 {
     // Nothing is written: no lock, no rollback, only the rows' lines.
     bool dryRun = false;
@@ -59,8 +62,6 @@ struct RowRunOptions
     // (the lock is tried again a moment later), false to give up; empty
     // gives up at once.
     std::function<bool(const QString &busyFolder)> waitWhileBusy;
-    // After each checked row: how many of them are done.
-    std::function<void(int done, int total)> progress;
     // Each part of the log as soon as it is known: the line of an
     // interrupted write rolled back, a row's lines (CR LF line ends).
     std::function<void(const QString &text)> logged;

@@ -2,6 +2,7 @@
 
 #include "app/ImageIndex.h"
 #include "store/CollectionScan.h"
+#include "ui/Controls.h"
 #include "ui/ElidedLabel.h"
 #include "ui/IconSet.h"
 
@@ -23,12 +24,7 @@ ElidedLabel *makeCount(const QString &name, const QString &caption, QWidget *par
 
 QLabel *makeIcon(int number, int image, const QString &meaning, QWidget *parent)
 {
-    auto *label = new QLabel(parent);
-    label->setObjectName(QStringLiteral("imageCount%1").arg(number));
-    label->setAccessibleName(meaning);
-    label->setToolTip(meaning);
-    label->setPixmap(IconSet::icon(image).pixmap(16, 16));
-    label->setFixedSize(18, 18);
+    QLabel *label = makeIconLabel(parent, QStringLiteral("imageCount%1").arg(number), image, meaning);
     label->setAlignment(Qt::AlignCenter);
     return label;
 }
@@ -91,11 +87,11 @@ void CountPanel::showCounts(const CountPanelTexts &texts)
         if (!text.isNull())
             label->setFullText(text);
     };
-    show(m_lyricsCount, texts.lblLyricsCount);
-    show(m_timestampsCount, texts.lblTimestampsBig);
-    show(m_downloadedCount, texts.lblTimestampsSmall);
-    show(m_availableCount, texts.lblAvaliableCount);
-    show(m_percent, texts.lblPercent);
+    show(m_lyricsCount, texts.lyricsCount);
+    show(m_timestampsCount, texts.timestampsCount);
+    show(m_downloadedCount, texts.downloadedCount);
+    show(m_availableCount, texts.availableCount);
+    show(m_percent, texts.percent);
 }
 
 void CountPanel::setFirstLinesOnly(bool firstLinesOnly)

@@ -10,8 +10,9 @@ struct CountPanelTexts;
 // The count panel `picCountPanel` at the top left of the main window: the
 // lyrics count and the timestamp counts (`lblLyricsCount`,
 // `lblTimestampsBig`, `lblTimestampsSmall`, `lblAvaliableCount`,
-// `lblPercent`), each beside its legend icon (`imageCount0` to 4 show images
-// 10, 7, 8, 6 and 4).
+// `lblPercent`), each beside its legend icon (`imageCount0` to 4 show
+// Icon::LyricsOnly, HasTimestamps, CountPanelDownloaded, KaraokeAvailable and
+// CountPanelTotal).
 class CountPanel : public QWidget
 {
     Q_OBJECT

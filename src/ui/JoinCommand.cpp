@@ -3,6 +3,7 @@
 #include "app/JoinLyrics.h"
 #include "app/basMain.h"
 #include "store/SongNames.h"
+#include "ui/MainWindowTexts.h"
 #include "ui/NodeTreeModel.h"
 #include "ui/SongDetailsView.h"
 #include "ui/UserDialogs.h"
@@ -13,6 +14,8 @@
 #include <QFileInfo>
 
 namespace stanzary {
+
+namespace Texts = MainWindowTexts;
 
 JoinCommand::JoinCommand(basMain &state, UserDialogs &dialogs, NodeTreeModel &model, const SongDetailsView &details,
                          QAction &joinLyrics, QObject *parent)
@@ -40,9 +43,7 @@ void JoinCommand::startSelecting()
 {
     m_model.setCheckBoxesShown(true);
     setCaption(QStringLiteral("Joining..."));
-    m_dialogs.information(applicationTitle(), QStringLiteral("Start selecting which artists/lyrics you would like to\n"
-                                                             "merge into a single text file (so you can print them)\n\n"
-                                                             "When you are done, repress the 'Joining...' button"));
+    m_dialogs.information(Texts::title(), Texts::startJoining());
 }
 
 void JoinCommand::join()
@@ -57,33 +58,28 @@ void JoinCommand::join()
 
     const JoinOutcome out = JoinCheckedLyrics(m_state);
     if (!out.unencodableName.isEmpty()) {
-        m_dialogs.critical(applicationTitle(),
-                           QStringLiteral("The lyrics were not joined: the name ") + out.unencodableName
-                               + QStringLiteral(" holds characters that the lyrics files' code page (")
-                               + m_state.codePage.name() + QStringLiteral(") cannot store."));
+        m_dialogs.critical(Texts::title(), Texts::joinUnencodableName(out.unencodableName, m_state.codePage.name()));
         return;
     }
     if (out.fileMissing)
-        m_dialogs.critical(applicationTitle(), QStringLiteral("One or more files couldn't be found"));
+        m_dialogs.critical(Texts::title(), Texts::JoinFileMissing);
     if (out.nothingJoined)
         return;
     if (!out.write.ok()) {
-        m_dialogs.critical(applicationTitle(), QStringLiteral("Could not create/overwrite file"));
+        m_dialogs.critical(Texts::title(), Texts::JoinNotWritten);
         return;
     }
-    const QString unsaved = joinsUnsavedEdits() ? QStringLiteral("\nThe changes to ")
-                                                      + listEntry(m_state.strCurrentArtist, m_state.strCurrentSong)
-                                                      + QStringLiteral(" that are not saved yet are not in it.\n")
-                                                : QString();
+    const QString unsaved = joinsUnsavedEdits()
+                                ? Texts::joinUnsavedLeftOut(listEntry(m_state.strCurrentArtist, m_state.strCurrentSong))
+                                : QString();
     // Without Tunewright the file goes to the program's own folder, which
     // the user may not know: it is named.
     const QString where =
         m_state.strHostPath.isEmpty()
-            ? QStringLiteral("into Stanzary's folder\n") + QDir::toNativeSeparators(QFileInfo(out.path).absolutePath())
-            : QStringLiteral("into your Tunewright folder");
-    const QString question = QStringLiteral("File was saved as:\n") + out.fileName + u'\n' + where + u'\n' + unsaved
-                             + QStringLiteral("\nDo you want to open it now?");
-    if (m_dialogs.askYesNo(applicationTitle(), question, MessageIcon::Information) == Answer::Yes)
+            ? Texts::joinedIntoProgramFolder(QDir::toNativeSeparators(QFileInfo(out.path).absolutePath()))
+            : Texts::JoinedIntoHostFolder;
+    const QString question = Texts::joinedOpenNow(out.fileName, where, unsaved);
+    if (m_dialogs.askYesNo(Texts::title(), question, MessageIcon::Information) == Answer::Yes)
         OpenFileInShell(m_dialogs, out.path);
 }
 

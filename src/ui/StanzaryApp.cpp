@@ -18,17 +18,46 @@
 
 namespace stanzary {
 
+namespace {
+
+// The program's own messages, in boxes titled applicationTitle().
+QString noLockFile(const QString &lockPath, const QString &error)
+{
+    return QStringLiteral("Stanzary could not make its lock file\n") + lockPath + QStringLiteral("\n(") + error
+           + QStringLiteral("), so it cannot tell whether it is already running. It starts anyway; running it twice at "
+                            "once may lose changes to the lists.");
+}
+QString listNotSaved(const QString &path, const QString &reason)
+{
+    return QStringLiteral("The list could not be saved to\n") + path + QStringLiteral("\n\n") + reason;
+}
+QString listNotRead(const QString &folder, const QString &error)
+{
+    return QStringLiteral("A list could not be read from ") + folder + QStringLiteral(":\n") + error
+           + QStringLiteral("\n\nThe list starts empty, and its file is left as it is for this run.");
+}
+
+void bringToFront(QWidget &window)
+{
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+
+} // namespace
+
 StanzaryApp::StanzaryApp(UserDialogs &dialogs) : m_dialogs(dialogs) {}
 
-StanzaryApp::~StanzaryApp()
+StanzaryApp::~StanzaryApp() = default;
+
+template <typename Window, typename... Arguments>
+Window &StanzaryApp::windowOf(std::unique_ptr<Window> &slot, Arguments &&...arguments)
 {
-    // Windows first: they refer to the state and the lists.
-    m_optionsWindow.reset();
-    m_aboutWindow.reset();
-    m_tagsWindow.reset();
-    m_main.reset();
-    m_listsWindow.reset();
-    m_player.reset();
+    if (!slot) {
+        slot = std::make_unique<Window>(std::forward<Arguments>(arguments)...);
+        m_otherWindows.append(slot.get());
+    }
+    return *slot;
 }
 
 bool StanzaryApp::claimSingleInstance(const QString &lockPath)
@@ -41,11 +70,7 @@ bool StanzaryApp::claimSingleInstance(const QString &lockPath)
     case SingleInstance::Claim::AlreadyRunning: m_instance->askRunningToShow(); return false;
     case SingleInstance::Claim::Unavailable: break;
     }
-    m_dialogs.information(applicationTitle(),
-                          QStringLiteral("Stanzary could not make its lock file\n") + m_instance->lockPath()
-                              + QStringLiteral("\n(") + m_instance->error()
-                              + QStringLiteral("), so it cannot tell whether it is already running. It starts "
-                                               "anyway; running it twice at once may lose changes to the lists."));
+    m_dialogs.information(applicationTitle(), noLockFile(m_instance->lockPath(), m_instance->error()));
     return true;
 }
 
@@ -54,9 +79,8 @@ void StanzaryApp::createWindows()
     m_main = std::make_unique<frmMain>(m_state, m_lists, m_dialogs);
     m_player = std::make_unique<QtAudioPlayer>();
     m_main->setAudioPlayer(m_player.get());
-    m_listsWindow = std::make_unique<frmlists>(m_state, m_lists);
     frmMain *main = m_main.get();
-    frmlists *lists = m_listsWindow.get();
+    frmlists *lists = &windowOf(m_listsWindow, m_state, m_lists);
     connect(main, &frmMain::listsRequested, this, &StanzaryApp::showLists);
     connect(main, &frmMain::optionsRequested, this, &StanzaryApp::showOptions);
     connect(main, &frmMain::aboutRequested, this, &StanzaryApp::showAbout);
@@ -88,15 +112,11 @@ bool StanzaryApp::Main(const StartOptions &options)
     // the code page the lists are read in), then the lists.
     const StoredGeometry geometry = LoadConfig(m_state);
     m_lists.onWriteFailed = [this](const QString &path, const QString &reason) {
-        m_dialogs.critical(applicationTitle(),
-                           QStringLiteral("The list could not be saved to\n") + path + QStringLiteral("\n\n") + reason);
+        m_dialogs.critical(applicationTitle(), listNotSaved(path, reason));
     };
     m_lists.LoadLists(m_state.strProgramPath, m_state.codePage);
     for (const QString &error : m_lists.readErrors()) {
-        m_dialogs.critical(applicationTitle(), QStringLiteral("A list could not be read from ") + m_lists.folder()
-                                                   + QStringLiteral(":\n") + error
-                                                   + QStringLiteral("\n\nThe list starts empty, and its file is "
-                                                                    "left as it is for this run."));
+        m_dialogs.critical(applicationTitle(), listNotRead(m_lists.folder(), error));
     }
     m_listsWindow->ShowCorrectList();
     m_main->applyConfig(geometry);
@@ -118,48 +138,31 @@ void StanzaryApp::showLists(bool redownload)
 {
     m_state.blnShowRedownloadList = redownload;
     m_listsWindow->ShowCorrectList();
-    m_listsWindow->show();
-    m_listsWindow->raise();
-    m_listsWindow->activateWindow();
+    bringToFront(*m_listsWindow);
 }
-
-namespace {
-
-void bringToFront(QWidget &window)
-{
-    window.show();
-    window.raise();
-    window.activateWindow();
-}
-
-} // namespace
 
 // The options and About windows are made when first asked for and then
 // kept, hidden when closed: each exists once, and shows the state anew
 // whenever it is shown.
 void StanzaryApp::showOptions()
 {
-    if (!m_optionsWindow) {
-        m_optionsWindow = std::make_unique<frmOptions>(m_state, m_dialogs);
-        connect(m_optionsWindow.get(), &frmOptions::updateListRequested, m_main.get(), &frmMain::RescanTree);
-    }
+    if (!m_optionsWindow)
+        connect(&windowOf(m_optionsWindow, m_state, m_dialogs), &frmOptions::updateListRequested, m_main.get(),
+                &frmMain::RescanTree);
     m_optionsWindow->FillOptions(); // also when it is open already: a scan may have changed the count
     bringToFront(*m_optionsWindow);
 }
 
 void StanzaryApp::showAbout()
 {
-    if (!m_aboutWindow)
-        m_aboutWindow = std::make_unique<frmAbout>(m_state, m_dialogs);
-    bringToFront(*m_aboutWindow);
+    bringToFront(windowOf(m_aboutWindow, m_state, m_dialogs));
 }
 
 void StanzaryApp::showTagger()
 {
     // Made when first asked for: it reads the collection as the tree holds it.
     if (!m_tagsWindow) {
-        m_tagsWindow = std::make_unique<frmTags>(m_state, m_dialogs);
-        connect(m_tagsWindow.get(), &frmTags::displayLyricsRequested, this,
+        connect(&windowOf(m_tagsWindow, m_state, m_dialogs), &frmTags::displayLyricsRequested, this,
                 [this](const QString &artist, const QString &song) {
                     m_main->DisplaySpecificLyrics(artist, song);
                     bringMainWindowToFront();
@@ -183,13 +186,10 @@ void StanzaryApp::shutDown()
 {
     m_lists.SaveLists();
     SaveConfig(m_state, m_main->currentGeometry());
-    m_listsWindow->close();
-    if (m_optionsWindow)
-        m_optionsWindow->close();
-    if (m_aboutWindow)
-        m_aboutWindow->close();
-    if (m_tagsWindow)
-        m_tagsWindow->close();
+    for (const QPointer<QWidget> &window : std::as_const(m_otherWindows)) {
+        if (window)
+            window->close();
+    }
 }
 
 } // namespace stanzary

@@ -4,11 +4,15 @@
 #include "app/basMain.h"
 #include "lists/SongLists.h"
 
+#include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 
 #include <memory>
+
+class QWidget;
 
 namespace stanzary {
 
@@ -39,7 +43,10 @@ struct StartOptions
 // The running program: the shared state, the two lists and the windows, put
 // together in the start-up order. Owns all of them. The main window asks for
 // the other windows through its signals; this object answers, so a new
-// window is one member and one connection here.
+// window is one member and one connection here: the member is made with
+// windowOf when first asked for, goes before the state it refers to (members
+// are destroyed in the reverse order of their declaration) and closes with
+// the main window.
 class StanzaryApp : public QObject
 {
     Q_OBJECT
@@ -74,11 +81,17 @@ private:
     // The main window closed: lists and configuration are saved, every
     // other window closes.
     void shutDown();
+    // The window of slot, made with arguments when first asked for; every
+    // window made here closes when the main window does.
+    template <typename Window, typename... Arguments>
+    Window &windowOf(std::unique_ptr<Window> &slot, Arguments &&...arguments);
 
     UserDialogs &m_dialogs;
     basMain m_state;
     SongLists m_lists;
     std::unique_ptr<SingleInstance> m_instance;
+    // The windows, after the state and the lists they refer to.
+    QList<QPointer<QWidget>> m_otherWindows;
     std::unique_ptr<frmlists> m_listsWindow;
     std::unique_ptr<frmOptions> m_optionsWindow;
     std::unique_ptr<frmAbout> m_aboutWindow;

@@ -1,6 +1,7 @@
 #include "ui/TaggerInfoPanel.h"
 
 #include "app/ImageIndex.h"
+#include "ui/Controls.h"
 #include "ui/ElidedLabel.h"
 #include "ui/IconSet.h"
 #include "ui/PlainText.h"
@@ -33,14 +34,6 @@ QLabel *makeImage(QWidget *parent, const QString &name, const QString &accessibl
     return image;
 }
 
-QLabel *makeCaption(QWidget *parent, const QString &name, const QString &text)
-{
-    auto *label = new QLabel(text, parent);
-    label->setObjectName(name);
-    label->setTextFormat(Qt::PlainText);
-    return label;
-}
-
 } // namespace
 
 TaggerInfoPanel::TaggerInfoPanel(QWidget *parent) : QWidget(parent)
@@ -51,7 +44,7 @@ TaggerInfoPanel::TaggerInfoPanel(QWidget *parent) : QWidget(parent)
 
     m_fixedIcon =
         makeImage(this, QStringLiteral("img_0"), QStringLiteral("Mp3 file"), IconSet::icon(Icon::Mp3OneCandidate));
-    m_mp3Caption = makeCaption(this, QStringLiteral("Label1_4"), QStringLiteral("Mp3 file:"));
+    m_mp3Caption = makeLabel(this, QStringLiteral("Label1_4"), QStringLiteral("Mp3 file:"));
     m_mp3Name = new ElidedLabel(this);
     m_mp3Name->setObjectName(QStringLiteral("lblInfo_0"));
     m_mp3Name->setRowTitle(QStringLiteral("Mp3 file"));
@@ -59,7 +52,7 @@ TaggerInfoPanel::TaggerInfoPanel(QWidget *parent) : QWidget(parent)
     m_noId3v1Alert = makeImage(this, QStringLiteral("img_2"), QStringLiteral("No id3v1 tag"), alert);
     m_noId3v1Alert->setToolTip(QStringLiteral("An id3v1 tag will be added to this file"));
 
-    m_lyricsCaption = makeCaption(this, QStringLiteral("Label1_5"), QStringLiteral("Lyrics:"));
+    m_lyricsCaption = makeLabel(this, QStringLiteral("Label1_5"), QStringLiteral("Lyrics:"));
     m_lyricsIcon = makeImage(this, QStringLiteral("img_1"), QStringLiteral("Lyrics file state"));
     // Names too long for the panel are cut at a word, as the main window cuts
     // them; the file's tool tip stays its full path.

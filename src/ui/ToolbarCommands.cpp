@@ -6,6 +6,7 @@
 #include "store/LyricsFile.h"
 #include "store/SongNames.h"
 #include "ui/MainToolbar.h"
+#include "ui/MainWindowTexts.h"
 #include "ui/SongDetailsView.h"
 #include "ui/UserDialogs.h"
 
@@ -14,6 +15,8 @@
 #include <QFileInfo>
 
 namespace stanzary {
+
+namespace Texts = MainWindowTexts;
 
 ToolbarCommands::ToolbarCommands(basMain &state, SongLists &lists, UserDialogs &dialogs, SongDetailsView &details,
                                  const MainActions &actions, QObject *parent)
@@ -56,10 +59,8 @@ bool ToolbarCommands::refuseUnreadable()
 {
     if (m_details.lyricsBox() != LyricsBox::Unreadable)
         return false;
-    m_dialogs.critical(QStringLiteral("Stanzary"),
-                       QStringLiteral("The lyrics file\n") + m_state.strCurrentFile
-                           + QStringLiteral("\ncould not be read (") + m_details.unreadableReason()
-                           + QStringLiteral("): the lyrics box holds nothing of it, and nothing is saved over it."));
+    m_dialogs.critical(Texts::SaveTitle,
+                       Texts::unreadableNotSaved(m_state.strCurrentFile, m_details.unreadableReason()));
     return true;
 }
 
@@ -80,17 +81,13 @@ bool ToolbarCommands::writeLyrics(const QString &path, const QString &text)
     const LyricsWriteResult result = writeLyricsFile(path, text, m_state.codePage);
     switch (result.status) {
     case LyricsWriteStatus::Ok: return true;
-    case LyricsWriteStatus::ReadOnly:
-        m_dialogs.critical(QStringLiteral("Stanzary"), QStringLiteral("File is read-only"));
-        return false;
+    case LyricsWriteStatus::ReadOnly: m_dialogs.critical(Texts::SaveTitle, Texts::ReadOnly); return false;
     case LyricsWriteStatus::Unencodable:
-        m_dialogs.critical(QStringLiteral("Stanzary"),
-                           QStringLiteral("The lyrics hold characters that the lyrics files cannot store (")
-                               + result.detail + QStringLiteral(").\nThe file was not changed."));
+        m_dialogs.critical(Texts::SaveTitle, Texts::unencodable(result.detail));
         return false;
     case LyricsWriteStatus::Failed: break;
     }
-    m_dialogs.critical(QStringLiteral("Stanzary"), QStringLiteral("The lyrics could not be saved:\n") + result.detail);
+    m_dialogs.critical(Texts::SaveTitle, Texts::notSaved(result.detail));
     return false;
 }
 
@@ -102,8 +99,7 @@ void ToolbarCommands::deleteSong()
         return;
     }
     if (out.fileDeleteFailed) {
-        m_dialogs.critical(applicationTitle(), QStringLiteral("Couldn't delete file.\n") + m_state.strCurrentFile
-                                                   + QStringLiteral("\n\n") + out.failure);
+        m_dialogs.critical(Texts::title(), Texts::notDeleted(m_state.strCurrentFile, out.failure));
         return;
     }
     m_actions.deleteSong->setEnabled(false);
@@ -151,24 +147,21 @@ bool ToolbarCommands::saveAs()
         return false;
     }
     // New lyrics belong to no song yet: the names start empty.
-    const QString artist =
-        askName(QStringLiteral("ARTIST/BAND name"), newLyrics ? QString() : m_state.strCurrentArtist);
+    const QString artist = askName(Texts::AskArtist, newLyrics ? QString() : m_state.strCurrentArtist);
     if (artist.isEmpty())
         return false;
-    const QString song = askName(QStringLiteral("SONG TITLE"), newLyrics ? QString() : m_state.strCurrentSong);
+    const QString song = askName(Texts::AskSong, newLyrics ? QString() : m_state.strCurrentSong);
     if (song.isEmpty())
         return false;
     if (!saveLyricsAs(artist, song))
         return false;
-    m_dialogs.information(applicationTitle(),
-                          QStringLiteral("Lyrics for song:\n") + listEntry(artist, song)
-                              + QStringLiteral("\n\nwere saved. Update your list to get it listed"));
+    m_dialogs.information(Texts::title(), Texts::savedAs(listEntry(artist, song)));
     return true;
 }
 
 QString ToolbarCommands::askName(const QString &prompt, const QString &defaultText)
 {
-    const QString title = QStringLiteral("New lyrics");
+    const QString title = Texts::NewLyricsTitle;
     QString typed = defaultText;
     for (;;) {
         const std::optional<QString> answer = m_dialogs.inputText(title, prompt, typed);
@@ -177,8 +170,7 @@ QString ToolbarCommands::askName(const QString &prompt, const QString &defaultTe
         const QString bad = firstBadNameCharacter(answer->trimmed());
         if (bad.isEmpty())
             return answer->trimmed();
-        m_dialogs.critical(title, QStringLiteral("A lyrics file name cannot hold \"") + bad
-                                      + QStringLiteral("\". Type the name without it."));
+        m_dialogs.critical(title, Texts::badNameCharacter(bad));
         typed = *answer;
     }
 }
@@ -187,15 +179,10 @@ bool ToolbarCommands::saveLyricsAs(const QString &artist, const QString &song)
 {
     const SaveAsTarget target = saveAsTarget(m_state, artist, song);
     if (!target.badCharacter.isEmpty()) {
-        m_dialogs.critical(QStringLiteral("New lyrics"), QStringLiteral("A lyrics file name cannot hold \"")
-                                                             + target.badCharacter
-                                                             + QStringLiteral("\". Nothing was saved."));
+        m_dialogs.critical(Texts::NewLyricsTitle, Texts::badNameNothingSaved(target.badCharacter));
         return false;
     }
-    if (target.exists
-        && m_dialogs.askYesNo(QStringLiteral("Stanzary"),
-                              QStringLiteral("This lyrics already exists. Do you wish to overwrite?"))
-               != Answer::Yes)
+    if (target.exists && m_dialogs.askYesNo(Texts::SaveTitle, Texts::Overwrite) != Answer::Yes)
         return false;
     // The shown song's own file is an ordinary save; another file gets the
     // text while the box stays as it was, edits included, for the shown song.
@@ -203,9 +190,7 @@ bool ToolbarCommands::saveLyricsAs(const QString &artist, const QString &song)
     if (!m_state.strCurrentFile.isEmpty() && QFileInfo(target.path) == QFileInfo(m_state.strCurrentFile))
         return SaveLyricsText(target.path);
     if (!makeFolderOf(target.path)) {
-        m_dialogs.critical(QStringLiteral("Stanzary"), QStringLiteral("The lyrics could not be saved:\nthe folder ")
-                                                           + QFileInfo(target.path).absolutePath()
-                                                           + QStringLiteral(" could not be made."));
+        m_dialogs.critical(Texts::SaveTitle, Texts::folderNotMade(QFileInfo(target.path).absolutePath()));
         return false;
     }
     const QString marked = withFilterMark(m_details.lyricsText());

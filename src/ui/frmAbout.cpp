@@ -2,6 +2,7 @@
 
 #include "app/ImageIndex.h"
 #include "app/basMain.h"
+#include "ui/Controls.h"
 #include "ui/IconSet.h"
 #include "ui/UserDialogs.h"
 
@@ -20,14 +21,6 @@ namespace {
 const char *const kVersionId = "0.5.0rc1";
 
 constexpr int kLegendIconSize = 20;
-
-QLabel *makeLabel(QWidget *parent, const char *name, const QString &text)
-{
-    auto *label = new QLabel(text, parent);
-    label->setObjectName(QLatin1StringView(name));
-    label->setTextFormat(Qt::PlainText);
-    return label;
-}
 
 struct LegendRow
 {
@@ -69,8 +62,7 @@ frmAbout::~frmAbout() = default;
 
 QWidget *frmAbout::buildVersionFrame()
 {
-    auto *frame = new QGroupBox(QStringLiteral("Version"), this);
-    frame->setObjectName(QStringLiteral("fraVersion"));
+    QGroupBox *frame = makeFrame(this, "fraVersion", QStringLiteral("Version"));
     QLabel *versionTitle = makeLabel(frame, "Label3", QStringLiteral("Version number:"));
     QLabel *version = makeLabel(frame, "lblVersion", QStringLiteral("0.5.0 RC1"));
     QLabel *dateTitle = makeLabel(frame, "Label2", QStringLiteral("Release Date:"));
@@ -81,9 +73,7 @@ QWidget *frmAbout::buildVersionFrame()
     bold.setBold(true);
     version->setFont(bold);
     date->setFont(bold);
-    auto *check = new QPushButton(QStringLiteral("Check for updates!"), frame);
-    check->setObjectName(QStringLiteral("cmdCheck"));
-    check->setAutoDefault(false);
+    QPushButton *check = makeButton(frame, "cmdCheck", QStringLiteral("Check for updates!"));
     connect(check, &QPushButton::clicked, this, &frmAbout::cmdCheck_Click);
 
     auto *grid = new QGridLayout(frame);
@@ -98,8 +88,7 @@ QWidget *frmAbout::buildVersionFrame()
 
 QWidget *frmAbout::buildInformationFrame()
 {
-    auto *frame = new QGroupBox(QStringLiteral("Information"), this);
-    frame->setObjectName(QStringLiteral("fraInformation"));
+    QGroupBox *frame = makeFrame(this, "fraInformation", QStringLiteral("Information"));
     QLabel *about = makeLabel(frame, "Label6",
                               QStringLiteral("Stanzary is an Tunewright' plugin created to help you to manage and "
                                              "organize your lyrics collection."));
@@ -121,8 +110,7 @@ QWidget *frmAbout::buildInformationFrame()
 
 QWidget *frmAbout::buildLegendFrame()
 {
-    auto *frame = new QGroupBox(QStringLiteral("Icon Legend"), this);
-    frame->setObjectName(QStringLiteral("fraLegend"));
+    QGroupBox *frame = makeFrame(this, "fraLegend", QStringLiteral("Icon Legend"));
     auto *grid = new QGridLayout(frame);
     grid->setColumnStretch(1, 1);
     grid->setHorizontalSpacing(8);
@@ -131,9 +119,7 @@ QWidget *frmAbout::buildLegendFrame()
         auto *image = new QLabel(frame);
         image->setObjectName(QStringLiteral("img%1").arg(row));
         image->setFixedSize(kLegendIconSize, kLegendIconSize);
-        QLabel *text = makeLabel(frame, "", QString::fromLatin1(entry.text));
-        text->setObjectName(QStringLiteral("lblLegend%1").arg(row));
-        text->setWordWrap(true);
+        QLabel *text = makeLabel(frame, QStringLiteral("lblLegend%1").arg(row), QString::fromLatin1(entry.text), true);
         image->setAccessibleName(text->text());
         grid->addWidget(image, row, 0, Qt::AlignVCenter);
         grid->addWidget(text, row, 1);

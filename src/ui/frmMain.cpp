@@ -11,6 +11,7 @@
 #include "ui/IconSet.h"
 #include "ui/JoinCommand.h"
 #include "ui/MainToolbar.h"
+#include "ui/MainWindowTexts.h"
 #include "ui/NodeTreeModel.h"
 #include "ui/SongAudioCommand.h"
 #include "ui/SongDetailsView.h"
@@ -31,6 +32,8 @@
 #include <QVBoxLayout>
 
 namespace stanzary {
+
+namespace Texts = MainWindowTexts;
 
 frmMain::frmMain(basMain &state, SongLists &lists, UserDialogs &dialogs, QWidget *parent)
     : QMainWindow(parent), m_state(state), m_dialogs(dialogs)
@@ -119,7 +122,7 @@ QWidget *frmMain::buildRightColumn()
 void frmMain::connectCommands()
 {
     const MainActions &a = m_toolbar->actions();
-    connect(m_commands, &ToolbarCommands::songDeleted, this, &frmMain::onSongDeleted);
+    connect(m_commands, &ToolbarCommands::songDeleted, this, &frmMain::showDeletedSong);
     connect(m_commands, &ToolbarCommands::redownloadEntryChosen, this, &frmMain::redownloadEntryChosen);
     connect(a.lists, &QAction::triggered, this, [this] { emit listsRequested(m_state.blnShowRedownloadList); });
     connect(a.listRedownload, &QAction::triggered, this, [this] { emit listsRequested(true); });
@@ -247,7 +250,7 @@ void frmMain::BuildTree()
     callbacks.showCounts = [this](const CountPanelTexts &t) { showCounts(t); };
     // Paint the new tree and labels; keys and clicks wait until the scan
     // has returned, so that no command runs in the middle of it.
-    callbacks.processEvents = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
+    callbacks.letPendingEventsRun = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
     stanzary::BuildTree(m_state, callbacks);
     showScanResult();
 }
@@ -358,13 +361,9 @@ void frmMain::showSongNode(int position)
         QString reason = d.readError;
         if (!reason.isEmpty())
             reason[0] = reason.at(0).toUpper();
-        m_dialogs.critical(applicationTitle(),
-                           QStringLiteral("File can't be read:\n") + m_state.strCurrentFile + QStringLiteral("\n\n")
-                               + reason
-                               + QStringLiteral(".\nThe file is left as it is: the lyrics box stays empty and cannot "
-                                                "be saved over it."));
+        m_dialogs.critical(Texts::title(), Texts::fileUnreadable(m_state.strCurrentFile, reason));
     } else if (!d.fileFound) {
-        m_dialogs.critical(applicationTitle(), QStringLiteral("File wasn't found"));
+        m_dialogs.critical(Texts::title(), Texts::FileNotFound);
     }
     m_details->showSong(m_state.strCurrentArtist, m_state.strCurrentSong, d);
     m_details->showKaraokeFor(KasPathFor(m_state.strCurrentFile), d, m_state.blnLoadKasEditor, m_state.codePage);
@@ -388,7 +387,7 @@ void frmMain::showNothingChosen()
     setSongButtons(false);
 }
 
-void frmMain::onSongDeleted(const DeleteOutcome &out)
+void frmMain::showDeletedSong(const DeleteOutcome &out)
 {
     showCounts(out.counts);
     if (out.nodeToChoose > 0) {
@@ -415,8 +414,7 @@ bool frmMain::confirmLeavingSong(bool *discarded)
     const bool stamps = m_details->stampsModified();
     if (m_state.strCurrentFile.isEmpty() || (!lyrics && !stamps))
         return true;
-    const Answer answer = m_dialogs.askYesNoCancel(
-        applicationTitle(), QStringLiteral("Save changes to ") + currentListEntry(m_state) + QStringLiteral("?"));
+    const Answer answer = m_dialogs.askYesNoCancel(Texts::title(), Texts::saveChangesTo(currentListEntry(m_state)));
     if (answer == Answer::Cancel)
         return false;
     // Yes saves what was edited, the lyrics and the stamps; when either
@@ -432,8 +430,7 @@ bool frmMain::confirmDroppingNewLyrics()
 {
     if (!m_details->holdsUnsavedNewLyrics())
         return true;
-    const Answer answer = m_dialogs.askYesNoCancel(
-        applicationTitle(), QStringLiteral("Save the new lyrics you typed? Otherwise they are lost."));
+    const Answer answer = m_dialogs.askYesNoCancel(Texts::title(), Texts::SaveNewLyrics);
     if (answer == Answer::Cancel)
         return false;
     return answer == Answer::No || m_commands->saveAs();

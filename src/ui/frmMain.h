@@ -97,7 +97,7 @@ private:
     void showArtistNode(int position, bool fromMouse);
     void showSongNode(int position);
     void showNothingChosen();
-    void onSongDeleted(const DeleteOutcome &outcome);
+    void showDeletedSong(const DeleteOutcome &outcome);
     void setSongButtons(bool songChosen);
 
     // Edits are never lost silently: false when the user cancels. discarded

@@ -3,6 +3,7 @@
 #include "app/ImageIndex.h"
 #include "app/basMain.h"
 #include "karaoke/KaraokeIndex.h"
+#include "ui/Controls.h"
 #include "ui/IconSet.h"
 #include "ui/PlainText.h"
 #include "ui/UserDialogs.h"
@@ -22,14 +23,6 @@
 namespace stanzary {
 
 namespace {
-
-QLabel *makeLabel(QWidget *parent, const char *name, const QString &text = QString())
-{
-    auto *label = new QLabel(text, parent);
-    label->setObjectName(QLatin1StringView(name));
-    label->setTextFormat(Qt::PlainText);
-    return label;
-}
 
 // A value label: what it shows comes from the state, and can be copied.
 QLabel *makeValue(QWidget *parent, const char *name, QLabel *title)
@@ -98,12 +91,9 @@ frmOptions::~frmOptions() = default;
 
 QWidget *frmOptions::buildListingFrame()
 {
-    auto *frame = new QGroupBox(QStringLiteral("Lyrics listing"), this);
-    frame->setObjectName(QStringLiteral("fraListing"));
-    m_updateList = new QPushButton(QStringLiteral("Manual update of the list"), frame);
-    m_updateList->setObjectName(QStringLiteral("cmdUpdateList"));
+    QGroupBox *frame = makeFrame(this, "fraListing", QStringLiteral("Lyrics listing"));
+    m_updateList = makeButton(frame, "cmdUpdateList", QStringLiteral("Manual update of the list"));
     m_updateList->setToolTip(QStringLiteral("Shortcut: Click in the list (main window) and press F5"));
-    m_updateList->setAutoDefault(false);
     QLabel *folderTitle = makeLabel(frame, "Label8", QStringLiteral("Main Lyrics Folder:"));
     m_lyricsFolder = makeValue(frame, "lblMainLyricsFolder", folderTitle);
     m_lyricsFolder->setWordWrap(true);
@@ -124,8 +114,7 @@ QWidget *frmOptions::buildListingFrame()
 
 QWidget *frmOptions::buildKaraokeFrame()
 {
-    auto *frame = new QGroupBox(QStringLiteral("Karaoke and filters"), this);
-    frame->setObjectName(QStringLiteral("fraKaraoke"));
+    QGroupBox *frame = makeFrame(this, "fraKaraoke", QStringLiteral("Karaoke and filters"));
     m_loadKasEditor =
         addOption(frame, "chkLoadKasEditor", QStringLiteral("Auto-load karaoke editor"), &basMain::blnLoadKasEditor);
     m_availableStamps =
@@ -168,8 +157,7 @@ QWidget *frmOptions::buildKaraokeFrame()
 
 QWidget *frmOptions::buildSearchFrame()
 {
-    auto *frame = new QGroupBox(QStringLiteral("Search"), this);
-    frame->setObjectName(QStringLiteral("fraSearch"));
+    QGroupBox *frame = makeFrame(this, "fraSearch", QStringLiteral("Search"));
     m_enableSearch =
         addOption(frame, "chkEnableSearch", QStringLiteral("Enable search feature*"), &basMain::blnEnableSearch);
     m_realTimeSearch =

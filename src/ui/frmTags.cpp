@@ -34,7 +34,16 @@ namespace stanzary {
 
 namespace {
 
+// The window's box titles and message texts.
 const QString BoxTitle = QStringLiteral("ZEPH");
+const QString ChooseFolderTitle = QStringLiteral("Select folder...");
+QString tagQuestion(int count)
+{
+    return QStringLiteral("Are you sure you want to tag ") + QString::number(count)
+           + (count == 1 ? QStringLiteral(" file?") : QStringLiteral(" files?"));
+}
+const QString RefreshQuestion = QStringLiteral("Do you want to refresh the list using the same folder?");
+
 const QString StopCaption = QStringLiteral("Stop matching .mp3 files");
 const QString TagCaption = TaggerCaption::TagCheckedFiles();
 const QString ReturnCaption = QStringLiteral("Return to list");
@@ -222,14 +231,14 @@ bool frmTags::eventFilter(QObject *watched, QEvent *event)
 
 // ---- Step one: the folder and the scan --------------------------------------
 
-void frmTags::browseForFolderClicked()
+void frmTags::cmdBrowseForFolder_Click()
 {
     if (isScanning()) {
         m_stopRequested = true;
         m_folderButton->setPath(m_folder);
         return;
     }
-    const QString folder = m_dialogs.chooseFolder(QStringLiteral("Select folder..."), m_folder);
+    const QString folder = m_dialogs.chooseFolder(ChooseFolderTitle, m_folder);
     if (folder.isEmpty())
         return;
     runScan(folder);
@@ -260,7 +269,7 @@ void frmTags::runScan(const QString &folder)
             pump.run(QEventLoop::ExcludeUserInputEvents);
         }
     };
-    callbacks.processEvents = [&] {
+    callbacks.letPendingEventsRun = [&] {
         if (pump.due()) {
             m_status->setText(status);
             pump.run(QEventLoop::AllEvents);
@@ -286,7 +295,7 @@ void frmTags::runScan(const QString &folder)
 
 // ---- Step two: the rows -----------------------------------------------------
 
-void frmTags::rowClicked(const QModelIndex &index)
+void frmTags::list_Click(const QModelIndex &index)
 {
     if (!index.isValid() || isScanning())
         return;
@@ -305,7 +314,7 @@ void frmTags::candidateChosen(int entryIndex)
     m_info->showChosenLyrics(m_model->row(row));
 }
 
-void frmTags::headerClicked(int section)
+void frmTags::list_ColumnClick(int section)
 {
     QHeaderView *header = m_list->header();
     if (section != TaggerRowModel::FilesToTag) {
@@ -356,7 +365,7 @@ void frmTags::checkSelected(bool checked)
     showCheckedCount(m_model->checkedCount());
 }
 
-void frmTags::displayLyricsClicked()
+void frmTags::cmdDisplayLyrics_Click()
 {
     const int row = currentRow();
     if (row < 0)
@@ -365,7 +374,7 @@ void frmTags::displayLyricsClicked()
     emit displayLyricsRequested(GetArtist(name), GetSong(name));
 }
 
-void frmTags::displaySavedLyricsClicked()
+void frmTags::cmdDisplaySavedLyrics_Click()
 {
     if (m_phase == Phase::SavedLyrics) {
         enterPhase(Phase::List);
@@ -393,7 +402,7 @@ void frmTags::displaySavedLyricsClicked()
 
 // ---- Step three: tagging ----------------------------------------------------
 
-void frmTags::tagButtonClicked()
+void frmTags::cmdTagThem_Click()
 {
     if (m_phase == Phase::Log)
         returnFromLog();
@@ -406,8 +415,7 @@ void frmTags::tagCheckedRows()
     const int count = m_model->checkedCount();
     if (count <= 0)
         return;
-    const QString question = QStringLiteral("Are you sure you want to tag ") + QString::number(count)
-                             + (count == 1 ? QStringLiteral(" file?") : QStringLiteral(" files?"));
+    const QString question = tagQuestion(count);
     if (m_dialogs.askYesNo(BoxTitle, question) != Answer::Yes)
         return;
 
@@ -447,8 +455,7 @@ void frmTags::tagCheckedRows()
 void frmTags::returnFromLog()
 {
     enterPhase(Phase::List);
-    const Answer refresh =
-        m_dialogs.askYesNo(BoxTitle, QStringLiteral("Do you want to refresh the list using the same folder?"));
+    const Answer refresh = m_dialogs.askYesNo(BoxTitle, RefreshQuestion);
     if (refresh == Answer::No) {
         highlightStep(1);
         showCheckedCount(m_model->checkedCount());

@@ -85,17 +85,17 @@ private:
     void showCheckedCount(int count);
     int currentRow() const;
 
-    void browseForFolderClicked();
+    void cmdBrowseForFolder_Click();
     void runScan(const QString &folder);
-    void rowClicked(const QModelIndex &index);
+    void list_Click(const QModelIndex &index);
     void candidateChosen(int entryIndex);
-    void headerClicked(int section);
+    void list_ColumnClick(int section);
     void selectRowsWhere(bool (*qualifies)(const TaggerRow &row));
     void invertSelection();
     void checkSelected(bool checked);
-    void displayLyricsClicked();
-    void displaySavedLyricsClicked();
-    void tagButtonClicked();
+    void cmdDisplayLyrics_Click();
+    void cmdDisplaySavedLyrics_Click();
+    void cmdTagThem_Click();
     void tagCheckedRows();
     void returnFromLog();
 

@@ -1,6 +1,7 @@
 #include "ui/frmTags.h"
 
 #include "app/ImageIndex.h"
+#include "ui/Controls.h"
 #include "ui/IconSet.h"
 #include "ui/PathButton.h"
 #include "ui/TaggerInfoPanel.h"
@@ -24,47 +25,6 @@
 // The tagger window's controls and their layout; frmTags.cpp holds what they do.
 
 namespace stanzary {
-
-namespace {
-
-// Labels and buttons are read by what they show (no accessible name of
-// their own: it would stay when the text changes).
-QLabel *makeLabel(QWidget *parent, const QString &name, const QString &text, bool wrap = false)
-{
-    auto *label = new QLabel(text, parent);
-    label->setObjectName(name);
-    label->setTextFormat(Qt::PlainText);
-    label->setWordWrap(wrap);
-    return label;
-}
-
-QPushButton *makeButton(QWidget *parent, const QString &name, const QString &caption)
-{
-    auto *button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    return button;
-}
-
-QGroupBox *makeFrame(QWidget *parent, const QString &name, const QString &title)
-{
-    auto *frame = new QGroupBox(title, parent);
-    frame->setObjectName(name);
-    return frame;
-}
-
-QLabel *makeLegendIcon(QWidget *parent, const QString &name, int image, const QString &toolTip)
-{
-    auto *icon = new QLabel(parent);
-    icon->setObjectName(name);
-    icon->setAccessibleName(toolTip);
-    icon->setToolTip(toolTip);
-    icon->setPixmap(IconSet::icon(image).pixmap(16, 16));
-    icon->setFixedSize(18, 18);
-    return icon;
-}
-
-} // namespace
 
 void frmTags::buildControls()
 {
@@ -94,15 +54,15 @@ void frmTags::buildControls()
     auto *infoLayout = new QVBoxLayout(m_infoFrame);
     infoLayout->addWidget(m_info);
     connect(m_info, &TaggerInfoPanel::candidateChosen, this, &frmTags::candidateChosen);
-    connect(m_info, &TaggerInfoPanel::displayLyricsClicked, this, &frmTags::displayLyricsClicked);
-    connect(m_info, &TaggerInfoPanel::displaySavedLyricsClicked, this, &frmTags::displaySavedLyricsClicked);
+    connect(m_info, &TaggerInfoPanel::displayLyricsClicked, this, &frmTags::cmdDisplayLyrics_Click);
+    connect(m_info, &TaggerInfoPanel::displaySavedLyricsClicked, this, &frmTags::cmdDisplaySavedLyrics_Click);
 
     m_tagButton = makeButton(this, QStringLiteral("cmdTagThem"), TaggerCaption::TagCheckedFiles());
     QFont bold = m_tagButton->font();
     bold.setBold(true);
     m_tagButton->setFont(bold);
     m_tagButton->setMinimumWidth(m_tagButton->fontMetrics().horizontalAdvance(m_tagButton->text()) + 48);
-    connect(m_tagButton, &QPushButton::clicked, this, &frmTags::tagButtonClicked);
+    connect(m_tagButton, &QPushButton::clicked, this, &frmTags::cmdTagThem_Click);
 
     auto *selectionRow = new QHBoxLayout;
     selectionRow->addWidget(m_selectFrame, 3);
@@ -156,7 +116,7 @@ QGroupBox *frmTags::buildBrowseFrame()
                              QStringLiteral("Select the folder where your mp3 are located. Selected folder and "
                                             "one-level subfolders will be searched"),
                              true);
-    connect(m_folderButton, &QPushButton::clicked, this, &frmTags::browseForFolderClicked);
+    connect(m_folderButton, &QPushButton::clicked, this, &frmTags::cmdBrowseForFolder_Click);
 
     auto *grid = new QGridLayout(frame);
     grid->addWidget(folderCaption, 0, 0);
@@ -191,11 +151,11 @@ QGroupBox *frmTags::buildSelectFrame()
     // selects the rows drawn in it.
     // Both legend icons carry the same tool tip.
     const QString legendTip = QStringLiteral("This lyrics file matched more than 1 mp3");
-    QLabel *lyrics3Icon = makeLegendIcon(frame, QStringLiteral("img_4"), Icon::Mp3OneCandidate, legendTip);
+    QLabel *lyrics3Icon = makeIconLabel(frame, QStringLiteral("img_4"), Icon::Mp3OneCandidate, legendTip);
     QLabel *lyrics3Example = makeLabel(frame, QStringLiteral("Label1_6"), QStringLiteral("Example"));
     lyrics3Example->setAccessibleDescription(QStringLiteral("The colour of an mp3 file with a lyrics3 tag"));
     setTextColour(lyrics3Example, TaggerRowModel::lyrics3Colour());
-    QLabel *sharedIcon = makeLegendIcon(frame, QStringLiteral("img_5"), Icon::LyricsOnly, legendTip);
+    QLabel *sharedIcon = makeIconLabel(frame, QStringLiteral("img_5"), Icon::LyricsOnly, legendTip);
     QLabel *sharedExample = makeLabel(frame, QStringLiteral("Label1_7"), QStringLiteral("Example"));
     sharedExample->setAccessibleDescription(QStringLiteral("The colour of lyrics that matched more than 1 mp3"));
     setTextColour(sharedExample, TaggerRowModel::sharedLyricsColour());
@@ -264,15 +224,15 @@ void frmTags::buildList()
                           header->fontMetrics().horizontalAdvance(QStringLiteral("Files to tag")) + 24);
     header->setSectionResizeMode(TaggerRowModel::Mp3File, QHeaderView::Stretch);
     header->setSectionResizeMode(TaggerRowModel::LyricsFile, QHeaderView::Stretch);
-    connect(header, &QHeaderView::sectionClicked, this, &frmTags::headerClicked);
+    connect(header, &QHeaderView::sectionClicked, this, &frmTags::list_ColumnClick);
     // At the window's smallest the list still shows some whole rows (a row
     // is an icon or a line of text high, and the style's margins).
     const int margin = m_list->style()->pixelMetric(QStyle::PM_FocusFrameVMargin, nullptr, m_list) + 1;
     const int row = std::max(m_list->fontMetrics().height(), 16) + 2 * margin;
     m_list->setMinimumHeight(header->sizeHint().height() + 6 * row + 2 * m_list->frameWidth());
-    connect(m_list, &QTreeView::clicked, this, &frmTags::rowClicked);
+    connect(m_list, &QTreeView::clicked, this, &frmTags::list_Click);
     connect(m_list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex &current) { rowClicked(current); });
+            [this](const QModelIndex &current) { list_Click(current); });
 
     m_textView = new QPlainTextEdit(m_listArea);
     m_textView->setObjectName(QStringLiteral("txtViewLyrics"));

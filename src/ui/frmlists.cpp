@@ -1,6 +1,7 @@
 #include "ui/frmlists.h"
 
 #include "store/SongNames.h"
+#include "ui/Controls.h"
 #include "ui/IconSet.h"
 #include "ui/SongListModel.h"
 
@@ -42,14 +43,6 @@ QListView *makeList(QWidget *parent, const QString &name, const QString &accessi
     view->setDragDropMode(QAbstractItemView::DragOnly);
     view->setDefaultDropAction(Qt::CopyAction);
     return view;
-}
-
-QPushButton *makeButton(QWidget *parent, const QString &name, const QString &caption)
-{
-    auto *button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    return button;
 }
 
 // The text list of entries: joined by CR LF, no CR LF after the last.

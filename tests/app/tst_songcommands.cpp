@@ -119,7 +119,7 @@ private slots:
         QVERIFY(QFile::exists(inst.lyricsPath() + QStringLiteral("A/Act - One.kas"))); // timestamps stay
         QCOMPARE(state.intLyricsCount, 1);
         QCOMPARE(state.intTimestampsDownloaded, 0);
-        QCOMPARE(out.counts.lblPercent, QStringLiteral("= 0% of your lyrics"));
+        QCOMPARE(out.counts.percent, QStringLiteral("= 0% of your lyrics"));
         QCOMPARE(out.nodeToChoose, 1);
         QCOMPARE(lists.deleted.entries(), QStringList{QStringLiteral("Act - One")});
         QCOMPARE(test::readAll(inst.root() + QStringLiteral("deleted.txt")), QByteArray("Act - One\r\n"));

@@ -189,24 +189,11 @@ private slots:
         }
     }
 
-    void refusesFilesThatAreNotAudio_data()
-    {
-        QTest::addColumn<QString>("file");
-        QTest::newRow("missing") << QStringLiteral("missing.mp3");
-        QTest::newRow("named pipe") << QStringLiteral("pipe.mp3");
-        QTest::newRow("text") << QStringLiteral("text.mp3");
-    }
+    void refusesFilesThatAreNotAudio_data() { test::addNotAudioRows(); }
     void refusesFilesThatAreNotAudio()
     {
         QFETCH(QString, file);
-        const QString path = QDir(m_tmp.path()).filePath(file);
-        if (file == QStringLiteral("pipe.mp3") && !QFileInfo::exists(path))
-            test::makeNamedPipe(path);
-        if (file == QStringLiteral("text.mp3")) {
-            QFile text(path);
-            QVERIFY(text.open(QIODevice::WriteOnly));
-            text.write(QByteArray(4000, 'x'));
-        }
+        const QString path = test::makeNotAudio(m_tmp.path(), file);
         QtAudioPlayer player;
         QSignalSpy errors(&player, &AudioPlayer::errorOccurred);
         QVERIFY(!loaded(player, path));

@@ -3,6 +3,7 @@
 
 #include "ChildProcess.h"
 #include "CliSupport.h"
+#include "TestText.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -20,20 +21,9 @@ using namespace stanzary;
 
 namespace {
 
-QString s(const char *text)
-{
-    return QString::fromUtf8(text);
-}
-
-QStringList lines(const QByteArray &bytes)
-{
-    return QString::fromUtf8(bytes).split(u'\n', Qt::SkipEmptyParts);
-}
-
-QString canonical(const QString &path)
-{
-    return QFileInfo(path).canonicalFilePath();
-}
+using test::canonical;
+using test::linesOf;
+using test::s;
 
 // The journal folder stanzary-cli uses with the test's own XDG folders.
 QString cliJournalFolder()
@@ -124,7 +114,7 @@ private slots:
         QFETCH(QStringList, songs);
         const test::CliRun run = cli(QStringList{s("list")} + options);
         QCOMPARE(run.exitCode, int(CliDone));
-        QCOMPARE(lines(run.out), songs);
+        QCOMPARE(linesOf(run.out), songs);
         QCOMPARE(run.err, QByteArray());
     }
 
@@ -175,7 +165,7 @@ private slots:
             environment.insert(s("WINEPREFIX"), m_dir.filePath(s("no-prefix")));
         const test::CliRun run = test::runCli(program, {s("list")}, environment);
         QCOMPARE(run.exitCode, status);
-        QCOMPARE(lines(run.out).size(), status == CliDone ? 5 : 0);
+        QCOMPARE(linesOf(run.out).size(), status == CliDone ? 5 : 0);
         QCOMPARE(run.err.isEmpty(), status == CliDone);
         QFile::remove(m_install->hostPath() + s("Tunewright.exe"));
     }
@@ -237,7 +227,7 @@ private slots:
         QCOMPARE(run.exitCode, int(CliDone));
         const QString noId3v1 = s("an id3v1 tag will be added");
         QCOMPARE(
-            lines(run.out),
+            linesOf(run.out),
             QStringList(
                 {s("[x] ") + f + s("blue lake night train.mp3\tBlue Lake - Night Train\t") + noId3v1,
                  s("[ ] ") + f + s("quiet owls ashes.mp3\tQuiet Owls - Ashes\tunfiltered"),
@@ -312,7 +302,7 @@ private slots:
         const test::CliRun run = cli(QStringList{s("tag"), f} + options);
         QCOMPARE(run.exitCode, int(CliDone));
         QCOMPARE(run.err, QByteArray());
-        const QStringList log = lines(run.out);
+        const QStringList log = linesOf(run.out);
         for (qsizetype i = 0; i < expected.size(); ++i)
             QCOMPARE(log.value(i), QString(expected.at(i)).replace(s("$F"), f));
         if (expected.isEmpty())
@@ -344,7 +334,7 @@ private slots:
         const test::CliRun run = cli({s("tag"), f, s("--all")});
         test::setReadOnly(f + s("quiet owls ashes.mp3"), false);
         QCOMPARE(run.exitCode, int(CliFailed));
-        const QStringList log = lines(run.out);
+        const QStringList log = linesOf(run.out);
         QCOMPARE(log.size(), 7);
         QCOMPARE(log.at(1), s("Error tagging: ") + f + s("quiet owls ashes.mp3"));
         QCOMPARE(log.at(2), s("    the file is read-only"));
@@ -360,12 +350,12 @@ private slots:
         const QMap<QString, QByteArray> before = test::filesBelow(f);
         const test::CliRun dry = cli({s("lrc"), f, s("--dry-run")});
         QCOMPARE(dry.exitCode, int(CliDone));
-        QCOMPARE(lines(dry.out).first(), s(".lrc file would be written: ") + f + s("blue lake night train.lrc"));
+        QCOMPARE(linesOf(dry.out).first(), s(".lrc file would be written: ") + f + s("blue lake night train.lrc"));
         QCOMPARE(test::filesBelow(f), before);
 
         const test::CliRun run = cli({s("lrc"), f});
         QCOMPARE(run.exitCode, int(CliDone));
-        const QStringList log = lines(run.out);
+        const QStringList log = linesOf(run.out);
         QCOMPARE(log.size(), 6);
         QCOMPARE(log.first(), s(".lrc file written: ") + f + s("blue lake night train.lrc"));
         QCOMPARE(log.at(1), s("No .lrc file for ") + f + s("quiet owls ashes.mp3: the song has no timestamp file"));
@@ -470,7 +460,7 @@ private slots:
         QVERIFY(waiting.waitForFinished(120000));
         QCOMPARE(waiting.exitCode(), int(CliDone));
         // It rolled back the write the killed tagging left, then tagged.
-        const QStringList log = lines(waiting.readAllStandardOutput());
+        const QStringList log = linesOf(waiting.readAllStandardOutput());
         QCOMPARE(log.value(0),
                  s("Restored after an interrupted write: ") + canonical(f + s("blue lake night train.mp3")));
         QCOMPARE(log.mid(1), QStringList({s("File tagged..: ") + f + s("blue lake night train.mp3"),

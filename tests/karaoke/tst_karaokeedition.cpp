@@ -1,6 +1,7 @@
 #include "karaoke/KaraokeEdition.h"
 
 #include "FakeInstallation.h"
+#include "TestText.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -9,13 +10,7 @@ using namespace stanzary;
 
 namespace {
 
-QByteArray bytes(std::initializer_list<int> codes)
-{
-    QByteArray out;
-    for (int c : codes)
-        out += char(c);
-    return out;
-}
+using test::bytes;
 
 // Row texts in order, for compact comparisons.
 QStringList texts(const clsKaraokeEdition &e)

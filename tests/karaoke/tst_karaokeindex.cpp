@@ -90,6 +90,8 @@ private slots:
         k.setBytes(index);
         QCOMPARE(k.IsKaraokeAvailable(kSong), available);
         QCOMPARE(linearLookup(index, kSong), available); // the fixture means what it says
+        const AvailabilityKey key = availabilityKeyFor(kSong);
+        QCOMPARE(k.containsKeys({key, key}), (std::vector<bool>{available, available}));
     }
 
     void caseOfTheFileNameDoesNotMatter()
@@ -117,12 +119,19 @@ private slots:
         KaraokeIndex k;
         k.setBytes(index);
         int hits = 0;
+        std::vector<AvailabilityKey> keys;
+        std::vector<bool> expectedAll;
         for (const QString &name : std::as_const(names)) {
             const bool expected = linearLookup(index, name);
             QCOMPARE(k.IsKaraokeAvailable(name), expected);
             hits += expected;
+            keys.push_back(availabilityKeyFor(name));
+            expectedAll.push_back(expected);
         }
         QVERIFY(hits > 10 && hits < 120); // both answers were exercised
+        KaraokeIndex batch;               // all keys at once, with no single lookup before
+        batch.setBytes(index);
+        QCOMPARE(batch.containsKeys(keys), expectedAll);
     }
 
     void recordCountText_data()

@@ -1,6 +1,7 @@
 #include "karaoke/KasFile.h"
 
 #include "FakeInstallation.h"
+#include "TestText.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -10,17 +11,7 @@ using namespace stanzary;
 Q_DECLARE_METATYPE(StampTime)
 Q_DECLARE_METATYPE(KasRecord)
 
-namespace {
-
-QByteArray bytes(std::initializer_list<int> codes)
-{
-    QByteArray out;
-    for (int c : codes)
-        out += char(c);
-    return out;
-}
-
-} // namespace
+using test::bytes;
 
 class tst_KasFile : public QObject
 {

@@ -1,6 +1,7 @@
 #include "lists/SongLists.h"
 
 #include "FakeInstallation.h"
+#include "TestText.h"
 
 #include <QDir>
 #include <QSignalSpy>
@@ -12,13 +13,8 @@ using namespace stanzary;
 
 namespace {
 
-QStringList entries(std::initializer_list<const char *> list)
-{
-    QStringList out;
-    for (const char *s : list)
-        out << QString::fromUtf8(s);
-    return out;
-}
+// The entries of a list, one a literal.
+constexpr auto entries = test::lines;
 
 } // namespace
 

@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -121,6 +122,60 @@ private slots:
         QVERIFY(listFilesWithSuffix(d + QStringLiteral("/missing"), QStringLiteral(".txt")).isEmpty());
     }
 
+    // The scan sorts and matches names through their folded values: the order,
+    // the matches and the suffixes must be exactly those of QString's
+    // case-insensitive comparison, in every script.
+    void foldedNamesCompareAsQStringIgnoringCase()
+    {
+        QStringList names = {
+            QStringLiteral("Song.txt"),
+            QStringLiteral("song.TXT"),
+            QStringLiteral("a"),
+            QStringLiteral("a b.txt"),
+            QStringLiteral("a.txt"),
+            QStringLiteral("a_b.txt"),
+            QStringLiteral("STRASSE.txt"),
+            QStringLiteral("Stra\u00dfe.txt"),
+            QStringLiteral("\u03a3\u03bf\u03c6\u03af\u03b1.kas"),
+            QStringLiteral("\u03c3\u03bf\u03c6\u03af\u03b1.kas"),
+            QStringLiteral("\u03c2.kas"),
+            QStringLiteral("\u0130stanbul.txt"),
+            QStringLiteral("istanbul.txt"),
+            QStringLiteral("\u0131stanbul.txt"),
+            QStringLiteral("song.\u212aas"), // Kelvin sign
+            QStringLiteral("\u017fong.txt"), // long s
+            QStringLiteral("\U00010400 x.txt"),
+            QStringLiteral("\U00010428 x.txt"),
+            QStringLiteral("\U0001F3B5.txt"),
+            QStringLiteral("\uffef.txt"),
+            QString(QChar(0xD801)) + QStringLiteral("b"),
+            QString(QChar(0xDC00)) + QStringLiteral("a"),
+        };
+        // And many made of the same tricky letters, with common beginnings.
+        const QString letters = QStringLiteral("aAbBzZ_[-. \u00df\u03a3\u03c3\u03c2\u0130\u0131iI\u212a\u017fsSkK")
+                                + QChar(0xD801) + QChar(0xDC00) + QChar(0xDC28);
+        QRandomGenerator rng(7);
+        for (int i = 0; i < 3000; ++i) {
+            QString name = i % 2 ? QStringLiteral("Same Artist - ") : QString();
+            for (int n = rng.bounded(1, 22); n > 0; --n)
+                name += letters.at(rng.bounded(int(letters.size())));
+            names << name;
+        }
+        QStringList expected = names;
+        std::sort(expected.begin(), expected.end(), lessIgnoringCase);
+        QStringList sorted = names;
+        sortIgnoringCase(sorted);
+        QCOMPARE(sorted, expected);
+
+        const FoldedNames folded(names);
+        for (qsizetype i = 0; i < names.size(); ++i) {
+            QCOMPARE(folded.endsWith(i, U".txt"), names.at(i).endsWith(QLatin1StringView(".txt"), Qt::CaseInsensitive));
+            QCOMPARE(folded.endsWith(i, U".kas"), names.at(i).endsWith(QLatin1StringView(".kas"), Qt::CaseInsensitive));
+            for (qsizetype j = i; j < names.size() && j < i + 40; ++j)
+                QCOMPARE(folded.at(i) == folded.at(j), names.at(i).compare(names.at(j), Qt::CaseInsensitive) == 0);
+        }
+    }
+
     void readsOnlyRegularFiles_data()
     {
         QTest::addColumn<QString>("name");
@@ -191,20 +246,11 @@ private slots:
         test::makeNamedPipe(inst.root() + QStringLiteral("d/pipe.txt"));
         QFile::link(inst.root() + QStringLiteral("d/sub"), inst.root() + QStringLiteral("d/linked sub"));
         const QByteArray d = QFile::encodeName(inst.root() + QStringLiteral("d/"));
-        QList<QByteArray> made; // removed by name: a listing of the folder cannot name them
-        const auto removeMade = qScopeGuard([&] {
-            for (auto it = made.crbegin(); it != made.crend(); ++it)
-                ::remove(it->constData());
-        });
-        const auto touch = [&](const QByteArray &path) {
-            made.append(path);
-            QVERIFY(::close(::open(path.constData(), O_CREAT | O_WRONLY, 0600)) == 0);
-        };
-        touch(d + "R\xe9sum\xe9 - Song.txt");
-        touch(d + "bad\xff.kas");
-        made.append(d + "Lat\xedn");
-        QVERIFY(::mkdir(made.last().constData(), 0700) == 0);
-        touch(d + "Lat\xedn/a.TXT");
+        test::RawNamedFiles made;
+        made.file(d + "R\xe9sum\xe9 - Song.txt");
+        made.file(d + "bad\xff.kas");
+        made.folder(d + "Lat\xedn");
+        made.file(d + "Lat\xedn/a.TXT");
 
         FolderEntries entries = readFolder(inst.root() + QStringLiteral("d"));
         entries.files.sort();

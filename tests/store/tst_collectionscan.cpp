@@ -4,6 +4,7 @@
 
 #include "../../bench/CollectionGenerator.h"
 #include "FakeInstallation.h"
+#include "TestText.h"
 
 #include <QFile>
 #include <QLocale>
@@ -19,6 +20,8 @@ using namespace stanzary;
 using stanzary::test::FakeInstallation;
 
 namespace {
+
+using test::lines;
 
 // "key text image" per node, children indented, by position.
 QStringList describe(const NodeCollection &nodes)
@@ -39,14 +42,6 @@ QByteArray indexFor(const QStringList &fileNames)
         const AvailabilityKey key = availabilityKeyFor(name);
         out += QByteArray(reinterpret_cast<const char *>(key.data()), 5);
     }
-    return out;
-}
-
-QStringList lines(std::initializer_list<const char *> list)
-{
-    QStringList out;
-    for (const char *s : list)
-        out << QString::fromUtf8(s);
     return out;
 }
 
@@ -107,22 +102,13 @@ private slots:
         const QString sub = singleDir ? QString() : QStringLiteral("A/");
         m_host->addLyrics(sub + QStringLiteral("Band - Song.txt"));
         const QByteArray folder = QFile::encodeName(m_host->lyricsPath() + sub);
-        QList<QByteArray> made; // removed by name: a listing of the folder cannot name them
-        const auto removeMade = qScopeGuard([&] {
-            for (auto it = made.crbegin(); it != made.crend(); ++it)
-                ::remove(it->constData());
-        });
-        const auto touch = [&](const QByteArray &path) {
-            made.append(path);
-            QVERIFY(::close(::open(path.constData(), O_CREAT | O_WRONLY, 0600)) == 0);
-        };
-        touch(folder + "Caf\xe9 - One.txt");
-        touch(folder + "Caf\xe9 - Two.TXT");
-        touch(folder + "Caf\xe9 - Two.kas");
+        test::RawNamedFiles made;
+        made.file(folder + "Caf\xe9 - One.txt");
+        made.file(folder + "Caf\xe9 - Two.TXT");
+        made.file(folder + "Caf\xe9 - Two.kas");
         if (!singleDir) {
-            made.append(folder + "../L\xe9");
-            QVERIFY(::mkdir(made.last().constData(), 0700) == 0);
-            touch(folder + "../L\xe9/Band - Three.txt");
+            made.folder(folder + "../L\xe9");
+            made.file(folder + "../L\xe9/Band - Three.txt");
         }
         point(singleDir);
         BuildTree(*m_state);
@@ -245,11 +231,11 @@ private slots:
         QCOMPARE(m_state->intLyricsCount, 5);
         QCOMPARE(m_state->intTimestampsDownloaded, 3);
         QCOMPARE(m_state->intTimestampsAvaliable, 1);
-        QCOMPARE(texts.lblLyricsCount, QStringLiteral("Lyrics: 5"));
-        QCOMPARE(texts.lblTimestampsSmall, QStringLiteral("3 downloaded"));
-        QCOMPARE(texts.lblAvaliableCount, QStringLiteral("+ 1 avaliable for download"));
-        QCOMPARE(texts.lblPercent, QStringLiteral("= 80% of your lyrics"));
-        QVERIFY(texts.lblTimestampsBig.isNull());
+        QCOMPARE(texts.lyricsCount, QStringLiteral("Lyrics: 5"));
+        QCOMPARE(texts.downloadedCount, QStringLiteral("3 downloaded"));
+        QCOMPARE(texts.availableCount, QStringLiteral("+ 1 avaliable for download"));
+        QCOMPARE(texts.percent, QStringLiteral("= 80% of your lyrics"));
+        QVERIFY(texts.timestampsCount.isNull());
         QCOMPARE(m_state->strIndexRecordCount, QStringLiteral("2"));
         QVERIFY(!texts.collectionEmpty);
     }
@@ -264,10 +250,10 @@ private slots:
         const CountPanelTexts texts = BuildTree(*m_state);
         QCOMPARE(m_state->nodes.at(m_state->nodes.positionOf(QStringLiteral("Band - Listed.txt"))).image, 10);
         QCOMPARE(m_state->intTimestampsAvaliable, 0);
-        QCOMPARE(texts.lblTimestampsBig, QStringLiteral("Timestamps: 1"));
-        QVERIFY(texts.lblTimestampsSmall.isNull());
-        QVERIFY(texts.lblAvaliableCount.isNull());
-        QVERIFY(texts.lblPercent.isNull());
+        QCOMPARE(texts.timestampsCount, QStringLiteral("Timestamps: 1"));
+        QVERIFY(texts.downloadedCount.isNull());
+        QVERIFY(texts.availableCount.isNull());
+        QVERIFY(texts.percent.isNull());
         QVERIFY(m_state->strIndexRecordCount.isNull());
     }
 
@@ -322,7 +308,7 @@ private slots:
                 m_host->addKas(key);
         }
         point(true);
-        QCOMPARE(BuildTree(*m_state).lblPercent, percent);
+        QCOMPARE(BuildTree(*m_state).percent, percent);
     }
 
     void percentText_data()
@@ -366,18 +352,18 @@ private slots:
             shown = t;
         };
         int countsBeforeEvents = -1;
-        callbacks.processEvents = [&] { countsBeforeEvents = calls; };
+        callbacks.letPendingEventsRun = [&] { countsBeforeEvents = calls; };
         const CountPanelTexts texts = BuildTree(s, callbacks);
         QCOMPARE(calls, 1);
         QCOMPARE(countsBeforeEvents, 1); // the window paints the finished counts
-        QCOMPARE(shown.lblLyricsCount, texts.lblLyricsCount);
+        QCOMPARE(shown.lyricsCount, texts.lyricsCount);
         QCOMPARE(s.nodes.count(), 0);
         QVERIFY(texts.collectionEmpty);
-        QCOMPARE(texts.lblLyricsCount, QStringLiteral("Lyrics: Not found"));
-        QCOMPARE(texts.lblTimestampsBig, QStringLiteral("Timestamps: -"));
-        QCOMPARE(texts.lblTimestampsSmall, QStringLiteral("-"));
-        QCOMPARE(texts.lblAvaliableCount, QStringLiteral("-"));
-        QCOMPARE(texts.lblPercent, QStringLiteral("-"));
+        QCOMPARE(texts.lyricsCount, QStringLiteral("Lyrics: Not found"));
+        QCOMPARE(texts.timestampsCount, QStringLiteral("Timestamps: -"));
+        QCOMPARE(texts.downloadedCount, QStringLiteral("-"));
+        QCOMPARE(texts.availableCount, QStringLiteral("-"));
+        QCOMPARE(texts.percent, QStringLiteral("-"));
         QVERIFY(s.NodeSnapshot.isEmpty());
         QVERIFY(!s.blnSingleDir);
     }
@@ -444,8 +430,7 @@ private slots:
         s.intTimestampsDownloaded = 1;
         s.intTimestampsAvaliable = checkAtStart ? 1 : 0;
         const CountPanelTexts t = countDeletedSong(s, hadKas, image);
-        QCOMPARE((QStringList{t.lblLyricsCount, t.lblTimestampsBig, t.lblTimestampsSmall, t.lblAvaliableCount,
-                              t.lblPercent}),
+        QCOMPARE((QStringList{t.lyricsCount, t.timestampsCount, t.downloadedCount, t.availableCount, t.percent}),
                  expected);
         QVERIFY(!t.collectionEmpty);
     }
@@ -456,8 +441,8 @@ private slots:
         s.intLyricsCount = 1;
         s.intTimestampsDownloaded = 1;
         const CountPanelTexts t = countDeletedSong(s, true, 7);
-        QCOMPARE(t.lblLyricsCount, QStringLiteral("Lyrics: 0"));
-        QCOMPARE(t.lblPercent, QStringLiteral("-"));
+        QCOMPARE(t.lyricsCount, QStringLiteral("Lyrics: 0"));
+        QCOMPARE(t.percent, QStringLiteral("-"));
         QVERIFY(t.collectionEmpty);
         QCOMPARE(s.intTimestampsDownloaded, 0);
     }

@@ -14,6 +14,7 @@
 
 #include "FakeInstallation.h"
 #include "NamedPipe.h"
+#include "TestText.h"
 
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -23,6 +24,8 @@ using namespace stanzary;
 using stanzary::test::FakeInstallation;
 
 namespace {
+
+using test::s;
 
 enum class Place {
     Settings,
@@ -35,11 +38,6 @@ enum class Place {
     TaggedLyrics,
     TaggedMp3
 };
-
-QString s(const char *text)
-{
-    return QString::fromUtf8(text);
-}
 
 } // namespace
 

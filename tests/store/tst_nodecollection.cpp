@@ -70,6 +70,22 @@ private slots:
         QCOMPARE(n.at(1).text, QStringLiteral("A"));
     }
 
+    // A parent removed and added again under the same key takes the next
+    // child, though the child before went to the old one.
+    void aParentAddedAgainTakesTheNextChild()
+    {
+        NodeCollection n;
+        n.add(QStringLiteral("keya"), QStringLiteral("A"), 9);
+        n.add(QStringLiteral("a1"), QStringLiteral("1"), 10, QStringLiteral("keya"));
+        n.remove(1);
+        n.add(QStringLiteral("keya"), QStringLiteral("A again"), 9);
+        QCOMPARE(n.add(QStringLiteral("a2"), QStringLiteral("2"), 10, QStringLiteral("keya")), 2);
+        QCOMPARE(n.parentOf(2), 1);
+        QCOMPARE(n.children(1), QList<int>{2});
+        n.clear();
+        QCOMPARE(n.add(QStringLiteral("a3"), QStringLiteral("3"), 10, QStringLiteral("keya")), 0);
+    }
+
     void removalTakesDescendantsAndShiftsPositions()
     {
         NodeCollection n;

@@ -5,6 +5,7 @@
 #include "../../bench/CollectionGenerator.h"
 #include "FakeInstallation.h"
 #include "ReferenceFilter.h"
+#include "TestText.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -12,6 +13,8 @@
 using namespace stanzary;
 
 namespace {
+
+using test::lines;
 
 struct Song
 {
@@ -63,14 +66,6 @@ QStringList displayed(const NodeCollection &n)
             out << QStringLiteral("  ") + song.text + (song.bold ? QStringLiteral("*") : QString());
         }
     }
-    return out;
-}
-
-QStringList lines(std::initializer_list<const char *> list)
-{
-    QStringList out;
-    for (const char *s : list)
-        out << QString::fromUtf8(s);
     return out;
 }
 

@@ -13,20 +13,6 @@ const QByteArray Filtered = "words\r\nmore words\r\n[Tunewright] filter used\r\n
 const QByteArray Unfiltered = "words\r\nmore words, and nothing that marks them as filtered\r\n";
 const QByteArray PairingStamps = "@@woAAmo;\r\n";
 
-QByteArray mpegFrames(int n)
-{
-    QByteArray out;
-    for (int f = 0; f < n; ++f)
-        out += QByteArray("\xff\xfb\x90\x64", 4) + QByteArray(413, char(0x11 + f % 7));
-    return out;
-}
-
-QByteArray id3v1Record(const QByteArray &title)
-{
-    return "TAG" + title.leftJustified(30, '\0') + QByteArray(30, 'a') + QByteArray(30, '\0') + "2001"
-           + QByteArray(28, '\0') + QByteArray("\0\x01\x02", 3);
-}
-
 CliInstallation::CliInstallation(const QString &root)
     : FakeInstallation(root + QStringLiteral("/Tunewright")), m_prefix(root + QStringLiteral("/prefix"))
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FakeInstallation.h"
+#include "Mp3Bytes.h"
 
 #include <QByteArray>
 #include <QProcessEnvironment>
@@ -12,11 +13,6 @@ namespace stanzary::test {
 // What the command-line tests share: a fake installation that stanzary-cli
 // finds as the window finds it, a folder of MP3 files matched to it, and a
 // way to run the built program.
-
-// MPEG-1 layer III frames, which a tag library takes for audio.
-QByteArray mpegFrames(int n);
-// An ID3v1 record with the given title.
-QByteArray id3v1Record(const QByteArray &title);
 
 // Lyrics with the host's filter mark, lyrics without it, and a timestamp file
 // whose two stamps pair with the two lines of Filtered.

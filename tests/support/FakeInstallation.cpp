@@ -7,6 +7,11 @@
 #include <QFileInfo>
 #include <QtTest>
 
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace stanzary::test {
 
 FakeInstallation::FakeInstallation(const QString &root) : m_root(root.endsWith(u'/') ? root : root + u'/')
@@ -74,6 +79,24 @@ void setReadOnly(const QString &path, bool readOnly)
     const QFile::Permissions write =
         QFileDevice::WriteOwner | QFileDevice::WriteUser | QFileDevice::WriteGroup | QFileDevice::WriteOther;
     QFile::setPermissions(path, readOnly ? (p & ~write) : (p | QFileDevice::WriteOwner | QFileDevice::WriteUser));
+}
+
+RawNamedFiles::~RawNamedFiles()
+{
+    for (auto it = m_made.crbegin(); it != m_made.crend(); ++it)
+        ::remove(it->constData());
+}
+
+void RawNamedFiles::file(const QByteArray &path)
+{
+    m_made.append(path);
+    QVERIFY(::close(::open(path.constData(), O_CREAT | O_WRONLY, 0600)) == 0);
+}
+
+void RawNamedFiles::folder(const QByteArray &path)
+{
+    m_made.append(path);
+    QVERIFY(::mkdir(path.constData(), 0700) == 0);
 }
 
 } // namespace stanzary::test

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 namespace stanzary::test {
@@ -44,5 +45,19 @@ QByteArray readAll(const QString &path);
 
 // Makes a file read-only (owner write bit cleared) or writable again.
 void setReadOnly(const QString &path, bool readOnly);
+
+// Files and folders made by their names' bytes, which need not be valid in
+// the file-system encoding (so no listing can name them), and removed again
+// by the same names when this goes.
+class RawNamedFiles
+{
+public:
+    ~RawNamedFiles();
+    void file(const QByteArray &path); // an empty one
+    void folder(const QByteArray &path);
+
+private:
+    QList<QByteArray> m_made;
+};
 
 } // namespace stanzary::test

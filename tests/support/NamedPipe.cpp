@@ -1,7 +1,9 @@
 #include "NamedPipe.h"
 
+#include <QDir>
 #include <QFile>
-#include <QtGlobal>
+#include <QFileInfo>
+#include <QtTest>
 
 #include <chrono>
 #include <future>
@@ -16,6 +18,25 @@ void makeNamedPipe(const QString &path)
 {
     if (::mkfifo(QFile::encodeName(path).constData(), 0600) != 0)
         qFatal("makeNamedPipe: cannot make %s", qPrintable(path));
+}
+
+void addNotAudioRows()
+{
+    QTest::addColumn<QString>("file");
+    QTest::newRow("missing") << QStringLiteral("missing.mp3");
+    QTest::newRow("named pipe") << QStringLiteral("pipe.mp3");
+    QTest::newRow("text") << QStringLiteral("text.mp3");
+}
+
+QString makeNotAudio(const QString &folder, const QString &fileName)
+{
+    const QString path = QDir(folder).filePath(fileName);
+    if (fileName == QStringLiteral("pipe.mp3") && !QFileInfo::exists(path))
+        makeNamedPipe(path);
+    QFile text(path);
+    if (fileName == QStringLiteral("text.mp3") && text.open(QIODevice::WriteOnly))
+        text.write(QByteArray(4000, 'x'));
+    return path;
 }
 
 bool finishesWithoutWaiting(const QString &pipePath, const std::function<void()> &work)

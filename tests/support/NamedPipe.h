@@ -17,4 +17,10 @@ void makeNamedPipe(const QString &path);
 // program, which fails instead of waiting for ever.
 bool finishesWithoutWaiting(const QString &pipePath, const std::function<void()> &work);
 
+// The rows (column "file", a file name) of a test of files that hold no
+// audio: "missing", "named pipe", "text"; makeNotAudio makes the file of a
+// row in folder (a missing one stays missing) and gives its path.
+void addNotAudioRows();
+QString makeNotAudio(const QString &folder, const QString &fileName);
+
 } // namespace stanzary::test

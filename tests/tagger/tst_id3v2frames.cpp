@@ -1,5 +1,7 @@
 #include "tagger/Id3v2Frames.h"
 
+#include "Mp3Bytes.h"
+
 #include <QStringEncoder>
 #include <QtTest>
 
@@ -19,19 +21,6 @@ QByteArray utf16(const QString &text)
 {
     QStringEncoder encoder(QStringConverter::Utf16LE);
     return b("\xff\xfe") + QByteArray(encoder.encode(text));
-}
-
-// A tag of the version with frames whose headers are made here.
-QByteArray tag(int version, const QByteArray &frames, quint8 flags = 0)
-{
-    const int size = int(frames.size());
-    return "ID3" + QByteArray(1, char(version)) + '\0' + char(flags) + char(size >> 21 & 0x7f) + char(size >> 14 & 0x7f)
-           + char(size >> 7 & 0x7f) + char(size & 0x7f) + frames;
-}
-
-QByteArray frame3(const char *id, const QByteArray &data)
-{
-    return id + QByteArray(3, '\0') + char(data.size()) + QByteArray(2, '\0') + data;
 }
 
 } // namespace
@@ -96,12 +85,12 @@ private slots:
     {
         QTest::addColumn<QByteArray>("tag");
         QTest::addColumn<int>("frames"); // -1: not read
-        const QByteArray title = frame3("TIT2", b("\0x"));
-        QTest::newRow("frame and padding") << tag(3, title + QByteArray(20, '\0')) << 1;
-        QTest::newRow("frame running past the tag") << tag(3, title.left(title.size() - 1)) << -1;
-        QTest::newRow("small letters in an ID") << tag(3, frame3("Tit2", b("\0x"))) << -1;
-        QTest::newRow("bytes behind the padding") << tag(3, title + QByteArray(20, '\0') + title) << -1;
-        QTest::newRow("compressed ID3v2.2 tag") << tag(2, b("TT2\0\0\2\0x"), 0x40) << -1;
+        const QByteArray title = test::id3v2Frame("TIT2", b("\0x"));
+        QTest::newRow("frame and padding") << test::id3v2Tag(3, title + QByteArray(20, '\0')) << 1;
+        QTest::newRow("frame running past the tag") << test::id3v2Tag(3, title.left(title.size() - 1)) << -1;
+        QTest::newRow("small letters in an ID") << test::id3v2Tag(3, test::id3v2Frame("Tit2", b("\0x"))) << -1;
+        QTest::newRow("bytes behind the padding") << test::id3v2Tag(3, title + QByteArray(20, '\0') + title) << -1;
+        QTest::newRow("compressed ID3v2.2 tag") << test::id3v2Tag(2, b("TT2\0\0\2\0x"), 0, 0x40) << -1;
     }
     void readsWholeTagsOnly()
     {

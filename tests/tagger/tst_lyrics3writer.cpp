@@ -1,6 +1,8 @@
 #include "tagger/Lyrics3Writer.h"
 
 #include "FakeInstallation.h"
+#include "Mp3Bytes.h"
+#include "TestText.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -12,50 +14,14 @@ using namespace stanzary;
 
 namespace {
 
-QByteArray bytes(const char *s)
-{
-    return QByteArray(s);
-}
+using test::bytes;
+
 QByteArray digits(qint64 n, int width)
 {
     return QByteArray::number(n).rightJustified(width, '0');
 }
 
-QByteArray v2Tag(const QList<QPair<QByteArray, QByteArray>> &fields, const QByteArray &marker = "LYRICS200")
-{
-    QByteArray body = "LYRICSBEGIN";
-    for (const auto &[id, data] : fields)
-        body += id + digits(data.size(), 5) + data;
-    return body + digits(body.size(), 6) + marker;
-}
-
-QByteArray oldId3v1()
-{
-    QByteArray r = QByteArray(QByteArray("TAGOld Title") + QByteArray(21, '\0')).leftJustified(125, 'c');
-    r += '\0';
-    r += '\x07';
-    r += '\x0c';
-    return r;
-}
-
-// An APEv2 tag with header, one item and footer (the footer ends in 8 zero bytes).
-QByteArray apeTag()
-{
-    const QByteArray item = QByteArray("\x05\0\0\0\0\0\0\0Title\0Hello", 19);
-    QByteArray header = "APETAGEX" + QByteArray("\xd0\x07\0\0", 4) + QByteArray("\x33\0\0\0\x01\0\0\0", 8)
-                        + QByteArray("\0\0\0\xa0", 4) + QByteArray(8, '\0');
-    QByteArray footer = header;
-    footer[23] = '\x80';
-    return header + item + footer;
-}
-
-QByteArray audioBytes(int n)
-{
-    QByteArray a(n, '\0');
-    for (int i = 0; i < n; ++i)
-        a[i] = static_cast<char>((i * 37 + 11) & 0xff);
-    return a;
-}
+const QByteArray OldId3v1 = test::id3v1Record("Old Title");
 
 // The end of a tagged file, parsed without the product's reader: the file must
 // end with a record, in front of it a v2 tag whose size adds up exactly.
@@ -218,7 +184,7 @@ private slots:
 
     void thousandByteFile()
     {
-        const QByteArray audio = audioBytes(1000);
+        const QByteArray audio = test::audioBytes(1000);
         const QString mp3 = write(QStringLiteral("plain.mp3"), audio);
         const QByteArray lyrics = "la la\r\n";
         QVERIFY(tag(mp3, lyrics));
@@ -254,34 +220,36 @@ private slots:
         QTest::addColumn<QByteArray>("record");  // the record the file must end with
         QTest::addColumn<QByteArray>("marker");
         QTest::addColumn<QByteArray>("otherField"); // ID of a field that must survive, or empty
-        const QByteArray audio = audioBytes(7000);
+        const QByteArray audio = test::audioBytes(7000);
         const QByteArray made = MakeId3v1("Blue Lake", "Night Train", {}, "    ", 255, 0, {}).toBytes();
         const QByteArray v2 =
-            v2Tag({{"LYR", "old words here, quite a few of them"}, {"INF", "kept info"}, {"IND", "110"}});
+            test::lyrics3v2Tag({{"LYR", "old words here, quite a few of them"}, {"INF", "kept info"}, {"IND", "110"}});
         const QByteArray v1 = "LYRICSBEGINold v1 lyrics\r\nline twoLYRICSEND";
         QTest::newRow("nothing") << audio << QByteArray() << made << bytes("LYRICS200") << QByteArray();
-        QTest::newRow("ID3v1 only") << audio << oldId3v1() << oldId3v1() << bytes("LYRICS200") << QByteArray();
-        QTest::newRow("v1 + ID3v1") << audio << v1 + oldId3v1() << oldId3v1() << bytes("LYRICS200") << QByteArray();
-        QTest::newRow("v2 + ID3v1") << audio << v2 + oldId3v1() << oldId3v1() << bytes("LYRICS200") << bytes("INF");
+        QTest::newRow("ID3v1 only") << audio << OldId3v1 << OldId3v1 << bytes("LYRICS200") << QByteArray();
+        QTest::newRow("v1 + ID3v1") << audio << v1 + OldId3v1 << OldId3v1 << bytes("LYRICS200") << QByteArray();
+        QTest::newRow("v2 + ID3v1") << audio << v2 + OldId3v1 << OldId3v1 << bytes("LYRICS200") << bytes("INF");
         QTest::newRow("v2 without ID3v1") << audio << v2 << made << bytes("LYRICS200") << bytes("INF");
         QTest::newRow("APE + v2 + ID3v1")
-            << audio + apeTag() << v2 + oldId3v1() << oldId3v1() << bytes("LYRICS200") << bytes("INF");
+            << audio + test::apeTag() << v2 + OldId3v1 << OldId3v1 << bytes("LYRICS200") << bytes("INF");
         QTest::newRow("v2 + APE + ID3v1")
-            << audio + v2 + apeTag() << oldId3v1() << oldId3v1() << bytes("LYRICS200") << QByteArray();
-        QTest::newRow("v2.01 + ID3v1") << audio << v2Tag({{"IND", "100"}, {"CRC", "abcd"}}, "LYRICS201") + oldId3v1()
-                                       << oldId3v1() << bytes("LYRICS201") << bytes("CRC");
+            << audio + v2 + test::apeTag() << OldId3v1 << OldId3v1 << bytes("LYRICS200") << QByteArray();
+        QTest::newRow("v2.01 + ID3v1") << audio
+                                       << test::lyrics3v2Tag({{"IND", "100"}, {"CRC", "abcd"}}, "LYRICS201") + OldId3v1
+                                       << OldId3v1 << bytes("LYRICS201") << bytes("CRC");
         // Empty fields are not read back: the rewritten tag is 24 bytes shorter.
         QTest::newRow("v2 with empty fields")
             << audio
-            << v2Tag({{"IND", "100"}, {"EAL", ""}, {"EAR", ""}, {"ETT", ""}, {"LYR", QByteArray(1000, 'x')}})
-                   + oldId3v1()
-            << oldId3v1() << bytes("LYRICS200") << QByteArray();
-        QTest::newRow("v3 stays in place") << audio + v2Tag({{"IND", "1"}}, "LYRICS300") << oldId3v1() << oldId3v1()
-                                           << bytes("LYRICS200") << QByteArray();
+            << test::lyrics3v2Tag(
+                   {{"IND", "100"}, {"EAL", ""}, {"EAR", ""}, {"ETT", ""}, {"LYR", QByteArray(1000, 'x')}})
+                   + OldId3v1
+            << OldId3v1 << bytes("LYRICS200") << QByteArray();
+        QTest::newRow("v3 stays in place") << audio + test::lyrics3v2Tag({{"IND", "1"}}, "LYRICS300") << OldId3v1
+                                           << OldId3v1 << bytes("LYRICS200") << QByteArray();
         QByteArray broken = v2;
         broken.replace("LYRICSBEGIN", "LYRICSBEG1N");
         QTest::newRow("unreadable v2 stays in place")
-            << audio + broken << oldId3v1() << oldId3v1() << bytes("LYRICS200") << QByteArray();
+            << audio + broken << OldId3v1 << OldId3v1 << bytes("LYRICS200") << QByteArray();
     }
     void layouts()
     {
@@ -294,8 +262,7 @@ private slots:
         const QByteArray other =
             otherField.isEmpty()
                 ? QByteArray()
-                : fieldOf(parseTail(kept + oldTail + (oldTail.endsWith(oldId3v1()) ? QByteArray() : record)),
-                          otherField);
+                : fieldOf(parseTail(kept + oldTail + (oldTail.endsWith(OldId3v1) ? QByteArray() : record)), otherField);
 
         int longestLyr = 0;
         for (const QByteArray &lyrics : {QByteArray(300, 'm'), QByteArray(40, 's'), QByteArray(900, 'L')}) {
@@ -320,7 +287,7 @@ private slots:
 
     void taggingTwiceKeepsTheLength()
     {
-        const QString mp3 = write(QStringLiteral("twice.mp3"), audioBytes(2000) + oldId3v1());
+        const QString mp3 = write(QStringLiteral("twice.mp3"), test::audioBytes(2000) + OldId3v1);
         QVERIFY(tag(mp3, "first lyrics, long enough\r\n"));
         const QByteArray once = test::readAll(mp3);
         QVERIFY(tag(mp3, "first lyrics, long enough\r\n"));
@@ -334,7 +301,7 @@ private slots:
     void v1BecomesV2()
     {
         const QByteArray oldLyrics = QByteArray(400, 'o');
-        const QByteArray before = audioBytes(6000) + "LYRICSBEGIN" + oldLyrics + "LYRICSEND" + oldId3v1();
+        const QByteArray before = test::audioBytes(6000) + "LYRICSBEGIN" + oldLyrics + "LYRICSEND" + OldId3v1;
         const QString mp3 = write(QStringLiteral("v1.mp3"), before);
         QVERIFY(tag(mp3, "new"));
         const QByteArray after = test::readAll(mp3);
@@ -347,7 +314,7 @@ private slots:
 
     void blanksInTheLyricsAndTheName()
     {
-        const QString mp3 = write(QStringLiteral("ff.mp3"), audioBytes(500));
+        const QString mp3 = write(QStringLiteral("ff.mp3"), test::audioBytes(500));
         QVERIFY(tag(mp3,
                     "a\xff"
                     "b",
@@ -373,7 +340,7 @@ private slots:
     {
         QFETCH(QString, song);
         QFETCH(QByteArray, title);
-        const QString mp3 = write(QStringLiteral("named.mp3"), audioBytes(500));
+        const QString mp3 = write(QStringLiteral("named.mp3"), test::audioBytes(500));
         QVERIFY(tag(mp3, "words", QStringLiteral("Band - ") + song));
         const ParsedTail p = parseTail(test::readAll(mp3));
         QCOMPARE(p.id3v1.mid(3, 30), title.leftJustified(30, '\0'));
@@ -383,8 +350,8 @@ private slots:
     void logOfTheCheckedRows()
     {
         const QString lyrics = write(QStringLiteral("l.txt"), "words\r\n");
-        const QString good = write(QStringLiteral("good.mp3"), audioBytes(300));
-        const QString readOnly = write(QStringLiteral("ro.mp3"), audioBytes(300));
+        const QString good = write(QStringLiteral("good.mp3"), test::audioBytes(300));
+        const QString readOnly = write(QStringLiteral("ro.mp3"), test::audioBytes(300));
         test::setReadOnly(readOnly, true);
         const QString missing = m_tmp.filePath(QStringLiteral("missing.mp3"));
         QList<TaggerRow> rows(4);
@@ -396,7 +363,7 @@ private slots:
         QCOMPARE(log, QStringLiteral("Error tagging: ") + missing + QStringLiteral("\r\nFile tagged..: ") + good
                           + QStringLiteral("\r\nError tagging: ") + readOnly + QStringLiteral("\r\n"));
         QVERIFY(!QFile::exists(missing));
-        QCOMPARE(test::readAll(readOnly), audioBytes(300));
+        QCOMPARE(test::readAll(readOnly), test::audioBytes(300));
         QVERIFY(TagCheckedFiles({}, m_cp, m_site).isEmpty());
 
         rows = {{true, {}, good, false, false, {}, 0, LyricsName, m_tmp.filePath(QStringLiteral("gone.txt"))}};
@@ -413,7 +380,7 @@ private slots:
         QList<QPair<QByteArray, QByteArray>> fields{{"IND", "100"}};
         for (int i = 0; i < 10; ++i)
             fields.append({"INF", QByteArray(99990 - (i == 0 ? 11 : 0), 'i')});
-        const QByteArray before = audioBytes(100) + v2Tag(fields) + oldId3v1();
+        const QByteArray before = test::audioBytes(100) + test::lyrics3v2Tag(fields) + OldId3v1;
         QVERIFY(parseTail(before).ok);
         const QString mp3 = write(QStringLiteral("big.mp3"), before);
         QVERIFY(!tag(mp3, "la"));
@@ -433,12 +400,12 @@ private slots:
     {
         QTest::addColumn<QByteArray>("before");
         QTest::addColumn<int>("allowedGrowth");
-        const QByteArray v2 = v2Tag({{"IND", "100"}, {"LYR", "short"}, {"INF", "info"}});
-        QTest::newRow("ID3v1, no growth allowed") << audioBytes(3000) + oldId3v1() << 0;
-        QTest::newRow("ID3v1, halfway") << audioBytes(3000) + oldId3v1() << 1500;
-        QTest::newRow("no tags, halfway") << audioBytes(3000) << 1500;
-        QTest::newRow("v2 + ID3v1, halfway") << audioBytes(3000) + v2 + oldId3v1() << 1500;
-        QTest::newRow("v2, record would not fit") << audioBytes(3000) + v2 << 3000 - 40;
+        const QByteArray v2 = test::lyrics3v2Tag({{"IND", "100"}, {"LYR", "short"}, {"INF", "info"}});
+        QTest::newRow("ID3v1, no growth allowed") << test::audioBytes(3000) + OldId3v1 << 0;
+        QTest::newRow("ID3v1, halfway") << test::audioBytes(3000) + OldId3v1 << 1500;
+        QTest::newRow("no tags, halfway") << test::audioBytes(3000) << 1500;
+        QTest::newRow("v2 + ID3v1, halfway") << test::audioBytes(3000) + v2 + OldId3v1 << 1500;
+        QTest::newRow("v2, record would not fit") << test::audioBytes(3000) + v2 << 3000 - 40;
     }
     void failedWriteRestoresTheFile()
     {
@@ -461,21 +428,21 @@ private slots:
 
     void writeRefusesWhatItCannotDoSafely()
     {
-        const QByteArray before = audioBytes(400) + oldId3v1();
+        const QByteArray before = test::audioBytes(400) + OldId3v1;
         const QString mp3 = write(QStringLiteral("ro-open.mp3"), before);
         Lyrics3Fields fields{{"IND", "00003", "100"}};
         QFile readOnly(mp3);
         QVERIFY(readOnly.open(QIODevice::ReadOnly));
-        QVERIFY(!WriteLyrics3v2(fields, Id3v1Record::fromBytes(oldId3v1()), readOnly, mp3, 400, "LYRICS200"));
+        QVERIFY(!WriteLyrics3v2(fields, Id3v1Record::fromBytes(OldId3v1), readOnly, mp3, 400, "LYRICS200"));
         readOnly.close();
         QFile buffered(mp3);
         QVERIFY(buffered.open(QIODevice::ReadWrite));
-        QVERIFY(!WriteLyrics3v2(fields, Id3v1Record::fromBytes(oldId3v1()), buffered, mp3, 400, "LYRICS200"));
+        QVERIFY(!WriteLyrics3v2(fields, Id3v1Record::fromBytes(OldId3v1), buffered, mp3, 400, "LYRICS200"));
         buffered.close();
         QFile f(mp3);
         QVERIFY(f.open(QIODevice::ReadWrite | QIODevice::Unbuffered));
-        QVERIFY(!WriteLyrics3v2(fields, Id3v1Record::fromBytes(oldId3v1()), f, mp3, before.size() + 1, "LYRICS200"));
-        QVERIFY(!WriteLyrics3v2(fields, Id3v1Record::fromBytes(oldId3v1()), f, mp3, -1, "LYRICS200"));
+        QVERIFY(!WriteLyrics3v2(fields, Id3v1Record::fromBytes(OldId3v1), f, mp3, before.size() + 1, "LYRICS200"));
+        QVERIFY(!WriteLyrics3v2(fields, Id3v1Record::fromBytes(OldId3v1), f, mp3, -1, "LYRICS200"));
         f.close();
         QCOMPARE(test::readAll(mp3), before);
     }
@@ -484,9 +451,9 @@ private slots:
     {
         QTest::addColumn<QByteArray>("before");
         QTest::addColumn<qint64>("offset");
-        QTest::newRow("50 bytes") << audioBytes(50) << qint64(50);
-        QTest::newRow("130 bytes with a record") << audioBytes(2) + oldId3v1() << qint64(2);
-        QTest::newRow("record only") << oldId3v1() << qint64(0);
+        QTest::newRow("50 bytes") << test::audioBytes(50) << qint64(50);
+        QTest::newRow("130 bytes with a record") << test::audioBytes(2) + OldId3v1 << qint64(2);
+        QTest::newRow("record only") << OldId3v1 << qint64(0);
         QTest::newRow("empty") << QByteArray() << qint64(0);
     }
     void smallFiles()

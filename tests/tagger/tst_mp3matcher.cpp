@@ -5,7 +5,9 @@
 #include "tagger/Mp3Matcher.h"
 
 #include "FakeInstallation.h"
+#include "Mp3Bytes.h"
 #include "PlainMatcher.h"
+#include "TestText.h"
 #include "app/basMain.h"
 #include "tagger/SongAudio.h"
 
@@ -25,10 +27,7 @@ using namespace stanzary;
 
 namespace {
 
-QString s(const char *text)
-{
-    return QString::fromUtf8(text);
-}
+using test::s;
 
 QList<TagEntry> entriesOf(const QStringList &names)
 {
@@ -48,21 +47,10 @@ void addSong(NodeCollection &nodes, const QString &artist, const QString &song)
     nodes.add(listEntry(artist, song) + QStringLiteral(".txt"), song, 10, artistKey);
 }
 
-QByteArray id3v1(const QByteArray &title, const QByteArray &artist)
-{
-    return "TAG" + title.leftJustified(30, '\0', true) + artist.leftJustified(30, '\0', true) + QByteArray(30, '\0')
-           + "2001" + QByteArray(28, '\0') + QByteArray("\0\x09\x0c", 3);
-}
-
+// An ID3v2.3 tag with a title.
 QByteArray id3v2(const QByteArray &title)
 {
-    const QByteArray frame = "TIT2" + QByteArray("\0\0\0", 3) + char(title.size() + 1) + QByteArray(3, '\0') + title;
-    return "ID3" + QByteArray("\x03\0\0\0\0\0", 6) + char(frame.size()) + frame;
-}
-
-QByteArray audio(int n)
-{
-    return QByteArray(n, '\x55');
+    return test::id3v2Tag(3, test::id3v2Frame("TIT2", '\0' + title));
 }
 
 const QByteArray Filtered = "words\r\nmore words\r\n[Tunewright] filter used\r\n";
@@ -90,15 +78,15 @@ class tst_Mp3Matcher : public QObject
         const QByteArray v2 = "LYRICSBEGININD00003100000022LYRICS200";
         const QByteArray tagInside =
             "LYRICSBEGININD00003100LYR00163" + QByteArray(50, 'a') + "TAG" + QByteArray(110, 'b') + "000193LYRICS200";
-        inst.writeFile(s("m/blue lake night train.mp3"), audio(900));
-        inst.writeFile(s("m/quiet owls ember.mp3"), audio(900) + id3v1("x", "y"));
-        inst.writeFile(s("m/marsh reed grey.mp3"), audio(900) + id3v1("x", "y"));
-        inst.writeFile(s("m/velvet fox shared 1.mp3"), audio(900) + id3v1("x", "y"));
-        inst.writeFile(s("m/velvet fox shared 2.mp3"), audio(900) + id3v1("x", "y"));
-        inst.writeFile(s("m/tin drum tagged.mp3"), audio(900) + v2 + id3v1("x", "y"));
+        inst.writeFile(s("m/blue lake night train.mp3"), test::audioBytes(900));
+        inst.writeFile(s("m/quiet owls ember.mp3"), test::audioBytes(900) + test::id3v1Record("x", "y"));
+        inst.writeFile(s("m/marsh reed grey.mp3"), test::audioBytes(900) + test::id3v1Record("x", "y"));
+        inst.writeFile(s("m/velvet fox shared 1.mp3"), test::audioBytes(900) + test::id3v1Record("x", "y"));
+        inst.writeFile(s("m/velvet fox shared 2.mp3"), test::audioBytes(900) + test::id3v1Record("x", "y"));
+        inst.writeFile(s("m/tin drum tagged.mp3"), test::audioBytes(900) + v2 + test::id3v1Record("x", "y"));
         inst.writeFile(s("m/iron gate higher.mp3"),
-                       audio(900) + QByteArray(v2).replace("200", "300") + id3v1("x", "y"));
-        inst.writeFile(s("m/cold brook inside.mp3"), audio(900) + tagInside);
+                       test::audioBytes(900) + QByteArray(v2).replace("200", "300") + test::id3v1Record("x", "y"));
+        inst.writeFile(s("m/cold brook inside.mp3"), test::audioBytes(900) + tagInside);
         QList<TagEntry> entries = BuildTagEntries(nodes);
         const ScanResult r =
             ScanFolder(inst.root() + s("m/"), entries, EntryWordIndex(entries), inst.lyricsPath(), CodePage());
@@ -386,23 +374,25 @@ private slots:
         QList<TagEntry> entries = BuildTagEntries(nodes);
         const EntryWordIndex index(entries);
         const QString mp3s = inst.root() + s("mp3/");
-        inst.writeFile(s("mp3/blue lake-night train.mp3"), audio(2000));                        // name, no tags
-        inst.writeFile(s("mp3/Track01.MP3"), audio(800) + id3v1("Ember", "Quiet Owls"));        // ID3v1, upper case
-        inst.writeFile(s("mp3/sub/track02.mp3"), id3v2("Harbor Lights Low Tide") + audio(900)); // ID3v2
-        inst.writeFile(s("mp3/sub/deeper/Deep Cellar - Hidden.mp3"), audio(100));               // too deep
-        inst.writeFile(s("mp3/a/velvet fox shared 1.mp3"), audio(300));
-        inst.writeFile(s("mp3/a/velvet fox shared 2.mp3"), audio(300));
-        inst.writeFile(s("mp3/marsh reed grey.mp3"), audio(40)); // short, unfiltered
-        inst.writeFile(s("mp3/tin drum tagged.mp3"),
-                       audio(600) + "LYRICSBEGININD00003100000022LYRICS200" + id3v1("x", "y")); // holds Lyrics3
-        inst.writeFile(s("mp3/nothing here.mp3"), audio(700));
+        inst.writeFile(s("mp3/blue lake-night train.mp3"), test::audioBytes(2000)); // name, no tags
+        inst.writeFile(s("mp3/Track01.MP3"),
+                       test::audioBytes(800) + test::id3v1Record("Ember", "Quiet Owls")); // ID3v1, upper case
+        inst.writeFile(s("mp3/sub/track02.mp3"), id3v2("Harbor Lights Low Tide") + test::audioBytes(900)); // ID3v2
+        inst.writeFile(s("mp3/sub/deeper/Deep Cellar - Hidden.mp3"), test::audioBytes(100));               // too deep
+        inst.writeFile(s("mp3/a/velvet fox shared 1.mp3"), test::audioBytes(300));
+        inst.writeFile(s("mp3/a/velvet fox shared 2.mp3"), test::audioBytes(300));
+        inst.writeFile(s("mp3/marsh reed grey.mp3"), test::audioBytes(40)); // short, unfiltered
+        inst.writeFile(s("mp3/tin drum tagged.mp3"), test::audioBytes(600) + "LYRICSBEGININD00003100000022LYRICS200"
+                                                         + test::id3v1Record("x", "y")); // holds Lyrics3
+        inst.writeFile(s("mp3/nothing here.mp3"), test::audioBytes(700));
         inst.writeFile(s("mp3/Blue Lake - Night Train.txt"), "not an mp3");
 
         QStringList statuses;
         int eventPasses = 0;
         qsizetype statusesAfterFirstPass = -1;
-        ScanCallbacks callbacks{[&](const QString &t) { statuses << t; }, [&] { ++eventPasses; }, [] { return false; },
-                                [&] { statusesAfterFirstPass = statuses.size(); }};
+        ScanCallbacks callbacks{
+            {[&] { ++eventPasses; }, [&](const QString &t) { statuses << t; }, {}, [] { return false; }},
+            [&] { statusesAfterFirstPass = statuses.size(); }};
         const ScanResult r = ScanFolder(mp3s, entries, index, inst.lyricsPath(), CodePage(), callbacks);
 
         QCOMPARE(r.filesParsed, 8);
@@ -464,10 +454,10 @@ private slots:
         nodes.add(s("Twin - Echo (2).txt"), s("Echo"), 10, s("keytwin")); // the same words again
         QList<TagEntry> entries = BuildTagEntries(nodes);
         const EntryWordIndex index(entries);
-        inst.writeFile(s("m/Band - Sky Lark.mp3"), audio(10));
-        inst.writeFile(s("m/Band - Rain.mp3"), audio(10));
-        inst.writeFile(s("m/Band - Sun.mp3"), audio(10));
-        inst.writeFile(s("m/Twin Echo.mp3"), audio(10));
+        inst.writeFile(s("m/Band - Sky Lark.mp3"), test::audioBytes(10));
+        inst.writeFile(s("m/Band - Rain.mp3"), test::audioBytes(10));
+        inst.writeFile(s("m/Band - Sun.mp3"), test::audioBytes(10));
+        inst.writeFile(s("m/Twin Echo.mp3"), test::audioBytes(10));
         const ScanResult r = ScanFolder(inst.root() + s("m/"), entries, index, inst.lyricsPath(), CodePage());
         QCOMPARE(entries.at(0).MatchCount, 3);
         QHash<QString, TaggerRow> byName;
@@ -493,9 +483,9 @@ private slots:
         QList<TagEntry> entries = BuildTagEntries(nodes);
         const EntryWordIndex index(entries);
         for (int i = 0; i < 4; ++i)
-            inst.writeFile(s("m/blue lake night train %1.mp3").arg(i), audio(10));
+            inst.writeFile(s("m/blue lake night train %1.mp3").arg(i), test::audioBytes(10));
         int asked = 0;
-        ScanCallbacks callbacks{{}, {}, [&] { return ++asked >= 1; }, {}};
+        ScanCallbacks callbacks{{{}, {}, {}, [&] { return ++asked >= 1; }}, {}};
         const ScanResult r = ScanFolder(inst.root() + s("m"), entries, index, inst.lyricsPath(), CodePage(), callbacks);
         QVERIFY(r.stopped);
         QCOMPARE(r.filesParsed, 1);
@@ -511,7 +501,7 @@ private slots:
     {
         QTemporaryDir tmp;
         test::FakeInstallation inst(tmp.path());
-        inst.writeFile(s("m/some song.mp3"), audio(10));
+        inst.writeFile(s("m/some song.mp3"), test::audioBytes(10));
         inst.addLyrics(s("Some - Song.txt"), Filtered);
         const QByteArray pipe = QFile::encodeName(tmp.filePath(s("pipe")));
         QCOMPARE(::mkfifo(pipe.constData(), 0600), 0);
@@ -543,7 +533,7 @@ private slots:
     {
         QTemporaryDir tmp;
         test::FakeInstallation inst(tmp.path());
-        inst.writeFile(s("m/some song.mp3"), audio(10));
+        inst.writeFile(s("m/some song.mp3"), test::audioBytes(10));
         QList<TagEntry> none;
         const ScanResult noSongs =
             ScanFolder(inst.root() + s("m/"), none, EntryWordIndex(none), inst.lyricsPath(), CodePage());
@@ -557,7 +547,7 @@ private slots:
             QDir().mkpath(inst.root() + s("empty"));
             QStringList statuses;
             const ScanResult r = ScanFolder(folder, entries, index, inst.lyricsPath(), CodePage(),
-                                            {[&](const QString &t) { statuses << t; }, {}, {}, {}});
+                                            {{{}, [&](const QString &t) { statuses << t; }, {}, {}}, {}});
             QVERIFY(r.rows.isEmpty());
             QCOMPARE(r.status, s("Matches: 0 / 0"));
             QCOMPARE(statuses, QStringList{s("Matches: 0 / 0")});

@@ -1,5 +1,8 @@
 #include "tagger/Mp3Tail.h"
 
+#include "Mp3Bytes.h"
+#include "TestText.h"
+
 #include <QBuffer>
 #include <QtTest>
 
@@ -7,34 +10,9 @@ using namespace stanzary;
 
 namespace {
 
-QByteArray bytes(const char *s)
-{
-    return QByteArray(s);
-}
+using test::bytes;
 
-// A Lyrics3 v2 tag built by hand: "LYRICSBEGIN", fields, six-digit size, marker.
-QByteArray v2Tag(const QList<QPair<QByteArray, QByteArray>> &fields, const QByteArray &marker = "LYRICS200")
-{
-    QByteArray body = "LYRICSBEGIN";
-    for (const auto &[id, data] : fields)
-        body += id + QByteArray::number(data.size()).rightJustified(5, '0') + data;
-    return body + QByteArray::number(body.size()).rightJustified(6, '0') + marker;
-}
-
-QByteArray id3v1(const QByteArray &title = "Title")
-{
-    QByteArray r = "TAG" + title.leftJustified(30, '\0', true) + QByteArray(30, 'A') + QByteArray(30, '\0') + "1999"
-                   + QByteArray(28, '\0');
-    r += '\0';
-    r += '\x05';
-    r += '\x11';
-    return r;
-}
-
-QByteArray audio(int n)
-{
-    return QByteArray(n, '\xaa');
-}
+const QByteArray Id3v1 = test::id3v1Record("Title");
 
 struct Read
 {
@@ -72,18 +50,20 @@ private slots:
     {
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QByteArray>("version");
-        const QByteArray a = audio(200);
-        QTest::newRow("v2.00 before ID3v1") << a + v2Tag({{"IND", "100"}}) + id3v1() << bytes("LYRICS200");
-        QTest::newRow("v2.00 without ID3v1") << a + v2Tag({{"IND", "100"}}) << bytes("LYRICS200");
-        QTest::newRow("v2.01 as read") << a + v2Tag({{"IND", "100"}}, "LYRICS201") + id3v1() << bytes("LYRICS201");
-        QTest::newRow("v3 is higher") << a + v2Tag({{"IND", "100"}}, "LYRICS300") + id3v1()
+        const QByteArray a = test::audioBytes(200);
+        QTest::newRow("v2.00 before ID3v1") << a + test::lyrics3v2Tag({{"IND", "100"}}) + Id3v1 << bytes("LYRICS200");
+        QTest::newRow("v2.00 without ID3v1") << a + test::lyrics3v2Tag({{"IND", "100"}}) << bytes("LYRICS200");
+        QTest::newRow("v2.01 as read") << a + test::lyrics3v2Tag({{"IND", "100"}}, "LYRICS201") + Id3v1
+                                       << bytes("LYRICS201");
+        QTest::newRow("v3 is higher") << a + test::lyrics3v2Tag({{"IND", "100"}}, "LYRICS300") + Id3v1
                                       << bytes("LyricsVersionHigher");
-        QTest::newRow("lower case is none") << a + v2Tag({{"IND", "100"}}, "lyrics200") + id3v1() << bytes("NoLyrics");
+        QTest::newRow("lower case is none")
+            << a + test::lyrics3v2Tag({{"IND", "100"}}, "lyrics200") + Id3v1 << bytes("NoLyrics");
         QTest::newRow("v1") << a + "LYRICSBEGINla laLYRICSEND" << bytes("Lyrics3v1");
         QTest::newRow("nothing") << a << bytes("NoLyrics");
-        QTest::newRow("ID3v1 only") << a + id3v1() << bytes("NoLyrics");
+        QTest::newRow("ID3v1 only") << a + Id3v1 << bytes("NoLyrics");
         QTest::newRow("8 bytes") << bytes("LYRICS20") << bytes("NoLyrics");
-        QTest::newRow("130 bytes with ID3v1") << bytes("xx") + id3v1() << bytes("NoLyrics");
+        QTest::newRow("130 bytes with ID3v1") << bytes("xx") + Id3v1 << bytes("NoLyrics");
         QTest::newRow("empty") << QByteArray() << bytes("NoLyrics");
     }
     void versionOfTheMarker()
@@ -97,11 +77,11 @@ private slots:
     {
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<qint64>("tailPos");
-        QTest::newRow("record") << audio(300) + id3v1() << qint64(300);
-        QTest::newRow("record only") << id3v1() << qint64(0);
-        QTest::newRow("lower-case tag") << audio(300) + "tag" + QByteArray(125, '\0') << qint64(428);
+        QTest::newRow("record") << test::audioBytes(300) + Id3v1 << qint64(300);
+        QTest::newRow("record only") << Id3v1 << qint64(0);
+        QTest::newRow("lower-case tag") << test::audioBytes(300) + "tag" + QByteArray(125, '\0') << qint64(428);
         QTest::newRow("127 bytes") << QByteArray("TAG").leftJustified(127, 'x') << qint64(127);
-        QTest::newRow("none") << audio(50) << qint64(50);
+        QTest::newRow("none") << test::audioBytes(50) << qint64(50);
     }
     void tailPosition()
     {
@@ -122,11 +102,12 @@ private slots:
         QTest::addColumn<QByteArray>("version");
         QTest::addColumn<qint64>("start");
         // v2: 15 bytes follow the LYR data, so "TAG" sits 113 bytes before its end.
-        const QByteArray v2 = v2Tag({{"IND", "100"}, {"LYR", QByteArray(50, 'a') + "TAG" + QByteArray(110, 'b')}});
-        QTest::newRow("v2") << audio(300) + v2 << bytes("LYRICS200") << qint64(300);
+        const QByteArray v2 =
+            test::lyrics3v2Tag({{"IND", "100"}, {"LYR", QByteArray(50, 'a') + "TAG" + QByteArray(110, 'b')}});
+        QTest::newRow("v2") << test::audioBytes(300) + v2 << bytes("LYRICS200") << qint64(300);
         // v1: 9 bytes follow the text, so "TAG" sits 119 bytes before its end.
         const QByteArray v1 = "LYRICSBEGIN" + QByteArray(40, 'a') + "TAG" + QByteArray(116, 'b') + "LYRICSEND";
-        QTest::newRow("v1") << audio(6000) + v1 << bytes("Lyrics3v1") << qint64(6000);
+        QTest::newRow("v1") << test::audioBytes(6000) + v1 << bytes("Lyrics3v1") << qint64(6000);
     }
     void tagLettersInsideLyrics3AtTheEnd()
     {
@@ -145,7 +126,7 @@ private slots:
         QVERIFY(FieldData(r.fields, "LYR").contains("TAG"));
 
         // A real record behind the same tag is still one.
-        QByteArray withRecord = file + id3v1();
+        QByteArray withRecord = file + Id3v1;
         QBuffer recordBuf(&withRecord);
         recordBuf.open(QIODevice::ReadOnly);
         QVERIFY(HasId3v1Record(recordBuf));
@@ -154,23 +135,24 @@ private slots:
 
     void readsTheId3v1Record()
     {
-        QByteArray file = audio(10) + id3v1("Night Train");
+        QByteArray file = test::audioBytes(10) + test::id3v1Record("Night Train");
         QBuffer buf(&file);
         buf.open(QIODevice::ReadOnly);
         const Id3v1Record r = ReadId3v1(buf);
         QCOMPARE(r.Title, bytes("Night Train").leftJustified(30, '\0'));
-        QCOMPARE(r.Artist, QByteArray(30, 'A'));
-        QCOMPARE(r.Year, bytes("1999"));
-        QCOMPARE(r.Track, quint8(5));
-        QCOMPARE(r.Genre, quint8(0x11));
-        QCOMPARE(r.toBytes(), id3v1("Night Train")); // back byte for byte
+        QCOMPARE(r.Artist, QByteArray(30, 'a'));
+        QCOMPARE(r.Year, bytes("2001"));
+        QCOMPARE(r.Track, quint8(1));
+        QCOMPARE(r.Genre, quint8(2));
+        QCOMPARE(r.toBytes(), test::id3v1Record("Night Train")); // back byte for byte
     }
 
     void readsV2FieldsInTagOrder()
     {
-        const QByteArray a = audio(1000);
-        const QByteArray tag = v2Tag({{"LYR", "words\r\nmore"}, {"INF", "info"}, {"CRC", "x"}, {"IND", "00"}});
-        for (const QByteArray &end : {id3v1(), QByteArray()}) {
+        const QByteArray a = test::audioBytes(1000);
+        const QByteArray tag =
+            test::lyrics3v2Tag({{"LYR", "words\r\nmore"}, {"INF", "info"}, {"CRC", "x"}, {"IND", "00"}});
+        for (const QByteArray &end : {Id3v1, QByteArray()}) {
             const Read r = readAll(a + tag + end);
             QCOMPARE(r.start, qint64(1000));
             QCOMPARE(r.tailPos, qint64(1000 + tag.size()));
@@ -189,11 +171,11 @@ private slots:
         QTest::addColumn<QByteArray>("tag");
         QTest::addColumn<bool>("valid");
         QTest::addColumn<QByteArrayList>("fieldIds");
-        const QByteArray good = v2Tag({{"IND", "100"}, {"LYR", "text"}});
+        const QByteArray good = test::lyrics3v2Tag({{"IND", "100"}, {"LYR", "text"}});
         QTest::newRow("good") << good << true << QByteArrayList{"IND", "LYR"};
-        QTest::newRow("empty field skipped")
-            << v2Tag({{"IND", "100"}, {"EAL", ""}, {"LYR", "text"}}) << true << QByteArrayList{"IND", "LYR"};
-        QTest::newRow("no fields") << v2Tag({}) << true << QByteArrayList{};
+        QTest::newRow("empty field skipped") << test::lyrics3v2Tag({{"IND", "100"}, {"EAL", ""}, {"LYR", "text"}})
+                                             << true << QByteArrayList{"IND", "LYR"};
+        QTest::newRow("no fields") << test::lyrics3v2Tag({}) << true << QByteArrayList{};
         QByteArray badBegin = good;
         badBegin.replace("LYRICSBEGIN", "LYRICSBEGUN");
         QTest::newRow("bad LYRICSBEGIN") << badBegin << false << QByteArrayList{};
@@ -237,7 +219,7 @@ private slots:
         QFETCH(QByteArray, tag);
         QFETCH(bool, valid);
         QFETCH(QByteArrayList, fieldIds);
-        const Read r = readAll(audio(700) + tag + id3v1());
+        const Read r = readAll(test::audioBytes(700) + tag + Id3v1);
         QCOMPARE(r.start, valid ? qint64(700) : r.tailPos);
         QCOMPARE(ids(r.fields), fieldIds);
         for (const Lyrics3Field &f : r.fields)
@@ -247,7 +229,7 @@ private slots:
     void tagReachingBeforeTheFileStart()
     {
         // A tag whose size points exactly at offset 0 is read; one byte more is not.
-        const QByteArray tag = v2Tag({{"IND", "100"}});
+        const QByteArray tag = test::lyrics3v2Tag({{"IND", "100"}});
         QCOMPARE(readAll(tag).start, qint64(0));
         QByteArray tooBig = tag;
         tooBig.replace(tag.size() - 15, 6, QByteArray::number(tag.size() - 15 + 1).rightJustified(6, '0'));
@@ -256,10 +238,10 @@ private slots:
 
     void readsV1Tags()
     {
-        const QByteArray a = audio(6000);
+        const QByteArray a = test::audioBytes(6000);
         const QByteArray text = "first line\r\nLYRICSBEGIN inside? no: second";
         // The last "LYRICSBEGIN" of the final 5120 bytes starts the tag.
-        const Read r = readAll(a + "LYRICSBEGIN" + text + "LYRICSEND" + id3v1());
+        const Read r = readAll(a + "LYRICSBEGIN" + text + "LYRICSEND" + Id3v1);
         const qint64 lastBegin = 6000 + 11 + text.indexOf("LYRICSBEGIN");
         QCOMPARE(r.version, bytes("Lyrics3v1"));
         QCOMPARE(r.start, lastBegin);
@@ -275,9 +257,9 @@ private slots:
     void v1TagsThatAreNotRead_data()
     {
         QTest::addColumn<QByteArray>("file");
-        QTest::newRow("small file") << audio(3000) + "LYRICSBEGINla laLYRICSEND";
-        QTest::newRow("begin too far back") << bytes("LYRICSBEGIN") + audio(5200) + "LYRICSEND";
-        QTest::newRow("no begin") << audio(6000) + "LYRICSEND";
+        QTest::newRow("small file") << test::audioBytes(3000) + "LYRICSBEGINla laLYRICSEND";
+        QTest::newRow("begin too far back") << bytes("LYRICSBEGIN") + test::audioBytes(5200) + "LYRICSEND";
+        QTest::newRow("no begin") << test::audioBytes(6000) + "LYRICSEND";
     }
     void v1TagsThatAreNotRead()
     {
@@ -338,7 +320,7 @@ private slots:
 
     void readsNothingFromAClosedOrOffsetDevice()
     {
-        QByteArray file = audio(100) + v2Tag({{"IND", "100"}}) + id3v1();
+        QByteArray file = test::audioBytes(100) + test::lyrics3v2Tag({{"IND", "100"}}) + Id3v1;
         QBuffer closed(&file);
         QCOMPARE(ReadMp3Tail(closed).version, bytes("NoLyrics"));
         QBuffer buf(&file);

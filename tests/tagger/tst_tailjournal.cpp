@@ -4,6 +4,7 @@
 
 #include "ChildProcess.h"
 #include "FakeInstallation.h"
+#include "Mp3Bytes.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -20,38 +21,20 @@ using namespace stanzary;
 
 namespace {
 
-QByteArray audioBytes(int n)
-{
-    QByteArray a(n, '\0');
-    for (int i = 0; i < n; ++i)
-        a[i] = static_cast<char>((i * 41 + 7) & 0xff);
-    return a;
-}
-
-QByteArray id3v1Bytes()
-{
-    return QByteArray("TAGOld Title").leftJustified(125, '\0') + QByteArray("\0\x02\x0d", 3);
-}
-
-QByteArray v2Tag(const QList<QPair<QByteArray, QByteArray>> &fields)
-{
-    QByteArray body = "LYRICSBEGIN";
-    for (const auto &[id, data] : fields)
-        body += id + QByteArray::number(data.size()).rightJustified(5, '0') + data;
-    return body + QByteArray::number(body.size()).rightJustified(6, '0') + "LYRICS200";
-}
+const QByteArray Id3v1 = test::id3v1Record("Old Title");
 
 // The MP3 files the tests tag: one that grows, one whose tag shrinks (empty
 // fields are not written back), one without any tag.
 QByteArray layout(const QString &name)
 {
     if (name == u"grows")
-        return audioBytes(3000) + id3v1Bytes();
+        return test::audioBytes(3000) + Id3v1;
     if (name == u"shrinks")
-        return audioBytes(3000)
-               + v2Tag({{"IND", "100"}, {"EAL", ""}, {"EAR", ""}, {"ETT", ""}, {"LYR", QByteArray(600, 'o')}})
-               + id3v1Bytes();
-    return audioBytes(2500);
+        return test::audioBytes(3000)
+               + test::lyrics3v2Tag(
+                   {{"IND", "100"}, {"EAL", ""}, {"EAR", ""}, {"ETT", ""}, {"LYR", QByteArray(600, 'o')}})
+               + Id3v1;
+    return test::audioBytes(2500);
 }
 
 const QString LyricsName = QStringLiteral("Blue Lake - Night Train");
@@ -395,9 +378,9 @@ private slots:
         QFETCH(int, result);
         QFETCH(bool, fileRestored);
         QFETCH(bool, journalLeft);
-        const QByteArray audio = audioBytes(3000);
-        const QByteArray oldTail = "LYRICSBEGININD00003100000022LYRICS200" + id3v1Bytes();
-        const QByteArray newTail = "LYRICSBEGININD00003100LYR00005hello000040LYRICS200" + id3v1Bytes();
+        const QByteArray audio = test::audioBytes(3000);
+        const QByteArray oldTail = "LYRICSBEGININD00003100000022LYRICS200" + Id3v1;
+        const QByteArray newTail = "LYRICSBEGININD00003100LYR00005hello000040LYRICS200" + Id3v1;
         // Killed part of the way: the first bytes of the new tail over the old.
         QByteArray current = audio + newTail.left(30) + oldTail.mid(30);
         if (damage == u"change front")

@@ -3,6 +3,7 @@
 // A started Stanzary on a fake installation, for the main window's tests.
 
 #include "FakeInstallation.h"
+#include "FindControl.h"
 #include "ui/ElidedLabel.h"
 #include "ui/NodeTreeModel.h"
 #include "ui/StanzaryApp.h"
@@ -51,10 +52,7 @@ public:
     template <typename T>
     T *child(const char *name) const
     {
-        T *c = window()->findChild<T *>(QString::fromLatin1(name));
-        if (!c)
-            qWarning("no control %s", name);
-        return c;
+        return findControl<T>(window(), name);
     }
     QTreeView *tree() const { return child<QTreeView>("lista"); }
     QLineEdit *searchBox() const { return child<QLineEdit>("txtSearch"); }
@@ -83,12 +81,12 @@ public:
     // A label's whole text (a value label may show it cut short).
     QString label(const char *name) const
     {
-        auto *l = window()->findChild<QLabel *>(QString::fromLatin1(name));
+        auto *l = child<QLabel>(name);
         if (auto *elided = qobject_cast<ElidedLabel *>(l))
             return elided->fullText();
-        return l ? l->text() : QStringLiteral("<no %1>").arg(QString::fromLatin1(name));
+        return l->text();
     }
-    QAction *button(const char *key) const { return window()->findChild<QAction *>(QString::fromLatin1(key)); }
+    QAction *button(const char *key) const { return child<QAction>(key); }
 
     QTemporaryDir dir;
     FakeInstallation install;

@@ -1,4 +1,6 @@
 #include "FakeInstallation.h"
+#include "FindControl.h"
+#include "TestText.h"
 #include "app/basMain.h"
 #include "lists/SongLists.h"
 #include "ui/SongListModel.h"
@@ -20,18 +22,10 @@ using namespace stanzary;
 
 namespace {
 
-QStringList entries(std::initializer_list<const char *> list)
-{
-    QStringList out;
-    for (const char *e : list)
-        out << QString::fromLatin1(e);
-    return out;
-}
+using test::s;
 
-QString s(const char *text)
-{
-    return QString::fromLatin1(text);
-}
+// The entries of a list, one a literal.
+constexpr auto entries = test::lines;
 
 } // namespace
 
@@ -68,10 +62,7 @@ private:
     template <typename T>
     T *child(const char *name) const
     {
-        T *c = m_window->findChild<T *>(QString::fromLatin1(name));
-        if (!c)
-            qWarning("no control %s", name);
-        return c;
+        return test::findControl<T>(m_window.get(), name);
     }
     QPushButton *button(const char *name) const { return child<QPushButton>(name); }
     QListView *list(const char *name) const { return child<QListView>(name); }

@@ -2,6 +2,9 @@
 
 #include "app/basMain.h"
 #include "lists/SongLists.h"
+#include "ui/frmAbout.h"
+#include "ui/frmOptions.h"
+#include "ui/frmTags.h"
 #include "ui/frmlists.h"
 
 #include <QAbstractButton>
@@ -434,6 +437,24 @@ private slots:
         QCOMPARE(settings.value(QStringLiteral("Config/FrmMaximized")).toString(), QStringLiteral("False"));
         StartedApp again(threeSongs);
         QCOMPARE(again.window()->size(), QSize(1000, 700));
+    }
+
+    // Closing the main window closes every other window; the program then
+    // ends cleanly with all of them made.
+    void closingClosesEveryWindow()
+    {
+        StartedApp app(threeSongs);
+        app.clickSong(QStringLiteral("B/Band - Alpha.txt"));
+        for (const char *key : {"DI", "Options", "About", "Lyrics3"})
+            app.button(key)->trigger();
+        const QList<QWidget *> others{app.app->listsWindow(), app.app->optionsWindow(), app.app->aboutWindow(),
+                                      app.app->taggerWindow()};
+        for (QWidget *other : others)
+            QVERIFY(other && other->isVisible());
+        app.window()->close();
+        for (QWidget *other : others)
+            QVERIFY2(!other->isVisible(), qPrintable(other->objectName()));
+        app.app.reset();
     }
 };
 

@@ -8,6 +8,9 @@
 
 #include "FakeInstallation.h"
 #include "MainWindowFixture.h"
+#include "Mp3Bytes.h"
+#include "TaggerWindowFixture.h"
+#include "TestText.h"
 
 #include <QAbstractItemModelTester>
 #include <QAccessible>
@@ -25,21 +28,7 @@ using namespace stanzary;
 
 namespace {
 
-QString s(const char *text)
-{
-    return QString::fromUtf8(text);
-}
-
-QByteArray audio(int n)
-{
-    return QByteArray(n, '\x5a');
-}
-
-QByteArray id3v1(const QByteArray &title)
-{
-    return "TAG" + title.leftJustified(30, '\0') + QByteArray(30, 'a') + QByteArray(30, '\0') + "2001"
-           + QByteArray(28, '\0') + QByteArray("\0\x01\x02", 3);
-}
+using test::s;
 
 const QByteArray Filtered = "words\r\nmore words\r\n[Tunewright] filter used\r\n";
 const QByteArray Unfiltered = "words\r\nmore words, and nothing that marks them as filtered\r\n";
@@ -54,22 +43,12 @@ QImage pictureOf(const QVariant &icon)
 
 } // namespace
 
-class tst_frmTags : public QObject
+class tst_frmTags : public QObject, test::TaggerWindowFixture
 {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
-    test::FakeInstallation m_install{m_dir.path()};
-    basMain m_state;
-    ScriptedUserDialogs m_dialogs;
-    std::unique_ptr<frmTags> m_window;
     QString m_mp3s;
 
-    template <typename T>
-    T *child(const char *name) const
-    {
-        return m_window->findChild<T *>(QString::fromLatin1(name));
-    }
     QTreeView *list() const { return child<QTreeView>("list"); }
     QAbstractItemModel *model() const { return list()->model(); }
     // A label's whole text (a name label may show it cut short).
@@ -85,15 +64,17 @@ class tst_frmTags : public QObject
     void writeMp3s()
     {
         m_mp3s = m_install.root() + s("mp3/");
-        m_install.writeFile(s("mp3/blue lake night train.mp3"), audio(1000));
-        m_install.writeFile(s("mp3/sub/Quiet Owls - Ember.mp3"), audio(900) + id3v1("Ember"));
-        m_install.writeFile(s("mp3/marsh reed grey.mp3"), audio(900) + id3v1("Grey"));
-        m_install.writeFile(s("mp3/velvet fox shared 1.mp3"), audio(900) + id3v1("1"));
-        m_install.writeFile(s("mp3/velvet fox shared 2.mp3"), audio(900) + id3v1("2"));
-        m_install.writeFile(s("mp3/tin drum tagged.mp3"), audio(900) + OldLyricsTag + id3v1("Tagged"));
-        m_install.writeFile(s("mp3/iron gate empty.mp3"), audio(900) + NoLyrField + id3v1("Empty"));
-        m_install.writeFile(s("mp3/band sky lark.mp3"), audio(900) + id3v1("Lark"));
-        m_install.writeFile(s("mp3/nothing known.mp3"), audio(900));
+        m_install.writeFile(s("mp3/blue lake night train.mp3"), test::audioBytes(1000));
+        m_install.writeFile(s("mp3/sub/Quiet Owls - Ember.mp3"), test::audioBytes(900) + test::id3v1Record("Ember"));
+        m_install.writeFile(s("mp3/marsh reed grey.mp3"), test::audioBytes(900) + test::id3v1Record("Grey"));
+        m_install.writeFile(s("mp3/velvet fox shared 1.mp3"), test::audioBytes(900) + test::id3v1Record("1"));
+        m_install.writeFile(s("mp3/velvet fox shared 2.mp3"), test::audioBytes(900) + test::id3v1Record("2"));
+        m_install.writeFile(s("mp3/tin drum tagged.mp3"),
+                            test::audioBytes(900) + OldLyricsTag + test::id3v1Record("Tagged"));
+        m_install.writeFile(s("mp3/iron gate empty.mp3"),
+                            test::audioBytes(900) + NoLyrField + test::id3v1Record("Empty"));
+        m_install.writeFile(s("mp3/band sky lark.mp3"), test::audioBytes(900) + test::id3v1Record("Lark"));
+        m_install.writeFile(s("mp3/nothing known.mp3"), test::audioBytes(900));
     }
 
     // Chooses the MP3 folder in the dialog and lets the scan run.
@@ -154,34 +135,20 @@ class tst_frmTags : public QObject
 private slots:
     void initTestCase()
     {
-        QStandardPaths::setTestModeEnabled(true);
-        m_install.writeExecutable();
         for (const char *name : {"Blue Lake - Night Train", "Quiet Owls - Ember", "Velvet Fox - Shared",
                                  "Tin Drum - Tagged", "Iron Gate - Empty", "Band - Sky Lark", "Band - Sky"})
             m_install.addLyrics(s(name) + s(".txt"), Filtered);
         m_install.addLyrics(s("Marsh Reed - Grey.txt"), Unfiltered);
-        m_state.strHostPath = m_install.hostPath();
-        m_state.strLyricsPath = m_install.lyricsPath();
-        m_state.blnSingleDir = true;
-        m_state.blnCheckTimestampsAtStart = false;
         m_state.strMakerSite = s("https://mirror.example"); // the credit line follows the setting
-        BuildTree(m_state);
+        readCollection();
         writeMp3s();
     }
 
-    void init()
-    {
-        m_dialogs.clearRecord();
-        m_window = std::make_unique<frmTags>(m_state, m_dialogs);
-        m_window->setTailJournal(TailJournal(m_dir.filePath(s("journals"))));
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-    }
+    void init() { openWindow(); }
     void cleanup()
     {
-        QVERIFY2(m_dialogs.scriptErrors().isEmpty(), qPrintable(m_dialogs.scriptErrors().join(u'\n')));
         QCOMPARE(m_dialogs.pendingAnswers(), 0);
-        m_window.reset();
+        closeWindow();
     }
 
     void beforeAScan()
@@ -427,11 +394,13 @@ private slots:
         QFETCH(bool, refresh);
         QTemporaryDir copy;
         test::FakeInstallation mp3s(copy.path());
-        const QByteArray plain = audio(1000);
+        const QByteArray plain = test::audioBytes(1000);
         const QString blue = mp3s.writeFile(s("blue lake night train.mp3"), plain);
-        const QString ember = mp3s.writeFile(s("Quiet Owls - Ember.mp3"), audio(900) + id3v1("Ember"));
-        const QString lark = mp3s.writeFile(s("band sky lark.mp3"), audio(900) + id3v1("Lark"));
-        const QString grey = mp3s.writeFile(s("marsh reed grey.mp3"), audio(900) + id3v1("Grey"));
+        const QString ember =
+            mp3s.writeFile(s("Quiet Owls - Ember.mp3"), test::audioBytes(900) + test::id3v1Record("Ember"));
+        const QString lark = mp3s.writeFile(s("band sky lark.mp3"), test::audioBytes(900) + test::id3v1Record("Lark"));
+        const QString grey =
+            mp3s.writeFile(s("marsh reed grey.mp3"), test::audioBytes(900) + test::id3v1Record("Grey"));
         scan(mp3s.root());
         if (checkedRows == 1) {
             clickCheckBox(s("Quiet Owls - Ember.mp3"));
@@ -457,8 +426,9 @@ private slots:
         QCOMPARE(test::readAll(blue), plain + "LYRICSBEGININD00003100" + lyr
                                           + QByteArray::number(22 + lyr.size()).rightJustified(6, '0') + "LYRICS200"
                                           + made);
-        QCOMPARE(test::readAll(grey), audio(900) + id3v1("Grey"));
-        QVERIFY(test::readAll(lark).startsWith(QByteArray(audio(900) + "LYRICSBEGIN")) == (checkedRows == 3));
+        QCOMPARE(test::readAll(grey), test::audioBytes(900) + test::id3v1Record("Grey"));
+        QVERIFY(test::readAll(lark).startsWith(QByteArray(test::audioBytes(900) + "LYRICSBEGIN"))
+                == (checkedRows == 3));
 
         auto *view = child<QPlainTextEdit>("txtViewLyrics");
         QVERIFY(view->isVisible() && !list()->isVisible());
@@ -518,8 +488,8 @@ private slots:
         QTemporaryDir copy;
         test::FakeInstallation mp3s(copy.path());
         // The first file scanned has two candidates.
-        const QString lark = mp3s.writeFile(s("band sky lark.mp3"), audio(900) + id3v1("Lark"));
-        const QString blue = mp3s.writeFile(s("sub/blue lake night train.mp3"), audio(1000));
+        const QString lark = mp3s.writeFile(s("band sky lark.mp3"), test::audioBytes(900) + test::id3v1Record("Lark"));
+        const QString blue = mp3s.writeFile(s("sub/blue lake night train.mp3"), test::audioBytes(1000));
         const auto restoreCollection = qScopeGuard([this] { BuildTree(m_state); });
         const auto closeAndShow = [this] {
             m_window->close();
@@ -567,8 +537,8 @@ private slots:
         QFETCH(bool, fromLog);
         QTemporaryDir copy;
         test::FakeInstallation mp3s(copy.path());
-        mp3s.writeFile(s("blue lake night train.mp3"), audio(1000));
-        mp3s.writeFile(s("tin drum tagged.mp3"), audio(900) + OldLyricsTag + id3v1("Tagged"));
+        mp3s.writeFile(s("blue lake night train.mp3"), test::audioBytes(1000));
+        mp3s.writeFile(s("tin drum tagged.mp3"), test::audioBytes(900) + OldLyricsTag + test::id3v1Record("Tagged"));
         scan(mp3s.root());
         if (fromLog) {
             m_dialogs.queueAnswer(Answer::Yes);
@@ -596,8 +566,8 @@ private slots:
     void informationPanelLayout()
     {
         const QString longName = s("the quiet owls ember recorded live at the old harbour hall one night.mp3");
-        m_install.writeFile(s("layout/") + longName, audio(900));
-        m_install.writeFile(s("layout/band sky lark.mp3"), audio(900) + id3v1("Lark"));
+        m_install.writeFile(s("layout/") + longName, test::audioBytes(900));
+        m_install.writeFile(s("layout/band sky lark.mp3"), test::audioBytes(900) + test::id3v1Record("Lark"));
         scan(m_install.root() + s("layout"));
         QCOMPARE(m_window->size(), QSize(980, 700));
         auto *panel = child<QWidget>("picInfo");
@@ -654,7 +624,7 @@ private slots:
     void folderWithAnAmpersand()
     {
         const QString folder = m_install.root() + s("Rock & Roll");
-        m_install.writeFile(s("Rock & Roll/marsh reed grey.mp3"), audio(900) + id3v1("Grey"));
+        m_install.writeFile(s("Rock & Roll/marsh reed grey.mp3"), test::audioBytes(900) + test::id3v1Record("Grey"));
         scan(folder);
         QPushButton *browse = button("cmdBrowseForFolder");
         QCOMPARE(QKeySequence::mnemonic(browse->text()), QKeySequence());

@@ -3,6 +3,8 @@
 #include "ui/IconSet.h"
 #include "ui/NodeTreeModel.h"
 
+#include "TestText.h"
+
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
 #include <QTextDocument>
@@ -15,10 +17,7 @@ using namespace stanzary;
 
 namespace {
 
-QString s(const char *text)
-{
-    return QString::fromLatin1(text);
-}
+using test::s;
 
 // Artist A (a1, a2), artist B (b1), then a3 added to A after B.
 void fill(NodeCollection &n)

@@ -1,5 +1,6 @@
 // The options window and the About window.
 
+#include "FindControl.h"
 #include "MainWindowFixture.h"
 
 #include "app/ImageIndex.h"
@@ -52,10 +53,7 @@ frmAbout *openAbout(const StartedApp &app)
 template <typename T>
 T *control(QWidget *window, const char *name)
 {
-    T *c = window->findChild<T *>(QLatin1StringView(name));
-    if (!c)
-        qWarning("no control %s", name);
-    return c;
+    return test::findControl<T>(window, name);
 }
 
 QString labelText(QWidget *window, const char *name)

@@ -6,6 +6,8 @@
 
 #include "FakeInstallation.h"
 #include "MainWindowFixture.h"
+#include "Mp3Bytes.h"
+#include "TestText.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -21,15 +23,7 @@ using namespace stanzary;
 
 namespace {
 
-QString s(const char *text)
-{
-    return QString::fromUtf8(text);
-}
-
-QByteArray audio(int n)
-{
-    return QByteArray(n, '\x5a');
-}
+using test::s;
 
 const QByteArray Filtered = "words\r\nmore words\r\n[Tunewright] filter used\r\n";
 
@@ -48,7 +42,7 @@ private slots:
         test::StartedApp started([](test::FakeInstallation &i) {
             i.addLyrics(s("B/Blue Lake - Night Train.txt"), Filtered);
             i.addLyrics(s("Q/Quiet Owls - Ember.txt"), Filtered);
-            i.writeFile(s("mp3/quiet owls ember.mp3"), audio(500));
+            i.writeFile(s("mp3/quiet owls ember.mp3"), test::audioBytes(500));
         });
         QVERIFY(started.started);
         started.clickSong(s("B/Blue Lake - Night Train.txt"));
@@ -78,13 +72,13 @@ private slots:
     void interruptedTaggingIsUndoneAtStart()
     {
         QTemporaryDir dir;
-        const QString mp3 = test::FakeInstallation(dir.path()).writeFile(s("song.mp3"), audio(700));
+        const QString mp3 = test::FakeInstallation(dir.path()).writeFile(s("song.mp3"), test::audioBytes(700));
         const QByteArray newTail = "LYRICSBEGININD00003100000020LYRICS200";
         TailJournalRecord saved{QFileInfo(mp3).canonicalFilePath(),
                                 700,
                                 700,
                                 700,
-                                QCryptographicHash::hash(audio(700), QCryptographicHash::Sha256),
+                                QCryptographicHash::hash(test::audioBytes(700), QCryptographicHash::Sha256),
                                 {},
                                 newTail};
         const TailJournal journal;
@@ -100,7 +94,7 @@ private slots:
 
         test::StartedApp started([](test::FakeInstallation &) {});
         QVERIFY(started.started);
-        QCOMPARE(test::readAll(mp3), audio(700));
+        QCOMPARE(test::readAll(mp3), test::audioBytes(700));
         const QList<ScriptedUserDialogs::Shown> messages = started.dialogs.messages();
         QCOMPARE(messages.size(), 1);
         QCOMPARE(messages.first().icon, MessageIcon::Information);

@@ -7,6 +7,8 @@
 
 #include "ChildProcess.h"
 #include "CliSupport.h"
+#include "FindControl.h"
+#include "TestText.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -24,20 +26,9 @@ using namespace stanzary;
 
 namespace {
 
-QString s(const char *text)
-{
-    return QString::fromUtf8(text);
-}
-
-QStringList lines(const QString &text)
-{
-    return QString(text).replace(s("\r\n"), s("\n")).split(u'\n', Qt::SkipEmptyParts);
-}
-
-QString canonical(const QString &path)
-{
-    return QFileInfo(path).canonicalFilePath();
-}
+using test::canonical;
+using test::linesOf;
+using test::s;
 
 } // namespace
 
@@ -61,7 +52,7 @@ class tst_TagsAndCli : public QObject
     template <typename T>
     T *child(const char *name) const
     {
-        return m_window->findChild<T *>(QString::fromLatin1(name));
+        return test::findControl<T>(m_window.get(), name);
     }
     void scan(const QString &folder)
     {
@@ -146,7 +137,7 @@ private slots:
             arguments << s("--lrc");
         const test::CliRun run = cli(arguments);
         QCOMPARE(run.exitCode, int(CliDone));
-        QCOMPARE(lines(QString::fromUtf8(run.out)), lines(log().replace(inWindow, inCli)));
+        QCOMPARE(linesOf(QString::fromUtf8(run.out)), linesOf(log().replace(inWindow, inCli)));
         QCOMPARE(test::filesBelow(inCli), test::filesBelow(inWindow));
         QVERIFY(test::filesBelow(inCli) != test::filesBelow(m_install->writeMp3Folder(s("untagged/") + tag)));
     }
@@ -189,10 +180,10 @@ private slots:
 
         tagInWindow();
         QCOMPARE(m_window->phase(), frmTags::Phase::Log);
-        QCOMPARE(lines(log()), QStringList({s("Restored after an interrupted write: ")
-                                                + canonical(f + s("blue lake night train.mp3")),
-                                            s("File tagged..: ") + f + s("blue lake night train.mp3"),
-                                            s("File tagged..: ") + f + s("sub/Quiet Owls - Ember.mp3")}));
+        QCOMPARE(linesOf(log()), QStringList({s("Restored after an interrupted write: ")
+                                                  + canonical(f + s("blue lake night train.mp3")),
+                                              s("File tagged..: ") + f + s("blue lake night train.mp3"),
+                                              s("File tagged..: ") + f + s("sub/Quiet Owls - Ember.mp3")}));
         QCOMPARE(test::filesBelow(f), test::filesBelow(reference));
     }
 
@@ -223,10 +214,10 @@ private slots:
         scan(f);
         tagInWindow();
         QVERIFY(started);
-        QCOMPARE(lines(log()).size(), 2);
+        QCOMPARE(linesOf(log()).size(), 2);
         QVERIFY(waiting.waitForFinished(120000));
         QCOMPARE(waiting.exitCode(), int(CliDone));
-        QCOMPARE(lines(QString::fromUtf8(waiting.readAllStandardOutput())), lines(log()));
+        QCOMPARE(linesOf(QString::fromUtf8(waiting.readAllStandardOutput())), linesOf(log()));
         QCOMPARE(test::filesBelow(f), test::filesBelow(reference));
     }
 };

@@ -5,7 +5,10 @@
 #include "ui/frmTags.h"
 
 #include "FakeInstallation.h"
+#include "Mp3Bytes.h"
 #include "NamedPipe.h"
+#include "TaggerWindowFixture.h"
+#include "TestText.h"
 
 #include <QCheckBox>
 #include <QPlainTextEdit>
@@ -18,19 +21,7 @@ using namespace stanzary;
 
 namespace {
 
-QString s(const char *text)
-{
-    return QString::fromUtf8(text);
-}
-
-// MPEG-1 layer III frames, which a tag reader takes for audio.
-QByteArray mpegFrames(int n)
-{
-    QByteArray out;
-    for (int f = 0; f < n; ++f)
-        out += QByteArray("\xff\xfb\x90\x64", 4) + QByteArray(413, char(0x11 + f % 7));
-    return out;
-}
+using test::s;
 
 const QByteArray Lyrics = "words\r\nmore words\r\n[Tunewright] filter used\r\n";
 
@@ -38,21 +29,10 @@ const QByteArray Lyrics = "words\r\nmore words\r\n[Tunewright] filter used\r\n";
 
 // The tagger window's "Also write ID3v2 lyrics" and the ID3v2 lyrics shown
 // by "Display lyrics saved into this file".
-class tst_TagsId3v2 : public QObject
+class tst_TagsId3v2 : public QObject, test::TaggerWindowFixture
 {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
-    test::FakeInstallation m_install{m_dir.path()};
-    basMain m_state;
-    ScriptedUserDialogs m_dialogs;
-    std::unique_ptr<frmTags> m_window;
-
-    template <typename T>
-    T *child(const char *name) const
-    {
-        return m_window->findChild<T *>(QString::fromLatin1(name));
-    }
     QString mp3Folder(const char *name, const QByteArray &content)
     {
         const QString folder = m_install.root() + s(name) + u'/';
@@ -76,29 +56,12 @@ class tst_TagsId3v2 : public QObject
 private slots:
     void initTestCase()
     {
-        QStandardPaths::setTestModeEnabled(true);
-        m_install.writeExecutable();
         m_install.addLyrics(s("Blue Lake - Night Train.txt"), Lyrics);
         m_install.addKas(s("Blue Lake - Night Train.txt"), "@@woAAmo;\r\n");
-        m_state.strHostPath = m_install.hostPath();
-        m_state.strLyricsPath = m_install.lyricsPath();
-        m_state.blnSingleDir = true;
-        m_state.blnCheckTimestampsAtStart = false;
-        BuildTree(m_state);
+        readCollection();
     }
-    void init()
-    {
-        m_dialogs.clearRecord();
-        m_window = std::make_unique<frmTags>(m_state, m_dialogs);
-        m_window->setTailJournal(TailJournal(m_dir.filePath(s("journals"))));
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-    }
-    void cleanup()
-    {
-        QVERIFY2(m_dialogs.scriptErrors().isEmpty(), qPrintable(m_dialogs.scriptErrors().join(u'\n')));
-        m_window.reset();
-    }
+    void init() { openWindow(); }
+    void cleanup() { closeWindow(); }
 
     // Off at first; on, tagging writes USLT and SYLT after the Lyrics3 tag
     // and says so in the log below the file's line.
@@ -115,7 +78,7 @@ private slots:
         QCOMPARE(box->isChecked(), m_state.blnWriteId3v2Lyrics);
         box->setChecked(option);
         QCOMPARE(m_state.blnWriteId3v2Lyrics, option);
-        const QString folder = mp3Folder(option ? "on" : "off", mpegFrames(20));
+        const QString folder = mp3Folder(option ? "on" : "off", test::mpegFrames(20));
         scanAndShowRow(folder);
         m_dialogs.queueAnswer(Answer::Yes);
         child<QPushButton>("cmdTagThem")->click();
@@ -136,7 +99,7 @@ private slots:
     // A file with ID3v2 lyrics and no Lyrics3 tag offers them too.
     void displaysId3v2Lyrics()
     {
-        const QString folder = mp3Folder("uslt", mpegFrames(20));
+        const QString folder = mp3Folder("uslt", test::mpegFrames(20));
         QVERIFY(writeId3v2Lyrics(folder + s("blue lake night train.mp3"), {s("sung\nwords"), std::nullopt}).ok());
         scanAndShowRow(folder);
         QPushButton *toggle = child<QPushButton>("cmdDisplaySavedLyrics");
@@ -150,7 +113,7 @@ private slots:
     // nothing from it and wait for nothing.
     void passesOverANamedPipe()
     {
-        const QString folder = mp3Folder("piped", mpegFrames(20));
+        const QString folder = mp3Folder("piped", test::mpegFrames(20));
         const QString mp3 = folder + s("blue lake night train.mp3");
         QVERIFY(TagMp3File(mp3, m_install.lyricsPath() + s("Blue Lake - Night Train.txt"), s("Blue Lake - Night Train"),
                            CodePage(), s("x.example")));

@@ -6,6 +6,7 @@
 // markup or holds an "&".
 
 #include "MainWindowFixture.h"
+#include "Mp3Bytes.h"
 
 #include "ui/ShiftDialog.h"
 #include "ui/TapCalibration.h"
@@ -178,17 +179,6 @@ private:
     }
 };
 
-QByteArray audio(int n)
-{
-    return QByteArray(n, '\x5a');
-}
-
-QByteArray id3v1(const QByteArray &title)
-{
-    return "TAG" + title.leftJustified(30, '\0') + QByteArray(30, 'a') + QByteArray(30, '\0') + "2001"
-           + QByteArray(28, '\0') + QByteArray("\0\x01\x02", 3);
-}
-
 void collection(test::FakeInstallation &i)
 {
     const QByteArray words = "some words\r\nmore words\r\n[Tunewright] filter used\r\n";
@@ -198,9 +188,10 @@ void collection(test::FakeInstallation &i)
     i.addLyrics(QStringLiteral("B/Band - Sky.txt"), words);
     i.addLyrics(QStringLiteral("B/Band - Gone.txt"), words);
     i.addLyrics(QStringLiteral("T/Tin Drum - Tagged.txt"), words);
-    i.writeFile(kMp3Folder + QStringLiteral("band sky lark.mp3"), audio(900) + id3v1("Lark"));
+    i.writeFile(kMp3Folder + QStringLiteral("band sky lark.mp3"), test::audioBytes(900) + test::id3v1Record("Lark"));
     i.writeFile(kMp3Folder + QStringLiteral("tin drum tagged.mp3"),
-                audio(900) + "LYRICSBEGININD00003100LYR00009old words000039LYRICS200" + id3v1("Tagged"));
+                test::audioBytes(900) + "LYRICSBEGININD00003100LYR00009old words000039LYRICS200"
+                    + test::id3v1Record("Tagged"));
 }
 
 } // namespace

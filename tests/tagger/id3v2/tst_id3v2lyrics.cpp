@@ -2,7 +2,9 @@
 #include "tagger/Id3v2Tagging.h"
 #include "tagger/Lyrics3Writer.h"
 
+#include "ChildProcess.h"
 #include "FakeInstallation.h"
+#include "Mp3Bytes.h"
 #include "NamedPipe.h"
 
 #include <QDir>
@@ -15,76 +17,36 @@
 #include <QtTest>
 
 #include <csignal>
-#include <sys/wait.h>
-#include <unistd.h>
 
 using namespace stanzary;
 
 namespace {
 
-// MPEG-1 layer III frames (128 kbit/s, 44.1 kHz: 417 bytes each) that a tag
-// reader takes for audio; the bytes after each header differ from frame to
-// frame and hold no frame sync.
-QByteArray mpegFrames(int n)
-{
-    QByteArray out;
-    for (int f = 0; f < n; ++f) {
-        QByteArray frame("\xff\xfb\x90\x64", 4);
-        for (int i = 4; i < 417; ++i)
-            frame += char((f * 7 + i * 13) % 0x7f);
-        out += frame;
-    }
-    return out;
-}
-
-QByteArray id3v1()
-{
-    return QByteArray("TAGOld Title").leftJustified(125, '\0') + QByteArray("\0\x02\x0d", 3);
-}
-
-QByteArray lyrics3()
-{
-    const QByteArray body = "LYRICSBEGININD00003100LYR00011Hello\r\nThere";
-    return body + QByteArray::number(body.size()).rightJustified(6, '0') + "LYRICS200";
-}
-
-// An APEv2 tag with header, one item and footer.
-QByteArray apeTag()
-{
-    const QByteArray item = QByteArray("\x05\0\0\0\0\0\0\0Title\0Hello", 19);
-    QByteArray header = "APETAGEX" + QByteArray("\xd0\x07\0\0", 4) + QByteArray("\x33\0\0\0\x01\0\0\0", 8)
-                        + QByteArray("\0\0\0\xa0", 4) + QByteArray(8, '\0');
-    QByteArray footer = header;
-    footer[23] = '\x80';
-    return header + item + footer;
-}
+const QByteArray Id3v1 = test::id3v1Record("Old Title");
+const QByteArray Lyrics3 = test::lyrics3v2Tag({{"IND", "100"}, {"LYR", "Hello\r\nThere"}});
 
 // An ID3v2 tag of the given major version with a title frame (or another
 // text frame) and padding.
 QByteArray id3v2Tag(int major, const QByteArray &id = "TIT2")
 {
-    const QByteArray data("\0Old title", 10);
-    const QByteArray frame = id + QByteArray("\0\0\0", 3) + char(data.size()) + QByteArray(2, '\0') + data;
-    const int size = int(frame.size()) + 64;
-    return "ID3" + QByteArray(1, char(major)) + QByteArray(2, '\0') + QByteArray(1, '\0') + char(size >> 14 & 0x7f)
-           + char(size >> 7 & 0x7f) + char(size & 0x7f) + frame + QByteArray(64, '\0');
+    return test::id3v2Tag(major, test::id3v2Frame(id, QByteArray("\0Old title", 10)), 64);
 }
 
 QByteArray layout(const QString &name)
 {
-    const QByteArray audio = mpegFrames(40);
+    const QByteArray audio = test::mpegFrames(40);
     if (name == u"audio only")
         return audio;
     if (name == u"ID3v1")
-        return audio + id3v1();
+        return audio + Id3v1;
     if (name == u"Lyrics3, ID3v1")
-        return audio + lyrics3() + id3v1();
+        return audio + Lyrics3 + Id3v1;
     if (name == u"APE, Lyrics3, ID3v1")
-        return audio + apeTag() + lyrics3() + id3v1();
+        return audio + test::apeTag() + Lyrics3 + Id3v1;
     if (name == u"ID3v2.3 in front, Lyrics3, ID3v1")
-        return id3v2Tag(3) + audio + lyrics3() + id3v1();
+        return id3v2Tag(3) + audio + Lyrics3 + Id3v1;
     if (name == u"ID3v2.4 in front, APE, ID3v1")
-        return id3v2Tag(4) + audio + apeTag() + id3v1();
+        return id3v2Tag(4) + audio + test::apeTag() + Id3v1;
     // Junk in front of a tag that a reader finds only by searching for it.
     if (name == u"ID3v2 behind junk")
         return QByteArray(300, 'J') + id3v2Tag(3) + audio;
@@ -144,31 +106,15 @@ QJsonObject framesSeenIn(const QString &mp3)
 // reaches the step: nothing after that moment runs.
 int writeInChildKilledAt(const QString &mp3, RewriteStep step)
 {
-    int fds[2];
-    if (::pipe(fds) != 0)
-        return -1;
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::close(fds[0]);
+    const test::ChildEnd end = test::runInChild([&](const test::StopHere &stop) {
         RewriteHooks hooks;
         hooks.reached = [&](RewriteStep reached) {
-            const char c = 1;
-            if (reached == step && ::write(fds[1], &c, 1) == 1) {
-                for (;;)
-                    ::pause();
-            }
+            if (reached == step)
+                stop();
         };
-        ::_exit(writeId3v2Lyrics(mp3, {Unsynced, Synced}, hooks).ok() ? 0 : 1);
-    }
-    ::close(fds[1]);
-    char c = 0;
-    const bool reached = ::read(fds[0], &c, 1) == 1;
-    if (reached)
-        ::kill(pid, SIGKILL);
-    ::close(fds[0]);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return reached && WIFSIGNALED(status) ? WTERMSIG(status) : -1;
+        return writeId3v2Lyrics(mp3, {Unsynced, Synced}, hooks).ok();
+    });
+    return end.stopped ? end.signal : -1;
 }
 
 // Where a named pipe takes a file's place.
@@ -467,7 +413,7 @@ private slots:
                     fake.writeFile(QStringLiteral("lyrics/song") + ext, test::readAll(from + song + ext));
             }
         }
-        const QString mp3 = fake.writeFile(QStringLiteral("song.mp3"), mpegFrames(30) + id3v1());
+        const QString mp3 = fake.writeFile(QStringLiteral("song.mp3"), test::mpegFrames(30) + Id3v1);
         QVERIFY(TagMp3File(mp3, lyricsPath, QStringLiteral("Band - Song"), cp, site));
         const QByteArray lyrics3Tagged = test::readAll(mp3);
         const QByteArray prepared = PrepareTagText(test::readAll(lyricsPath), site);
