@@ -163,6 +163,7 @@ void PlaybackBar::connectPlayer()
         const QSignalBlocker quiet(m_seek);
         m_seek->setRange(0, int(qMin<qint64>(ms, INT_MAX)));
         showPosition(m_clock.position());
+        emit audioStateChanged();
     });
     connect(m_player, &AudioPlayer::errorOccurred, this, [this](const QString &message) {
         m_audio->setFullText(message);
@@ -179,6 +180,7 @@ void PlaybackBar::showNoSong()
         m_player->unload();
     m_audio->setFullText(QString());
     setEnabled(false);
+    emit audioStateChanged();
 }
 
 void PlaybackBar::showAudioFiles(const QStringList &files)
@@ -337,6 +339,7 @@ void PlaybackBar::onStatus()
         m_clock.reportPosition(m_player->position());
     }
     showPlaying(isPlaying());
+    emit audioStateChanged();
     showPosition(m_clock.position());
 }
 

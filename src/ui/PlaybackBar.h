@@ -74,6 +74,9 @@ signals:
     void audioChosen(const QString &path);
     // The user added a folder to look for songs' audio in.
     void folderAdded(const QString &folder);
+    // The audio loaded, its state or its length changed (source(),
+    // hasAudio(), duration()).
+    void audioStateChanged();
 
 private:
     void buildControls();

@@ -8,6 +8,7 @@
 #include "ui/PlaybackFollow.h"
 #include "ui/StampSources.h"
 #include "ui/TimingKeys.h"
+#include "ui/WaveformLink.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -145,6 +146,7 @@ SongDetailsView::SongDetailsView(UserDialogs &dialogs, QWidget *parent) : QWidge
     // Across the editor and the lyrics box: the song's audio.
     m_playbackArea = new PlaybackArea(dialogs, this);
     m_follow = new PlaybackFollow(*m_karaokeFrame, *m_playbackArea->bar(), this);
+    m_waveform = new WaveformLink(*m_karaokeFrame, *m_playbackArea, this);
     connect(m_follow, &PlaybackFollow::lineFollowed, this, &SongDetailsView::highlightLine);
     m_timing = new TimingCommands(*m_karaokeFrame, *m_playbackArea, dialogs, this);
     m_sources = new StampSourceCommands(

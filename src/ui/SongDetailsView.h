@@ -14,6 +14,7 @@ class KaraokeEditorFrame;
 class PlaybackArea;
 class PlaybackBar;
 class PlaybackFollow;
+class WaveformLink;
 class StampSourceCommands;
 class TimingCommands;
 class UserDialogs;
@@ -125,6 +126,7 @@ private:
     KaraokeEditorFrame *m_karaokeFrame = nullptr;
     PlaybackArea *m_playbackArea = nullptr;
     PlaybackFollow *m_follow = nullptr;
+    WaveformLink *m_waveform = nullptr; // the strip above the playback bar
     TimingCommands *m_timing = nullptr;
     StampSourceCommands *m_sources = nullptr;
     int m_highlightedLine = -1;

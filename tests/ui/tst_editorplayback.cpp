@@ -11,6 +11,7 @@
 #include "ui/TapCalibration.h"
 #include "ui/TimingKeys.h"
 #include "ui/UserDialogs.h"
+#include "ui/WaveformStrip.h"
 #include "ui/ZephTimePicker.h"
 
 #include "SampleSongs.h"
@@ -223,6 +224,27 @@ private slots:
             dialog.findChild<QLabel *>(QStringLiteral("lblCalibration"))->text().startsWith(QStringLiteral("Taps: 3")));
     }
 
+    // The strip above the bar shows the song's envelope and the rows' marks;
+    // a mark moved on it is one undo step of the editor.
+    void theWaveformMovesStampsOnTheUndoStack()
+    {
+        showSong(test::sampleSong(QStringLiteral("Amber Lanterns - Paper Boats")));
+        auto *strip = m_view->findChild<WaveformStrip *>(QStringLiteral("picWaveform"));
+        QVERIFY(strip && strip->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(strip->message().isEmpty(), 30000);
+        QCOMPARE(strip->songMs(), bar()->duration());
+        const QString before = stampOf(1);
+        const StampTime moved = stampAtStep(stampStep(frame()->edition().rows().at(1).time) + 1);
+        frame()->setCurrentRow(1);
+        QCOMPARE(strip->currentRow(), 1);
+        strip->setFocus();
+        QTest::keyClick(strip, Qt::Key_Right, Qt::ControlModifier);
+        QCOMPARE(stampOf(1), stampText(moved));
+        QVERIFY2(strip->spokenState().contains(stampText(moved)), qPrintable(strip->spokenState()));
+        frame()->undo();
+        QCOMPARE(stampOf(1), before);
+    }
+
     // No audio file found: the bar says so, Play is off, the stamps stay editable.
     void withoutAudioTheBarSaysSo()
     {
@@ -235,6 +257,7 @@ private slots:
         QVERIFY(m_view->findChild<QWidget *>(QStringLiteral("cmdChooseAudio"))->isEnabled());
         QVERIFY(frame()->row(0)->isEnabled());
         QCOMPARE(frame()->followedRow(), -1);
+        QVERIFY(m_view->findChild<WaveformStrip *>(QStringLiteral("picWaveform"))->isHidden());
     }
 };
 
