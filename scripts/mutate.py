@@ -780,6 +780,8 @@ class Runner:
                                         "^" + re.escape(test) + "$", "--timeout", str(int(limit) + 5)]
             rc, out = run(cmd, timeout=limit + 30)
             elapsed = time.monotonic() - started
+            if self.verbose and not baseline:
+                print(f"mutate:   {test}: {'timeout' if rc is None else rc} ({elapsed:.1f} s)", file=sys.stderr)
             if baseline:
                 self.durations[test] = elapsed
             if rc is None or "Timeout" in out and rc != 0:
@@ -966,6 +968,8 @@ def run_mutant(m, root, text, runner, restorer):
                 continue
             wanted = targets if runner.args.targets else sorted({tests[t] for t in stage if tests.get(t)})
             ok, out = runner.compile(wanted)
+            if runner.verbose:
+                print(f"mutate:   built {len(wanted)} programs: {'ok' if ok else 'failed'}", file=sys.stderr)
             if not ok:
                 return {"status": "build-failed", "seconds": round(time.monotonic() - begun, 1)}
             status, test = runner.run_tests(stage)

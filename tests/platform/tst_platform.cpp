@@ -163,6 +163,11 @@ private slots:
         QCOMPARE(content.bytes, bytes);
         QCOMPARE(content.error.isEmpty(), content.ok());
         QCOMPARE(ends.opened, content.ok() || content.status == FileReadStatus::TooLarge);
+        // A device opened on it tells the same.
+        QFile device;
+        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        QVERIFY(fd < 0 || device.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle));
+        QCOMPARE(isRegularFile(device), content.ok() || content.status == FileReadStatus::TooLarge);
     }
 
     // A file that grows past what the file system reported on opening is
