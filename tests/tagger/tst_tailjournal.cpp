@@ -389,8 +389,8 @@ private slots:
         QTest::newRow("another tag written since") << QStringLiteral("change tail") << setAside << false << false;
         QTest::newRow("grown since") << QStringLiteral("append") << setAside << false << false;
         QTest::newRow("older format") << QStringLiteral("version 1") << setAside << false << false;
-        QTest::newRow("older format, old tail missing") << QStringLiteral("version 1 without its tail") << dropped
-                                                        << false << false;
+        QTest::newRow("older format, old tail missing")
+            << QStringLiteral("version 1 without its tail") << dropped << false << false;
     }
     void journalsFoundLater()
     {
@@ -547,7 +547,8 @@ private slots:
         const QString lyricsPath = lyrics();
         const QString folder = journalFolder();
         const test::ChildEnd end = test::runInChild([&](const test::StopHere &) {
-            return test::limitFileSize(limit) && TagMp3File(mp3, lyricsPath, LyricsName, m_cp, m_site, TailJournal(folder));
+            return test::limitFileSize(limit)
+                   && TagMp3File(mp3, lyricsPath, LyricsName, m_cp, m_site, TailJournal(folder));
         });
         QCOMPARE(end.signal, 0);
         QVERIFY(end.exitedNormally);
