@@ -90,6 +90,13 @@ QByteArray layout(const QString &name)
         return QByteArray(300, 'J') + id3v2Tag(3) + audio;
     if (name == u"ID3v2.3 with a size frame")
         return id3v2Tag(3, "TSIZ") + audio;
+    // The footer flag exists from ID3v2.4 on; a reader that believes it in
+    // an older tag takes ten bytes of audio for the footer.
+    if (name == u"ID3v2.3 marked with a footer") {
+        QByteArray tag = id3v2Tag(3);
+        tag[5] = 0x10;
+        return tag + audio + id3v1();
+    }
     if (name == u"damaged ID3v2 header")
         return QByteArray("ID3\x03\0\0\0\0\x80\0", 10) + audio;
     if (name == u"ID3v2 longer than the file")
@@ -248,6 +255,7 @@ private slots:
         // The tag library would drop the frame when it writes the tag again.
         QTest::newRow("ID3v2.3 frame the library drops") << QStringLiteral("ID3v2.3 with a size frame") << false;
         QTest::newRow("ID3v2 tag longer than the file") << QStringLiteral("ID3v2 longer than the file") << false;
+        QTest::newRow("ID3v2.3 tag marked with a footer") << QStringLiteral("ID3v2.3 marked with a footer") << false;
         QTest::newRow("read-only file") << QStringLiteral("ID3v1") << true;
     }
     void refusesAndLeavesTheFile()
