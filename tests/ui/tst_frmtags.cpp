@@ -351,12 +351,14 @@ private slots:
         QCOMPARE(label("lblInfo_1"), s("Blue Lake - Night Train"));
         QVERIFY(!candidates->isVisible());
         QVERIFY(child<QLabel>("img_2")->isVisible()); // a record will be added
+        QCOMPARE(child<QLabel>("img_2")->toolTip(), s("An id3v1 tag will be added to this file"));
         QVERIFY(!child<QLabel>("img_3")->isVisible());
         QVERIFY(!button("cmdDisplaySavedLyrics")->isVisible());
 
         clickRow(s("velvet fox shared 2.mp3"));
         QVERIFY(!child<QLabel>("img_2")->isVisible());
         QVERIFY(child<QLabel>("img_3")->isVisible());
+        QCOMPARE(child<QLabel>("img_3")->toolTip(), s("This lyrics file matched more than 1 mp3"));
         clickRow(s("tin drum tagged.mp3"));
         QVERIFY(button("cmdDisplaySavedLyrics")->isVisible());
 
@@ -622,6 +624,13 @@ private slots:
         QCOMPARE(gap("Label1_4", "lblInfo_0"), spacing); // nor for the ID3v1 alert
         QCOMPARE(panel->height(), panelHeight);
         QCOMPARE(list()->geometry(), listArea);
+        // A larger font: the panel grows with its drop-down.
+        QFont large = m_window->font();
+        large.setPointSizeF(large.pointSizeF() * 2);
+        m_window->setFont(large);
+        QApplication::processEvents();
+        QVERIFY(panel->height() >= child<QComboBox>("cboLyrics")->sizeHint().height());
+        m_window->setFont(QFont());
 
         m_window->resize(m_window->minimumSizeHint());
         QApplication::processEvents();
