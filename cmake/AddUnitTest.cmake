@@ -1,7 +1,8 @@
 # add_unit_test(NAME <name> SOURCES <files...> [LIBS <targets...>] [PCH_FROM <target>])
 # One QtTest program, registered with CTest. Tests run on the offscreen
 # platform, and every test gets a HOME of its own inside the build folder, so
-# nothing touches the real one.
+# nothing touches the real one. QT_MEDIA_BACKEND is emptied, so the audio
+# library's own choice of backend is what the tests play with.
 function(add_unit_test)
   cmake_parse_arguments(T "" "NAME;PCH_FROM" "SOURCES;LIBS" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
@@ -22,6 +23,7 @@ function(add_unit_test)
           "XDG_RUNTIME_DIR=${home}/run"
           "WINEPREFIX=${home}/.wine"
           "STANZARY_EXAMPLES=${PROJECT_SOURCE_DIR}/examples"
+          "QT_MEDIA_BACKEND="
           "ASAN_OPTIONS=detect_leaks=0")
   set_tests_properties(${T_NAME} PROPERTIES ENVIRONMENT "${env}" TIMEOUT 300)
   # Qt takes a runtime folder only when no one else may enter it; any other

@@ -1,20 +1,25 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages needed to build, test, run and package Stanzary
-# (python3-mutagen: a test reads the ID3v2 frames with another tag reader;
-# the last line: checking the desktop files and the package's dependencies).
-# With --fuzz also clang and its sanitizer runtime, for the libFuzzer targets.
+# (qt6-multimedia-dev and pulseaudio: playing songs, and the null sink the
+# audio tests play through; python3-mutagen: a test reads the ID3v2 frames
+# with another tag reader; the last line: checking the desktop files and the
+# package's dependencies). With --fuzz also clang and its sanitizer runtime,
+# for the libFuzzer targets; with --samples espeak-ng and ffmpeg, which
+# scripts/make-sample-audio.py makes the sample songs' audio with.
 # Installs only what is missing; uses sudo when not run as root.
 set -euo pipefail
 
 packages=(
   cmake ninja-build g++ clang-format ccache
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6-dev
+  qt6-multimedia-dev pulseaudio
   libbenchmark-dev
   libtag1-dev python3-mutagen
   xvfb xauth fonts-dejavu-core
   desktop-file-utils appstream dpkg-dev file
 )
 [ "${1:-}" = --fuzz ] && packages+=(clang libclang-rt-14-dev)
+[ "${1:-}" = --samples ] && packages+=(espeak-ng ffmpeg)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -75,6 +75,7 @@ const QList<ConfigKey> &configKeys()
         {"CheckUnfilteredSongs", 1, nullptr, nullptr, &basMain::blnCheckUnfilteredSongs},
         {"CheckForAvaliableTimestamps", 1, nullptr, nullptr, &basMain::blnCheckForAvaliableTimestamps},
         {"WriteId3v2Lyrics", 0, nullptr, nullptr, &basMain::blnWriteId3v2Lyrics},
+        {"WriteLrcFiles", 0, nullptr, nullptr, &basMain::blnWriteLrcFiles},
         {"MakerSite", 0, nullptr, nullptr, nullptr, &basMain::strMakerSite, makerSite()},
     };
     return keys;

@@ -43,9 +43,10 @@ struct ConfigKey
     QString defaultAddress = QString(); // addresses: the default
 };
 
-// The thirteen keys, in the order they are read and written: the window's
+// The fourteen keys, in the order they are read and written: the window's
 // geometry, the five options, the tagger's "Also write ID3v2 lyrics"
-// ("WriteId3v2Lyrics", off by default) and the maker's web site ("MakerSite"). The
+// ("WriteId3v2Lyrics") and "Also write .lrc files" ("WriteLrcFiles"), both
+// off by default, and the maker's web site ("MakerSite"). The
 // site is the distributor's (system-wide settings) or the user's to set:
 // it is read, never written.
 const QList<ConfigKey> &configKeys();
@@ -54,13 +55,13 @@ const QList<ConfigKey> &configKeys();
 // ~/.config/Zeph/Zeph.conf on Linux); the keys live in group "Config".
 std::unique_ptr<QSettings> openConfigStore();
 
-// Reads the thirteen keys (application "Zeph", section "Config"), copies blnCheckTimestampsAtStart,
+// Reads the fourteen keys (application "Zeph", section "Config"), copies blnCheckTimestampsAtStart,
 // reads the host's settings file and sets state.codePage from bytFontCharset.
 // A stored number that does not convert reads as 0; a stored flag that does
 // not convert leaves the state's flag as it was, and so does a stored
 // address that is no http or https address. Nothing is reported.
 StoredGeometry LoadConfig(basMain &state);
-// Writes the twelve keys the program changes (not "MakerSite").
+// Writes the thirteen keys the program changes (not "MakerSite").
 void SaveConfig(const basMain &state, const StoredGeometry &geometry);
 
 // The same on a given store and registry (tests, and callers that already

@@ -52,6 +52,9 @@ public:
     // The tagger also writes the lyrics as ID3v2 frames (USLT, and SYLT
     // from a timestamp file).
     bool blnWriteId3v2Lyrics = false;
+    // The tagger also writes an .lrc file beside each MP3 file it tags
+    // whose song has stamps that all find their lyric lines.
+    bool blnWriteLrcFiles = false;
 
     // Counts of the last scan (wider than the host's 16 bits on purpose).
     int intLyricsCount = 0;

@@ -69,6 +69,17 @@ KasSaveResult clsKaraokeEdition::SaveKasFile(const QString &FileName) const
     return {KasSaveStatus::Failed, written.error};
 }
 
+void clsKaraokeEdition::startNewFile(const QList<KasRow> &rows, const CodePage &codePage)
+{
+    m_rows = rows;
+    if (m_rows.isEmpty())
+        m_rows.append(KasRow{});
+    m_codePage = codePage;
+    m_tail = QByteArrayLiteral(";");
+    m_loadedRecords = 0;
+    m_loaded = true;
+}
+
 void clsKaraokeEdition::UnloadAll()
 {
     m_rows.resize(1);
@@ -104,6 +115,16 @@ bool clsKaraokeEdition::setText(int i, const QString &text)
     if (i < 0 || i >= rowCount() || text.size() > 2)
         return false;
     m_rows[i].Text = text;
+    return true;
+}
+
+bool clsKaraokeEdition::replaceRows(int at, int count, const QList<KasRow> &rows)
+{
+    if (at < 0 || count < 0 || at > rowCount() || count > rowCount() - at || rowCount() - count + rows.size() < 1)
+        return false;
+    m_rows.remove(at, count);
+    for (qsizetype i = 0; i < rows.size(); ++i)
+        m_rows.insert(at + i, rows.at(i));
     return true;
 }
 

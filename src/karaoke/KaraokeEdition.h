@@ -21,6 +21,7 @@ struct KasRow
     // writes it back byte for byte while the time is unchanged, so codes
     // that decode to a time but are not the canonical spelling survive.
     QByteArray loadedCode;
+    friend bool operator==(const KasRow &, const KasRow &) = default;
 };
 
 // How the editor asks for a timestamp file to be loaded.
@@ -93,6 +94,12 @@ public:
     // says: rows whose text is empty or starts with two spaces are left out.
     KasSaveResult SaveKasFile(const QString &FileName) const;
 
+    // Starts the rows of a song that has no timestamp file yet: the given
+    // rows (one empty row when there are none), the tail of a new file (";")
+    // and codePage for saving. Saving then creates the file: the records,
+    // ";" and CR LF.
+    void startNewFile(const QList<KasRow> &rows, const CodePage &codePage = CodePage());
+
     // Removes rows 1 and up; row 0 keeps its values. Empties KasTail and
     // forgets the loaded file, so a save is refused until the next load.
     void UnloadAll();
@@ -113,6 +120,10 @@ public:
     // that has no time code (TimeToCode) or a text longer than 2 characters.
     bool setTime(int i, const StampTime &time);
     bool setText(int i, const QString &text);
+    // Replaces count rows from row at with rows (the undoable changes of
+    // RowEdits are made of this). Refused (false, nothing changed) for a
+    // range outside the rows or a change that would leave no row.
+    bool replaceRows(int at, int count, const QList<KasRow> &rows);
 
     // Records read by the last load (0 after UnloadAll); the rows' box
     // is this many rows high after loading.

@@ -69,6 +69,14 @@ std::optional<QString> readLyricsText(const QString &path, const CodePage &codeP
     return codePage.decode(*bytes);
 }
 
+std::optional<bool> readFilterUsed(const QString &path, const CodePage &codePage)
+{
+    const std::optional<QString> text = readLyricsText(path, codePage);
+    if (!text)
+        return std::nullopt;
+    return deriveLyricsSource(*text).blnFilterUsed;
+}
+
 QString toDiskLineEnds(const QString &boxText)
 {
     QString text = boxText;

@@ -37,6 +37,10 @@ std::optional<QByteArray> readLyricsBytes(const QString &path); // nullopt when 
 // The same, decoded with the code page.
 std::optional<QString> readLyricsText(const QString &path, const CodePage &codePage);
 
+// Whether the lyrics file's text holds "] filter used" (the host's filter
+// was used on it); nothing when it cannot be read.
+std::optional<bool> readFilterUsed(const QString &path, const CodePage &codePage);
+
 enum class LyricsWriteStatus { Ok, ReadOnly, Unencodable, Failed };
 struct LyricsWriteResult
 {

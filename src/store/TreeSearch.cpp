@@ -11,7 +11,6 @@ namespace stanzary {
 namespace {
 
 const QString kFilterChecked = QStringLiteral("filterchecked");
-const QString kFilterMark = QStringLiteral("] filter used");
 
 } // namespace
 
@@ -131,8 +130,7 @@ void checkUnfilteredSongs(basMain &state, int artistPosition)
     nodes.setTag(artistPosition, kFilterChecked);
     const QList<int> songs = nodes.children(artistPosition);
     for (int song : songs) {
-        const std::optional<QString> text = readLyricsText(state.strLyricsPath + nodes.at(song).key, state.codePage);
-        if (text && !text->contains(kFilterMark))
+        if (readFilterUsed(state.strLyricsPath + nodes.at(song).key, state.codePage) == false)
             nodes.setImage(song, unfilteredImage(nodes.at(song).image));
     }
 }

@@ -1,6 +1,7 @@
 #include "tagger/Id3v2Tagging.h"
 
 #include "store/LyricsFile.h"
+#include "tagger/LrcExport.h"
 #include "tagger/Lyrics3Writer.h"
 #include "tagger/LyricsPairing.h"
 
@@ -9,7 +10,6 @@ namespace stanzary {
 namespace {
 
 const QString Indent = QStringLiteral("    ");
-constexpr int kListedStamps = 5;
 
 QString withLfLineEnds(QString text)
 {
@@ -32,12 +32,8 @@ Id3v2LyricsFrames id3v2FramesFor(const QByteArray &preparedText, const QByteArra
     }
     const StampPairing pairing = pairStamps(stamps->records, lyricLines(codePage.decode(lyricsText)), codePage);
     if (!pairing.complete()) {
-        QStringList which;
-        for (int i = 0; i < pairing.unpaired.size() && i < kListedStamps; ++i)
-            which << describeUnpaired(pairing.unpaired.at(i));
-        if (pairing.unpaired.size() > kListedStamps)
-            which << QStringLiteral("%1 more").arg(pairing.unpaired.size() - kListedStamps);
-        notes << Indent + QStringLiteral("No synchronised lyrics (SYLT): no lyric line for ") + which.join(u", ");
+        notes << Indent + QStringLiteral("No synchronised lyrics (SYLT): no lyric line for ")
+                     + describeUnpairedStamps(pairing.unpaired);
         return frames;
     }
     QList<SyncedLine> lines;
@@ -48,7 +44,7 @@ Id3v2LyricsFrames id3v2FramesFor(const QByteArray &preparedText, const QByteArra
 }
 
 Id3v2TagResult TagId3v2Lyrics(const QString &mp3Path, const QString &lyricsPath, const QByteArray &preparedText,
-                              const CodePage &codePage, const RewriteHooks &hooks)
+                              const CodePage &codePage, const RewriteHooks &hooks, bool dryRun)
 {
     Id3v2TagResult result;
     const std::optional<QByteArray> lyrics = readLyricsBytes(lyricsPath);
@@ -57,6 +53,12 @@ Id3v2TagResult TagId3v2Lyrics(const QString &mp3Path, const QString &lyricsPath,
         stamps = readKasFile(kasPathOnDisk(lyricsPath));
     const Id3v2LyricsFrames frames =
         id3v2FramesFor(preparedText, lyrics.value_or(QByteArray()), stamps, codePage, result.notes);
+    if (dryRun) {
+        result.notes.prepend(Indent
+                             + (frames.synced ? QStringLiteral("ID3v2 lyrics would be written (USLT and SYLT)")
+                                              : QStringLiteral("ID3v2 lyrics would be written (USLT)")));
+        return result;
+    }
 
     const WriteResult written = writeId3v2Lyrics(mp3Path, frames, hooks);
     result.written = written.ok();

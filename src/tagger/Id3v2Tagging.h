@@ -33,9 +33,11 @@ struct Id3v2TagResult
 // Writes the ID3v2 lyrics of mp3Path from the lyrics file at lyricsPath and
 // the timestamp file beside it (found ignoring case), if any; preparedText is
 // what the Lyrics3 tag got. A failure leaves the MP3 file as it was (the
-// Lyrics3 tag already written stays) and is told in the notes.
+// Lyrics3 tag already written stays) and is told in the notes. A dry run
+// writes nothing and tells which frames would be written (whether the tag
+// keeps every frame is only seen when it is written).
 Id3v2TagResult TagId3v2Lyrics(const QString &mp3Path, const QString &lyricsPath, const QByteArray &preparedText,
-                              const CodePage &codePage, const RewriteHooks &hooks = {});
+                              const CodePage &codePage, const RewriteHooks &hooks = {}, bool dryRun = false);
 
 // The notes as log text: each line followed by CR LF.
 QString id3v2LogText(const Id3v2TagResult &result);

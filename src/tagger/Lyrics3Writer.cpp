@@ -5,8 +5,10 @@
 #include "platform/TailJournal.h"
 #include "store/LyricsFile.h"
 #include "store/SongNames.h"
+#include "tagger/TaggingRun.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 
@@ -132,26 +134,36 @@ bool WriteLyrics3v2(Lyrics3Fields &fields, const Id3v1Record &record, QFileDevic
 bool TagMp3File(const QString &mp3Path, const QString &lyricsPath, const QString &lyricsName, const CodePage &codePage,
                 const QString &site, const TailJournal &journal)
 {
+    return TagMp3FileLyrics3(mp3Path, lyricsPath, lyricsName, codePage, site, journal).ok();
+}
+
+WriteResult TagMp3FileLyrics3(const QString &mp3Path, const QString &lyricsPath, const QString &lyricsName,
+                              const CodePage &codePage, const QString &site, const TailJournal &journal, bool dryRun)
+{
     if (isReadOnlyFile(mp3Path))
-        return false;
+        return {WriteStatus::ReadOnly, QStringLiteral("the file is read-only")};
 
     // The lyrics are read and prepared before the MP3 file is touched; only a
     // regular file is read, so a pipe put in its place cannot stall tagging.
     const auto lyrics = readLyricsBytes(lyricsPath);
     if (!lyrics)
-        return false;
+        return {WriteStatus::Failed, QStringLiteral("the lyrics file cannot be read: ") + lyricsPath};
     const QByteArray text = PrepareTagText(*lyrics, site);
 
     // A write of this file that was interrupted is undone before its tail is
-    // read: the new tag is built from the file's real old bytes.
-    if (!journal.settle(mp3Path))
-        return false;
+    // read: the new tag is built from the file's real old bytes. A dry run
+    // undoes nothing.
+    const QString unfinished = QStringLiteral("an earlier write of the file is not finished");
+    if (dryRun ? QFileInfo::exists(journal.journalPathFor(mp3Path)) : !journal.settle(mp3Path))
+        return {WriteStatus::Failed, unfinished};
     // Only a regular file is read and written; a named pipe in its place is
     // refused at once.
-    const RegularFile opened(mp3Path, FileAccess::ReadWrite);
+    const RegularFile opened(mp3Path, dryRun ? FileAccess::Read : FileAccess::ReadWrite);
     QFile mp3;
-    if (!opened.openDevice(mp3, QIODevice::ReadWrite | QIODevice::Unbuffered))
-        return false;
+    if (!opened.openDevice(mp3, dryRun ? QIODevice::ReadOnly : QIODevice::ReadWrite | QIODevice::Unbuffered))
+        return {WriteStatus::Failed, opened.error()};
+    if (dryRun && !QFileInfo(mp3Path).isWritable())
+        return {WriteStatus::Failed, QStringLiteral("the file cannot be written")};
     Mp3Tail tail = ReadMp3Tail(mp3);
     const Id3v1Record record =
         tail.id3v1.isPresent()
@@ -170,42 +182,25 @@ bool TagMp3File(const QString &mp3Path, const QString &lyricsPath, const QString
 
     SetField(tail.fields, QByteArrayLiteral("IND"), QByteArrayLiteral("100"));
     SetField(tail.fields, QByteArrayLiteral("LYR"), text);
-    return WriteLyrics3v2(tail.fields, record, mp3, mp3Path, writeOffset, endMarker, journal);
-}
-
-QString TagCheckedFiles(const QList<TaggerRow> &rows, const TailJournal &journal, const TagOneFile &tagOne,
-                        const std::function<void(int done, int total)> &progress)
-{
-    QString log;
-    if (rows.isEmpty())
-        return log;
-    // A tagging that was interrupted is undone before anything new is written.
-    const QList<JournalRecovery> recovered = journal.recover();
-    for (const JournalRecovery &r : recovered) {
-        const QString line = recoveryLogLine(r);
-        if (!line.isEmpty())
-            log += line + QStringLiteral("\r\n");
-    }
-    const int total = int(std::count_if(rows.cbegin(), rows.cend(), [](const TaggerRow &r) { return r.checked; }));
-    int done = 0;
-    for (const TaggerRow &row : rows) {
-        if (!row.checked)
-            continue;
-        const bool ok = tagOne(row);
-        log += (ok ? taggedPrefix() : errorPrefix()) + row.mp3Path + QStringLiteral("\r\n");
-        if (progress)
-            progress(++done, total);
-    }
-    return log;
+    MoveIndFirst(tail.fields);
+    const std::optional<QByteArray> tag = Lyrics3v2TagBytes(tail.fields, endMarker);
+    if (!tag)
+        return {WriteStatus::Failed, QStringLiteral("the Lyrics3 tag would be larger than the format allows")};
+    if (dryRun)
+        return {WriteStatus::Ok, QString()};
+    return journal.replaceTail(mp3, mp3Path, writeOffset, {*tag, record.toBytes()});
 }
 
 QString TagCheckedFiles(const QList<TaggerRow> &rows, const CodePage &codePage, const QString &site,
                         const TailJournal &journal, const std::function<void(int done, int total)> &progress)
 {
     const auto tagOne = [&](const TaggerRow &row) {
-        return TagMp3File(row.mp3Path, row.lyricsPath, row.lyricsName, codePage, site, journal);
+        const bool ok = TagMp3File(row.mp3Path, row.lyricsPath, row.lyricsName, codePage, site, journal);
+        return RowResult{(ok ? taggedPrefix() : errorPrefix()) + row.mp3Path, {}, !ok};
     };
-    return TagCheckedFiles(rows, journal, tagOne, progress);
+    RowRunOptions options;
+    options.progress = progress;
+    return RunCheckedRows(rows, journal, tagOne, options).log();
 }
 
 } // namespace stanzary

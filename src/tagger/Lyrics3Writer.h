@@ -71,21 +71,22 @@ bool WriteLyrics3v2(Lyrics3Fields &fields, const Id3v1Record &record, QFileDevic
 bool TagMp3File(const QString &mp3Path, const QString &lyricsPath, const QString &lyricsName, const CodePage &codePage,
                 const QString &site, const TailJournal &journal = TailJournal());
 
+// TagMp3File with the reason of a failure, for the user ("the file is
+// read-only", "No space left on device"). With dryRun everything but the
+// write is done: the file is only read, and a journal left for it is not
+// rolled back (the file cannot be tagged until it is, which is a failure).
+WriteResult TagMp3FileLyrics3(const QString &mp3Path, const QString &lyricsPath, const QString &lyricsName,
+                              const CodePage &codePage, const QString &site, const TailJournal &journal,
+                              bool dryRun = false);
+
 // Tags every checked row in order and returns the log, one line per checked
 // row: "File tagged..: " or "Error tagging: ", the MP3 path and CR LF. Empty
-// when rows is empty. Journals of an interrupted earlier tagging are rolled
-// back first, each with a line of its own at the top of the log. progress,
+// when no row is checked. The rows' folders are locked for the run (see
+// RunCheckedRows); journals of an interrupted earlier tagging are rolled back
+// first, each with a line of its own at the top of the log. progress,
 // when given, hears after each checked row how many of them are done.
 QString TagCheckedFiles(const QList<TaggerRow> &rows, const CodePage &codePage, const QString &site,
                         const TailJournal &journal = TailJournal(),
-                        const std::function<void(int done, int total)> &progress = {});
-
-// The same with the tagging of one file given: tagOne tags the file of a
-// checked row with the journal the caller chose and says whether it worked
-// (the plain Lyrics3 tagging above is TagMp3File). The journals are rolled
-// back first as above.
-using TagOneFile = std::function<bool(const TaggerRow &row)>;
-QString TagCheckedFiles(const QList<TaggerRow> &rows, const TailJournal &journal, const TagOneFile &tagOne,
                         const std::function<void(int done, int total)> &progress = {});
 
 } // namespace stanzary

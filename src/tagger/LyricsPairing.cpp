@@ -2,9 +2,7 @@
 
 namespace stanzary {
 
-namespace {
-
-bool isBlank(const QString &line)
+bool isBlankLine(const QString &line)
 {
     for (const QChar c : line) {
         if (c != u' ' && c != u'\t')
@@ -13,18 +11,10 @@ bool isBlank(const QString &line)
     return true;
 }
 
-// A line's first two characters as a timestamp file stores them: padded with spaces.
 QString linePrefix(const QString &line)
 {
     return QString(line + QStringLiteral("  ")).left(2);
 }
-
-QString twoDigits(int n)
-{
-    return QStringLiteral("%1").arg(n, 2, 10, QChar(u'0'));
-}
-
-} // namespace
 
 QStringList lyricLines(const QString &lyricsText)
 {
@@ -46,30 +36,23 @@ StampPairing pairStamps(const QList<KasRecord> &stamps, const QStringList &lines
         const std::optional<StampTime> time = CodeToTime(stamps.at(k).code);
         qsizetype found = -1;
         for (qsizetype i = next; time && i < lines.size() && found < 0; ++i) {
-            if (!isBlank(lines.at(i)) && linePrefix(lines.at(i)) == prefix)
+            if (!isBlankLine(lines.at(i)) && linePrefix(lines.at(i)) == prefix)
                 found = i;
         }
         if (found < 0) {
             result.unpaired.append({k, prefix, time});
             continue;
         }
-        result.paired.append({*time, lines.at(found)});
+        result.paired.append({*time, lines.at(found), k, found});
         next = found + 1;
     }
     return result;
 }
 
-quint32 stampMilliseconds(const StampTime &time)
-{
-    return quint32(time.Minute) * 60000u + quint32(time.Second) * 1000u + quint32(time.Frame) * 100u;
-}
-
 QString describeUnpaired(const UnpairedStamp &stamp)
 {
-    const QString when = stamp.time ? QStringLiteral("%1:%2.%3, ")
-                                          .arg(twoDigits(stamp.time->Minute), twoDigits(stamp.time->Second))
-                                          .arg(stamp.time->Frame)
-                                    : QStringLiteral("unreadable time, ");
+    const QString when =
+        stamp.time ? stampText(*stamp.time) + QStringLiteral(", ") : QStringLiteral("unreadable time, ");
     return QStringLiteral("stamp %1 (%2\"%3\")").arg(stamp.index + 1).arg(when, stamp.prefix);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "karaoke/KasFile.h"
+#include "karaoke/StampSteps.h"
 #include "platform/CodePage.h"
 
 #include <QList>
@@ -24,10 +25,19 @@ namespace stanzary {
 // disk, or LF as a text box holds them), without the line ends.
 QStringList lyricLines(const QString &lyricsText);
 
+// A line of nothing but spaces and tabs (or none) takes no stamp.
+bool isBlankLine(const QString &line);
+
+// A line's first two characters as a timestamp file stores them: a shorter
+// line padded with spaces.
+QString linePrefix(const QString &line);
+
 struct PairedStamp
 {
     StampTime time;
     QString line;
+    int index = 0;           // the stamp's position among the stamps, from 0
+    qsizetype lineIndex = 0; // the line's position among the lines, from 0
 };
 
 // A stamp no line was found for: its position among the stamps (from 0),
@@ -52,9 +62,6 @@ struct StampPairing
 // whose time code cannot be read) is listed in unpaired, and the next stamp
 // searches on from the line after the last one paired.
 StampPairing pairStamps(const QList<KasRecord> &stamps, const QStringList &lines, const CodePage &codePage);
-
-// A stamp's time in milliseconds.
-quint32 stampMilliseconds(const StampTime &time);
 
 // "stamp 3 (02:05.4, "Ri")", for telling the user.
 QString describeUnpaired(const UnpairedStamp &stamp);

@@ -13,16 +13,9 @@
 #include "ui/frmTags.h"
 #include "ui/frmlists.h"
 
-#include <QCoreApplication>
 #include <QDir>
 
 namespace stanzary {
-
-void setApplicationIdentity()
-{
-    QCoreApplication::setApplicationName(QStringLiteral("Stanzary"));
-    QCoreApplication::setOrganizationName(QStringLiteral("Zeph"));
-}
 
 StanzaryApp::StanzaryApp(UserDialogs &dialogs) : m_dialogs(dialogs) {}
 

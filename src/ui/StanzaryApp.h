@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/AppIdentity.h"
 #include "app/basMain.h"
 #include "lists/SongLists.h"
 
@@ -29,10 +30,10 @@ struct StartOptions
     QString lockPath;          // the single-instance lock; empty for the default
 };
 
-// The program's name and maker as the settings store and the desktop know
-// them. No display name is set: the window system would append it to every
-// window's and message box's title.
-void setApplicationIdentity();
+// setApplicationIdentity() (app/AppIdentity.h) gives the program's name and
+// maker as the settings store and the desktop know them. No display name is
+// set: the window system would append it to every window's and message box's
+// title.
 
 // The running program: the shared state, the two lists and the windows, put
 // together in the start-up order. Owns all of them. The main window asks for

@@ -2,10 +2,9 @@
 
 #include "store/SongNames.h"
 #include "tagger/Id3v2Lyrics.h"
-#include "tagger/Id3v2Tagging.h"
-#include "tagger/Lyrics3Writer.h"
 #include "tagger/Mp3FolderScan.h"
 #include "tagger/Mp3Matcher.h"
+#include "tagger/RowTagging.h"
 #include "ui/IconSet.h"
 #include "ui/PathButton.h"
 #include "ui/TaggerInfoPanel.h"
@@ -98,19 +97,13 @@ void frmTags::loadEntries()
 void frmTags::resetToStart()
 {
     m_model->clear();
-    setTagButtonReturns(false);
-    m_tagButton->setEnabled(false);
     m_folder.clear();
     m_folderButton->setCaption(QStringLiteral("..."));
     m_folderButton->setToolTip(QString());
-    m_folderButton->setEnabled(true);
     m_status->setText(MatchesPending);
     m_scanStatus.clear();
-    m_info->setSavedLyricsShown(false);
     m_info->hide();
-    m_textView->clear();
-    showListArea(ListArea::List);
-    setListControlsEnabled(true);
+    enterPhase(Phase::NoFolder);
     highlightStep(1);
 }
 
@@ -126,32 +119,43 @@ void frmTags::finishClosedWhileBusy()
         loadEntries();
 }
 
-void frmTags::showListArea(ListArea area)
+void frmTags::enterPhase(Phase phase)
 {
-    switch (area) {
-    case ListArea::List: m_listArea->setCurrentWidget(m_list); break;
-    case ListArea::Text: m_listArea->setCurrentWidget(m_textView); break;
-    case ListArea::Scanning: m_listArea->setCurrentWidget(m_scanningNote); break;
+    m_phase = phase;
+    QWidget *area = m_list;
+    if (phase == Phase::Scanning)
+        area = m_scanningNote;
+    else if (phase == Phase::SavedLyrics || phase == Phase::Log)
+        area = m_textView; // its text is set before
+    m_listArea->setCurrentWidget(area);
+    if (area != m_textView)
+        m_textView->clear();
+    // The selection and check buttons work on the list, so they rest while a
+    // text is shown in its place; the information panel keeps its "Return
+    // to list".
+    const bool busy = isBusy();
+    m_selectFrame->setEnabled(!busy && area == m_list);
+    m_checkFrame->setEnabled(!busy && area == m_list);
+    m_infoFrame->setEnabled(!busy);
+    m_info->setSavedLyricsShown(phase == Phase::SavedLyrics);
+    m_tagButton->setText(phase == Phase::Log ? ReturnCaption : TagCaption);
+    // A scan's first pass takes the folder button as its stop button.
+    m_folderButton->setEnabled(phase != Phase::Tagging);
+    m_id3v2Option->setEnabled(phase != Phase::Tagging);
+    m_lrcOption->setEnabled(phase != Phase::Tagging);
+    enableTagButton();
+}
+
+void frmTags::enableTagButton()
+{
+    switch (m_phase) {
+    case Phase::Scanning:
+    case Phase::Tagging: m_tagButton->setEnabled(false); break;
+    case Phase::Log: m_tagButton->setEnabled(true); break;
+    case Phase::NoFolder:
+    case Phase::List:
+    case Phase::SavedLyrics: m_tagButton->setEnabled(m_model->checkedCount() != 0); break;
     }
-    setListControlsEnabled(!isBusy());
-}
-
-// The selection and check buttons work on the list, so they rest while a
-// text is shown in its place; the information panel keeps its "Return to
-// list".
-void frmTags::setListControlsEnabled(bool enabled)
-{
-    const bool listShown = m_listArea->currentWidget() == m_list;
-    m_selectFrame->setEnabled(enabled && listShown);
-    m_checkFrame->setEnabled(enabled && listShown);
-    m_infoFrame->setEnabled(enabled);
-}
-
-void frmTags::setTagButtonReturns(bool returns)
-{
-    m_tagButtonReturns = returns;
-    const QString caption = returns ? ReturnCaption : TagCaption;
-    m_tagButton->setText(caption);
 }
 
 void frmTags::highlightStep(int step)
@@ -166,8 +170,7 @@ void frmTags::highlightStep(int step)
 void frmTags::showCheckedCount(int count)
 {
     m_checkedLabel->setText(QStringLiteral("Checked: ") + QString::number(count));
-    if (!isBusy() && !m_tagButtonReturns)
-        m_tagButton->setEnabled(count != 0);
+    enableTagButton();
 }
 
 int frmTags::currentRow() const
@@ -220,7 +223,7 @@ bool frmTags::eventFilter(QObject *watched, QEvent *event)
 
 void frmTags::browseForFolderClicked()
 {
-    if (m_scanning) {
+    if (isScanning()) {
         m_stopRequested = true;
         m_folderButton->setPath(m_folder);
         return;
@@ -233,19 +236,14 @@ void frmTags::browseForFolderClicked()
 
 void frmTags::runScan(const QString &folder)
 {
-    m_scanning = true;
     m_stopRequested = false;
-    m_tagButton->setEnabled(false);
     m_status->setText(MatchesPending);
     m_info->hide();
-    m_info->setSavedLyricsShown(false);
-    m_textView->clear();
-    setTagButtonReturns(false);
     m_folder = folder;
     m_folderButton->setPath(folder); // the tool tip, while the caption says how to stop
     m_folderButton->setCaption(StopCaption);
+    enterPhase(Phase::Scanning);
     m_model->clear();
-    showListArea(ListArea::Scanning);
 
     // The first pass lets every event through (the stop button among them);
     // the second only repaints and timers, as nothing can be stopped then.
@@ -278,10 +276,8 @@ void frmTags::runScan(const QString &folder)
     m_scanStatus = result.status;
     m_status->setText(m_scanStatus);
     m_folderButton->setPath(folder);
-    m_folderButton->setEnabled(true);
-    m_scanning = false;
+    enterPhase(Phase::List);
     showCheckedCount(m_model->checkedCount());
-    showListArea(ListArea::List);
     highlightStep(2);
     finishClosedWhileBusy();
 }
@@ -290,7 +286,7 @@ void frmTags::runScan(const QString &folder)
 
 void frmTags::rowClicked(const QModelIndex &index)
 {
-    if (!index.isValid() || m_scanning)
+    if (!index.isValid() || isScanning())
         return;
     const TaggerRow &row = m_model->row(index.row());
     m_info->showRow(row, m_entries);
@@ -369,10 +365,8 @@ void frmTags::displayLyricsClicked()
 
 void frmTags::displaySavedLyricsClicked()
 {
-    if (m_info->savedLyricsShown()) {
-        showListArea(ListArea::List);
-        m_textView->clear();
-        m_info->setSavedLyricsShown(false);
+    if (m_phase == Phase::SavedLyrics) {
+        enterPhase(Phase::List);
         return;
     }
     const int row = currentRow();
@@ -392,15 +386,14 @@ void frmTags::displaySavedLyricsClicked()
         text +=
             (text.isEmpty() ? QString() : QStringLiteral("\n\n")) + QStringLiteral("---- ID3v2 lyrics ----\n") + *id3v2;
     m_textView->setPlainText(text);
-    showListArea(ListArea::Text);
-    m_info->setSavedLyricsShown(true);
+    enterPhase(Phase::SavedLyrics);
 }
 
 // ---- Step three: tagging ----------------------------------------------------
 
 void frmTags::tagButtonClicked()
 {
-    if (m_tagButtonReturns)
+    if (m_phase == Phase::Log)
         returnFromLog();
     else
         tagCheckedRows();
@@ -416,69 +409,42 @@ void frmTags::tagCheckedRows()
     if (m_dialogs.askYesNo(BoxTitle, question) != Answer::Yes)
         return;
 
-    m_tagging = true;
-    m_tagButton->setEnabled(false);
-    m_folderButton->setEnabled(false);
-    setListControlsEnabled(false);
+    enterPhase(Phase::Tagging);
     EventPump pump;
     // A copy: the rows stay as they are until the user returns to them.
     const QList<TaggerRow> rows = m_model->rows();
-    // With "Also write ID3v2 lyrics", each file tagged gets its ID3v2 lyrics
-    // too; their notes go into the log below the file's line.
-    QHash<QString, QString> id3v2Notes;
-    const bool id3v2 = m_state.blnWriteId3v2Lyrics;
-    m_id3v2Option->setEnabled(false);
-    const auto tagOne = [&](const TaggerRow &row) {
-        const bool tagged = tagFile(row);
-        if (tagged && id3v2)
-            id3v2Notes.insert(row.mp3Path,
-                              TagRowId3v2Lyrics(row.mp3Path, row.lyricsPath, m_state.codePage, m_state.strMakerSite));
-        return tagged;
-    };
-    const QString log = TagCheckedFiles(rows, m_journal, tagOne, [&](int done, int total) {
+    TaggingSetup setup;
+    setup.codePage = m_state.codePage;
+    setup.site = m_state.strMakerSite;
+    setup.journal = m_journal;
+    setup.options.id3v2 = m_state.blnWriteId3v2Lyrics;
+    setup.options.lrc = m_state.blnWriteLrcFiles;
+    RowRunOptions run;
+    run.progress = [&](int done, int total) {
         if (pump.due()) {
             m_status->setText(QStringLiteral("Tagging: ") + QString::number(done) + u'/' + QString::number(total));
             pump.run(QEventLoop::ExcludeUserInputEvents);
         }
-    });
-    m_tagging = false;
-    m_id3v2Option->setEnabled(true);
+    };
+    // Another program tagging files of these folders is never waited for:
+    // the window would hang meanwhile.
+    const TaggingRun tagging = TagCheckedFiles(rows, setup, run);
     m_status->setText(m_scanStatus);
-    m_folderButton->setEnabled(true);
-
-    m_info->setSavedLyricsShown(false);
-    m_textView->setPlainText(withId3v2Notes(log, id3v2Notes).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
-    showListArea(ListArea::Text);
-    m_info->hide();
-    setTagButtonReturns(true);
-    m_tagButton->setEnabled(true);
-    finishClosedWhileBusy();
-}
-
-QString frmTags::withId3v2Notes(const QString &log, const QHash<QString, QString> &notes)
-{
-    if (notes.isEmpty())
-        return log;
-    QString out;
-    for (const QString &line : log.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts)) {
-        out += line + QStringLiteral("\r\n");
-        if (line.startsWith(taggedPrefix()))
-            out += notes.value(line.mid(taggedPrefix().size()));
+    if (tagging.refused()) {
+        enterPhase(Phase::List);
+        if (!m_closedWhileBusy)
+            m_dialogs.critical(BoxTitle, tagging.refusal());
+    } else {
+        m_textView->setPlainText(tagging.log().replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+        m_info->hide();
+        enterPhase(Phase::Log);
     }
-    return out;
-}
-
-// The one place where the window tags a file.
-bool frmTags::tagFile(const TaggerRow &row) const
-{
-    return TagMp3File(row.mp3Path, row.lyricsPath, row.lyricsName, m_state.codePage, m_state.strMakerSite, m_journal);
+    finishClosedWhileBusy();
 }
 
 void frmTags::returnFromLog()
 {
-    m_textView->clear();
-    showListArea(ListArea::List);
-    setTagButtonReturns(false);
+    enterPhase(Phase::List);
     const Answer refresh =
         m_dialogs.askYesNo(BoxTitle, QStringLiteral("Do you want to refresh the list using the same folder?"));
     if (refresh == Answer::No) {

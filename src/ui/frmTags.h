@@ -5,7 +5,6 @@
 #include "tagger/EntryWordIndex.h"
 #include "tagger/TagEntry.h"
 
-#include <QHash>
 #include <QList>
 #include <QString>
 #include <QWidget>
@@ -51,8 +50,13 @@ public:
     // set).
     void setTailJournal(const TailJournal &journal) { m_journal = journal; }
 
-    bool isScanning() const { return m_scanning; }
-    bool isTagging() const { return m_tagging; }
+    // What the window is doing: nothing chosen yet, matching a folder,
+    // showing its rows, showing the lyrics saved in a file, tagging, or
+    // showing the tagging's log.
+    enum class Phase { NoFolder, Scanning, List, SavedLyrics, Tagging, Log };
+    Phase phase() const { return m_phase; }
+    bool isScanning() const { return m_phase == Phase::Scanning; }
+    bool isTagging() const { return m_phase == Phase::Tagging; }
 
 signals:
     // "Display lyrics": the main window selects and shows this song.
@@ -64,8 +68,6 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    enum class ListArea { List, Text, Scanning };
-
     void buildControls();
     QGroupBox *buildBrowseFrame();
     QGroupBox *buildSelectFrame();
@@ -74,11 +76,11 @@ private:
 
     void loadEntries();
     void resetToStart();
-    bool isBusy() const { return m_scanning || m_tagging; }
+    bool isBusy() const { return isScanning() || isTagging(); }
     void finishClosedWhileBusy();
-    void showListArea(ListArea area);
-    void setListControlsEnabled(bool enabled);
-    void setTagButtonReturns(bool returns);
+    // Shows what the phase shows and enables what may be used in it.
+    void enterPhase(Phase phase);
+    void enableTagButton();
     void highlightStep(int step);
     void showCheckedCount(int count);
     int currentRow() const;
@@ -95,9 +97,6 @@ private:
     void displaySavedLyricsClicked();
     void tagButtonClicked();
     void tagCheckedRows();
-    bool tagFile(const TaggerRow &row) const;
-    // The log with the ID3v2 notes of each file below its own line.
-    static QString withId3v2Notes(const QString &log, const QHash<QString, QString> &notes);
     void returnFromLog();
 
     basMain &m_state;
@@ -106,13 +105,11 @@ private:
     QList<TagEntry> m_entries;
     EntryWordIndex m_index;
     bool m_loaded = false;
-    bool m_scanning = false;
-    bool m_tagging = false;
+    Phase m_phase = Phase::NoFolder;
     bool m_stopRequested = false;
-    bool m_closedWhileBusy = false;  // closed during a scan or a tagging
-    bool m_tagButtonReturns = false; // "Return to list" after tagging
-    QString m_scanStatus;            // the last scan's final status
-    QString m_folder;                // the folder last scanned (the folder button shows it)
+    bool m_closedWhileBusy = false; // closed during a scan or a tagging
+    QString m_scanStatus;           // the last scan's final status
+    QString m_folder;               // the folder last scanned (the folder button shows it)
 
     TaggerRowModel *m_model = nullptr;
 
@@ -127,6 +124,7 @@ private:
     QLabel *m_checkedLabel = nullptr;
     QPushButton *m_tagButton = nullptr;
     QCheckBox *m_id3v2Option = nullptr; // "Also write ID3v2 lyrics"
+    QCheckBox *m_lrcOption = nullptr;   // "Also write .lrc files"
     QGroupBox *m_infoFrame = nullptr;
     TaggerInfoPanel *m_info = nullptr;
     QStackedWidget *m_listArea = nullptr;

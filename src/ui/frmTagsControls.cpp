@@ -113,11 +113,18 @@ void frmTags::buildControls()
                                              "their karaoke timestamps when the song has them"));
     m_id3v2Option->setChecked(m_state.blnWriteId3v2Lyrics);
     connect(m_id3v2Option, &QCheckBox::toggled, this, [this](bool on) { m_state.blnWriteId3v2Lyrics = on; });
+    m_lrcOption = new QCheckBox(QStringLiteral("Also write .lrc files"), this);
+    m_lrcOption->setObjectName(QStringLiteral("chkWriteLrcFiles"));
+    m_lrcOption->setToolTip(QStringLiteral("Tagging also writes an .lrc file beside each tagged MP3 file whose song "
+                                           "has karaoke timestamps that all find their lyric lines"));
+    m_lrcOption->setChecked(m_state.blnWriteLrcFiles);
+    connect(m_lrcOption, &QCheckBox::toggled, this, [this](bool on) { m_state.blnWriteLrcFiles = on; });
 
     auto *stepThreeRow = new QHBoxLayout;
     stepThreeRow->addWidget(m_stepThree);
     stepThreeRow->addStretch(1);
     stepThreeRow->addWidget(m_id3v2Option);
+    stepThreeRow->addWidget(m_lrcOption);
     stepThreeRow->addWidget(m_tagButton);
 
     auto *layout = new QVBoxLayout(this);

@@ -72,7 +72,7 @@ private slots:
         basMain state;
         state.blnEnableSearch = state.blnRealTimeSearch = state.blnLoadKasEditor = false;
         state.blnCheckUnfilteredSongs = state.blnCheckForAvaliableTimestamps = state.blnCheckTimestampsAtStart = false;
-        state.blnWriteId3v2Lyrics = true;
+        state.blnWriteId3v2Lyrics = state.blnWriteLrcFiles = true;
         const StoredGeometry g = LoadConfig(state);
         QCOMPARE(g.FrmTop, 1000.0);
         QCOMPARE(g.FrmLeft, 1000.0);
@@ -83,7 +83,7 @@ private slots:
         QVERIFY(state.blnEnableSearch && state.blnRealTimeSearch && state.blnLoadKasEditor);
         QVERIFY(state.blnCheckUnfilteredSongs && state.blnCheckForAvaliableTimestamps
                 && state.blnCheckTimestampsAtStart);
-        QVERIFY(!state.blnWriteId3v2Lyrics);
+        QVERIFY(!state.blnWriteId3v2Lyrics && !state.blnWriteLrcFiles);
     }
 
     void savedValuesComeBackAsText()
@@ -93,6 +93,7 @@ private slots:
         state.blnLoadKasEditor = false;
         state.blnCheckForAvaliableTimestamps = false;
         state.blnWriteId3v2Lyrics = true;
+        state.blnWriteLrcFiles = true;
         StoredGeometry g;
         g.FrmTop = 1234.5;
         g.FrmLeft = -30;
@@ -110,6 +111,7 @@ private slots:
         QCOMPARE(storedText(QStringLiteral("RealTimeSearch")), QStringLiteral("True"));
         QCOMPARE(storedText(QStringLiteral("CheckForAvaliableTimestamps")), QStringLiteral("False"));
         QCOMPARE(storedText(QStringLiteral("WriteId3v2Lyrics")), QStringLiteral("True"));
+        QCOMPARE(storedText(QStringLiteral("WriteLrcFiles")), QStringLiteral("True"));
 
         basMain loaded;
         const StoredGeometry back = LoadConfig(loaded);
@@ -126,6 +128,7 @@ private slots:
         QCOMPARE(loaded.blnCheckForAvaliableTimestamps, false);
         QCOMPARE(loaded.blnCheckTimestampsAtStart, false);
         QCOMPARE(loaded.blnWriteId3v2Lyrics, true);
+        QCOMPARE(loaded.blnWriteLrcFiles, true);
     }
 
     void storedNumbers_data()
@@ -174,6 +177,8 @@ private slots:
         QTest::newRow("empty leaves True") << avail << QString() << true << true;
         QTest::newRow("ID3v2 lyrics True")
             << QStringLiteral("WriteId3v2Lyrics") << QStringLiteral("True") << false << true;
+        QTest::newRow(".lrc files False")
+            << QStringLiteral("WriteLrcFiles") << QStringLiteral("False") << true << false;
     }
     void storedFlags()
     {
