@@ -130,6 +130,7 @@ private slots:
         QTest::newRow("seconds up into the next minute") << t("00:59.4") << 1 << QList<int>{up} << t("01:00.4");
         QTest::newRow("seconds down into the minute before") << t("01:00.0") << 1 << QList<int>{down} << t("00:59.0");
         QTest::newRow("tenths down into the second before") << t("00:13.0") << 2 << QList<int>{down} << t("00:12.8");
+        QTest::newRow("tenths up into the next second") << t("00:12.8") << 2 << QList<int>{up} << t("00:13.0");
         QTest::newRow("tenths in steps of two") << t("00:13.0") << 2 << QList<int>{up, up, up} << t("00:13.6");
         QTest::newRow("page keys step like arrows")
             << t("00:13.0") << 1 << QList<int>{Qt::Key_PageUp, Qt::Key_PageUp, Qt::Key_PageDown} << t("00:14.0");
@@ -354,6 +355,39 @@ private slots:
         const QRect text = textField()->geometry();
         QVERIFY(text.top() >= 1 && text.bottom() <= m_picker->height() - 2);
         QVERIFY(text.right() <= m_picker->width() - 2);
+    }
+
+    // The spinner is two buttons that fill its box, each outlined all round:
+    // dark while it steps a part, lighter while it is off.
+    void spinnerOutlinesBothButtons_data()
+    {
+        QTest::addColumn<bool>("on");
+        QTest::newRow("on") << true;
+        QTest::newRow("off") << false;
+    }
+    void spinnerOutlinesBothButtons()
+    {
+        QFETCH(bool, on);
+        if (on)
+            m_picker->SelectPart(ZephTimePicker::SecondPart);
+        QCOMPARE(spinner()->isEnabled(), on);
+        const QImage shot = spinner()->grab().toImage();
+        const QColor ink = spinner()->palette().color(on ? QPalette::Dark : QPalette::Mid);
+        const int w = shot.width(), h = shot.height();
+        QStringList off;
+        for (int y = 0; y < h; ++y) {
+            for (int x : {0, w - 1}) {
+                if (shot.pixel(x, y) != ink.rgb())
+                    off << QStringLiteral("(%1,%2)").arg(x).arg(y);
+            }
+        }
+        for (int x = 0; x < w; ++x) {
+            for (int y : {0, h - 1}) {
+                if (shot.pixel(x, y) != ink.rgb())
+                    off << QStringLiteral("(%1,%2)").arg(x).arg(y);
+            }
+        }
+        QVERIFY2(off.isEmpty(), qPrintable(off.join(u' ')));
     }
 
     // The dotted frame around the text field is drawn only with the field.
