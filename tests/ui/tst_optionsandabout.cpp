@@ -267,6 +267,56 @@ private slots:
         QCOMPARE(picture->accessibleName(), text);
     }
 
+    // Each caption is read with what it names: that stands on the caption's
+    // line, a short gap after the caption's text or picture, also in a widened
+    // window (a column that takes the spare width would push it far away); a line that
+    // continues another starts below it at its left edge.
+    void captionsStandBesideWhatTheyName_data()
+    {
+        QTest::addColumn<bool>("about");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("named");
+        QTest::addColumn<bool>("below");
+        QTest::newRow("version") << true << QStringLiteral("Label3") << QStringLiteral("lblVersion") << false;
+        QTest::newRow("release date") << true << QStringLiteral("Label2") << QStringLiteral("lblReleaseDate") << false;
+        QTest::newRow("first legend") << true << QStringLiteral("img0") << QStringLiteral("lblLegend0") << false;
+        QTest::newRow("last legend") << true << QStringLiteral("img5") << QStringLiteral("lblLegend5") << false;
+        QTest::newRow("lyrics folder") << false << QStringLiteral("Label8") << QStringLiteral("lblMainLyricsFolder")
+                                       << false;
+        QTest::newRow("cache") << false << QStringLiteral("Label3") << QStringLiteral("lblCacheStyle") << false;
+        QTest::newRow("index age") << false << QStringLiteral("Label5") << QStringLiteral("lblIndexAge") << false;
+        QTest::newRow("index count") << false << QStringLiteral("lblIndexAge") << QStringLiteral("lblIndexCount")
+                                     << true;
+    }
+    void captionsStandBesideWhatTheyName()
+    {
+        QFETCH(bool, about);
+        QFETCH(QString, caption);
+        QFETCH(QString, named);
+        QFETCH(bool, below);
+        StartedApp app(oneSong);
+        QWidget *window = about ? static_cast<QWidget *>(openAbout(app)) : openOptions(app);
+        QVERIFY(window);
+        window->resize(window->width() + 200, window->height()); // widened by the user
+        QApplication::processEvents();
+        auto *c = window->findChild<QLabel *>(caption);
+        auto *n = window->findChild<QLabel *>(named);
+        QVERIFY(c && n && c->isVisible() && n->isVisible());
+        const QRect cr(c->mapTo(window, c->contentsRect().topLeft()), c->contentsRect().size());
+        const QRect nr(n->mapTo(window, n->contentsRect().topLeft()), n->contentsRect().size());
+        const int line = c->fontMetrics().height();
+        if (below) {
+            QCOMPARE(nr.left(), cr.left());
+            QVERIFY(nr.top() > cr.bottom() && nr.top() - cr.bottom() < line);
+            return;
+        }
+        // Where the caption's ink ends: its picture, or its text from the left.
+        const int shownWidth = c->pixmap().isNull() ? c->fontMetrics().horizontalAdvance(c->text()) : cr.width();
+        const int gap = nr.left() - (cr.left() + shownWidth);
+        QVERIFY2(gap > 0 && gap < 2 * line, qPrintable(QStringLiteral("gap %1").arg(gap)));
+        QVERIFY(nr.top() <= cr.center().y() && cr.center().y() <= nr.bottom());
+    }
+
     // With STANZARY_SHOTS=<folder>, pictures of both windows.
     void screenshots()
     {
