@@ -349,6 +349,10 @@ private slots:
         QCOMPARE(child<QLabel>("lblInfo_0")->toolTip(), m_mp3s + s("blue lake night train.mp3"));
         QCOMPARE(label("Label1_5"), s("Lyrics:"));
         QCOMPARE(label("lblInfo_1"), s("Blue Lake - Night Train"));
+        // A screen reader hears each name with its row's title.
+        for (const auto &[name, heard] : {std::pair{"lblInfo_0", "Mp3 file: blue lake night train.mp3"},
+                                          std::pair{"lblInfo_1", "Lyrics: Blue Lake - Night Train"}})
+            QCOMPARE(QAccessible::queryAccessibleInterface(child<QLabel>(name))->text(QAccessible::Name), s(heard));
         QVERIFY(!candidates->isVisible());
         QVERIFY(child<QLabel>("img_2")->isVisible()); // a record will be added
         QCOMPARE(child<QLabel>("img_2")->toolTip(), s("An id3v1 tag will be added to this file"));

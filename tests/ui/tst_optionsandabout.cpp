@@ -9,6 +9,7 @@
 #include "ui/frmOptions.h"
 
 #include <QCheckBox>
+#include <QGroupBox>
 #include <QPushButton>
 #include <QSettings>
 #include <QToolButton>
@@ -230,6 +231,41 @@ private slots:
                               QUrl(site + QStringLiteral("faq/faq2.php?catnr=8")),
                               QUrl(site + QStringLiteral("faq/faq1.php?faqnr=69")),
                               QUrl(site + QStringLiteral("zephnews.php?vid=0.5.0rc1"))}));
+    }
+
+    // The About window's version and information, each shown in its frame.
+    void aboutShowsVersionAndInformation_data()
+    {
+        QTest::addColumn<QString>("frame");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("version") << QStringLiteral("Version") << QStringLiteral("lblVersion")
+                                 << QStringLiteral("0.5.0 RC1");
+        QTest::newRow("release date") << QStringLiteral("Version") << QStringLiteral("lblReleaseDate")
+                                      << QStringLiteral("September 7, 2004");
+        QTest::newRow("what it is") << QStringLiteral("Information") << QStringLiteral("Label6")
+                                    << QStringLiteral("Stanzary is an Tunewright' plugin created to help you to "
+                                                      "manage and organize your lyrics collection.");
+        QTest::newRow("risk") << QStringLiteral("Information") << QStringLiteral("Label14")
+                              << QStringLiteral("Use at your own risk!");
+        QTest::newRow("thanks") << QStringLiteral("Information") << QStringLiteral("Label12")
+                                << QStringLiteral("Thanks to everyone who tried the release candidates and told "
+                                                  "us what went wrong.");
+    }
+    void aboutShowsVersionAndInformation()
+    {
+        QFETCH(QString, frame);
+        QFETCH(QString, label);
+        QFETCH(QString, text);
+        StartedApp app(oneSong);
+        frmAbout *about = openAbout(app);
+        QVERIFY(about);
+        auto *shown = about->findChild<QLabel *>(label);
+        QVERIFY(shown && shown->isVisible());
+        QCOMPARE(shown->text(), text);
+        auto *box = qobject_cast<QGroupBox *>(shown->parentWidget());
+        QVERIFY(box);
+        QCOMPARE(box->title(), frame);
     }
 
     // Each row of the legend shows the image list's picture for its kind of

@@ -236,6 +236,19 @@ private slots:
             QCOMPARE(changed.constLast().at(0).toString(), expected);
     }
 
+    // A pasted digit is dropped and leaves the caret where it was: the next
+    // letter typed goes there.
+    void pasteKeepsTheCaretAfterWhatItKept()
+    {
+        m_picker->setText(QStringLiteral("a"));
+        m_picker->SelectPart(ZephTimePicker::TextPart);
+        QTest::keyClick(textField(), Qt::Key_Home);
+        QGuiApplication::clipboard()->setText(QStringLiteral("1"));
+        QTest::keySequence(textField(), QKeySequence::Paste);
+        QTest::sendKeyEvent(QTest::Click, textField(), Qt::Key_B, QStringLiteral("b"), Qt::NoModifier);
+        QCOMPARE(m_picker->Text(), QStringLiteral("ba"));
+    }
+
     void focusRemembersThePartAndTabPassesOver()
     {
         QVERIFY(!spinner()->isEnabled());
