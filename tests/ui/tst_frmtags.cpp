@@ -318,6 +318,41 @@ private slots:
         QCOMPARE(label("Label1_2"), s("Checked: 3")); // the check boxes are not touched
     }
 
+    // Inverse turns the selection of a list of one row too.
+    void inverseOfASingleRow()
+    {
+        m_install.writeFile(s("one/band sky lark.mp3"), audio(900));
+        scan(m_install.root() + s("one"));
+        QCOMPARE(model()->rowCount(), 1);
+        list()->clearSelection();
+        button("cmdSel_2")->click();
+        QCOMPARE(selectedMp3s(), QStringList{s("band sky lark.mp3")});
+        button("cmdSel_2")->click();
+        QCOMPARE(selectedMp3s(), QStringList());
+    }
+
+    // Each colour example of the legend stands right beside the button that
+    // selects the rows drawn in that colour.
+    void legendBesideItsButton_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("icon");
+        QTest::newRow("lyrics3 tag") << s("cmdSel_5") << s("img_4");
+        QTest::newRow("matched more than once") << s("cmdSel_1") << s("img_5");
+    }
+    void legendBesideItsButton()
+    {
+        QFETCH(QString, button);
+        QFETCH(QString, icon);
+        QWidget *b = m_window->findChild<QPushButton *>(button);
+        QWidget *i = m_window->findChild<QLabel *>(icon);
+        const QRect br(b->mapTo(m_window.get(), QPoint(0, 0)), b->size());
+        const QRect ir(i->mapTo(m_window.get(), QPoint(0, 0)), i->size());
+        const int gap = ir.left() - br.right() - 1;
+        QVERIFY2(gap >= 0 && gap < b->fontMetrics().height(), qPrintable(QString::number(gap)));
+        QVERIFY(ir.top() <= br.center().y() && br.center().y() <= ir.bottom());
+    }
+
     void checkingAndTheCount()
     {
         scan(m_mp3s);
