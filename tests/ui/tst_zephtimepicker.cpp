@@ -345,7 +345,7 @@ private slots:
         QCOMPARE(m_picker->selectedPart(), focused ? ZephTimePicker::SecondPart : ZephTimePicker::NoPart);
     }
 
-    // Every part fits its digits or text at any font, and the text field
+    // Every part fits its digits (in its middle) or text at any font, and the text field
     // keeps a pixel above and below for its frame.
     void growsWithTheFont_data()
     {
@@ -365,6 +365,23 @@ private slots:
         for (Part part : {ZephTimePicker::MinutePart, ZephTimePicker::FramePart})
             QVERIFY(field(part)->width() >= field(part)->fontMetrics().horizontalAdvance(m_picker->partText(part)));
         QVERIFY(textField()->width() >= textField()->fontMetrics().horizontalAdvance(QStringLiteral("WW")));
+        // The digits stand in the middle of their part.
+        for (Part part : {ZephTimePicker::MinutePart, ZephTimePicker::SecondPart, ZephTimePicker::FramePart}) {
+            const QImage shot = field(part)->grab().toImage();
+            const QRgb ink = field(part)->palette().color(QPalette::WindowText).rgb();
+            int left = shot.width(), right = -1;
+            for (int x = 0; x < shot.width(); ++x) {
+                for (int y = 0; y < shot.height(); ++y) {
+                    if (qGray(shot.pixel(x, y)) <= qGray(ink) + 64) {
+                        left = std::min(left, x);
+                        right = std::max(right, x);
+                    }
+                }
+            }
+            QVERIFY(right >= left);
+            QVERIFY2(std::abs(left - (shot.width() - 1 - right)) <= 2,
+                     qPrintable(QStringLiteral("ink from %1 to %2 of %3").arg(left).arg(right).arg(shot.width())));
+        }
         const QRect text = textField()->geometry();
         QVERIFY(text.top() >= 1 && text.bottom() <= m_picker->height() - 2);
         QVERIFY(text.right() <= m_picker->width() - 2);
