@@ -417,6 +417,7 @@ private slots:
         const QModelIndex lyrics = model()->index(row, TaggerRowModel::LyricsFile);
         QCOMPARE(lyrics.data().toString(), s("Band - Sky"));
         QCOMPARE(lyrics.data(Qt::ToolTipRole).toString(), m_state.strLyricsPath + s("Band - Sky.txt"));
+        QCOMPARE(candidates->toolTip(), m_state.strLyricsPath + s("Band - Sky.txt"));
         QCOMPARE(lyrics.data(TaggerRowModel::TagRole).toInt(), candidates->itemData(other).toInt());
         QCOMPARE(checkBox.data(Qt::CheckStateRole), checkedBefore);
 

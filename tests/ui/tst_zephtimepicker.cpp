@@ -420,6 +420,23 @@ private slots:
         QVERIFY2(off.isEmpty(), qPrintable(off.join(u' ')));
     }
 
+    // A spinner button held down while the keyboard leaves the control is
+    // no longer drawn pressed when the control gets the keyboard again.
+    void spinnerLetsGoWhenTheKeyboardLeaves()
+    {
+        setTime(*m_picker, QStringLiteral("00:12.0"));
+        m_picker->SelectPart(ZephTimePicker::SecondPart);
+        const auto face = [this] { return spinner()->grab().toImage().pixel(2, 2); };
+        const QRgb released = face();
+        QTest::mousePress(spinner(), Qt::LeftButton, {}, QPoint(spinner()->width() / 2, spinner()->height() / 4));
+        QCOMPARE(timeOf(*m_picker), QStringLiteral("00:13.0"));
+        QVERIFY(face() != released);
+        m_after->setFocus();
+        m_picker->SelectPart(ZephTimePicker::SecondPart);
+        QVERIFY(spinner()->isEnabled());
+        QCOMPARE(face(), released);
+    }
+
     // The dotted frame around the text field is drawn only with the field.
     void framesTheTextFieldOnlyWhenShown()
     {
