@@ -850,6 +850,15 @@ def main():
     build = Build(root, build_dir, args.jobs, args.nice) if (build_dir / "build.ninja").exists() else None
     if build is None and not args.list:
         sys.exit(f"mutate: {build_dir} is no ninja build folder (cmake -G Ninja -B {build_dir})")
+    if build is not None and not args.list and not args.targets:
+        # ctest names no program for a test whose program is not built yet:
+        # such a test would be left out of every mutant without a word.
+        pattern = re.compile(args.tests) if args.tests else None
+        unbuilt = sorted(t for t, prog in build.tests().items()
+                         if prog is None and (pattern is None or pattern.search(t)))
+        if unbuilt:
+            sys.exit(f"mutate: build the test programs first (ninja -C {build_dir}); not built: "
+                     + " ".join(unbuilt))
     texts, by_folder = {}, defaultdict(list)
     for f in files:
         rel = os.path.relpath(f, root)
