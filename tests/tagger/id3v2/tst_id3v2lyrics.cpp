@@ -498,15 +498,17 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("version");
-        QTest::newRow("new ID3v2.3 tag, Latin-1") << QStringLiteral("Lyrics3, ID3v1") << Unsynced << "2.3";
+        QTest::addColumn<int>("encoding"); // the frames' text encoding byte: 0 Latin-1, 1 UTF-16
+        QTest::newRow("new ID3v2.3 tag, Latin-1") << QStringLiteral("Lyrics3, ID3v1") << Unsynced << "2.3" << 0;
         QTest::newRow("ID3v2.4 tag, UTF-16") << QStringLiteral("ID3v2.4 in front, APE, ID3v1")
-                                             << QStringLiteral("\u0416\u0443\u043a\nline two") << "2.4";
+                                             << QStringLiteral("\u0416\u0443\u043a\nline two") << "2.4" << 1;
     }
     void anotherReaderSeesTheFrames()
     {
         QFETCH(QString, name);
         QFETCH(QString, text);
         QFETCH(QString, version);
+        QFETCH(int, encoding);
         const QString mp3 = write(QStringLiteral("mutagen/") + name + QStringLiteral(".mp3"), layout(name));
         const QList<SyncedLine> lines{{1500, text.section(u'\n', 0, 0)}, {2405400, QStringLiteral("last")}};
         QVERIFY(writeId3v2Lyrics(mp3, {text, lines}).ok());
@@ -522,10 +524,12 @@ private slots:
         QCOMPARE(uslt.at(0)[u"text"].toString(), text);
         QCOMPARE(uslt.at(0)[u"lang"].toString(), QStringLiteral("XXX"));
         QCOMPARE(uslt.at(0)[u"desc"].toString(), QString());
+        QCOMPARE(uslt.at(0)[u"encoding"].toInt(), encoding);
         const QJsonArray sylt = seen.value(u"SYLT").toArray();
         QCOMPARE(sylt.size(), 1);
         QCOMPARE(sylt.at(0)[u"format"].toInt(), 2); // milliseconds
         QCOMPARE(sylt.at(0)[u"type"].toInt(), 1);   // lyrics
+        QCOMPARE(sylt.at(0)[u"encoding"].toInt(), encoding);
         const QJsonArray entries = sylt.at(0)[u"entries"].toArray();
         QCOMPARE(entries.size(), lines.size());
         for (int i = 0; i < lines.size(); ++i) {
