@@ -114,6 +114,33 @@ private slots:
         QCOMPARE(read ? int(read->frames.size()) : -1, frames);
     }
 
+    // A frame's status flags as each version places them; bits a version
+    // does not define mean nothing.
+    void statusFlagsOfAFrame_data()
+    {
+        QTest::addColumn<int>("version");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<int>("flags");
+        const int all = Id3v2Frame::DiscardOnTagChange | Id3v2Frame::DiscardOnFileChange | Id3v2Frame::ReadOnly;
+        QTest::newRow("ID3v2.3, all") << 3 << 0xe0 << all;
+        QTest::newRow("ID3v2.3, read-only") << 3 << 0x20 << int(Id3v2Frame::ReadOnly);
+        QTest::newRow("ID3v2.3, undefined bits") << 3 << 0x1f << 0;
+        QTest::newRow("ID3v2.4, all") << 4 << 0x70 << all;
+        QTest::newRow("ID3v2.4, discard on file change") << 4 << 0x20 << int(Id3v2Frame::DiscardOnFileChange);
+        QTest::newRow("ID3v2.4, undefined bits") << 4 << 0x8f << 0;
+    }
+    void statusFlagsOfAFrame()
+    {
+        QFETCH(int, version);
+        QFETCH(int, status);
+        QFETCH(int, flags);
+        QByteArray frame = frame3("TIT2", b("\0x"));
+        frame[8] = char(status);
+        const std::optional<Id3v2TagFrames> read = readId3v2Frames(tag(version, frame));
+        QVERIFY(read && read->frames.size() == 1);
+        QCOMPARE(int(read->frames.first().flags), flags);
+    }
+
     // The description in front of a frame's content, which tells a lyrics
     // frame of our own (none) from other writers' (COMM, USLT, SYLT, TXXX,
     // WXXX, APIC and the ID3v2.2 picture have one; other frames none).
