@@ -2,6 +2,7 @@
 #include "tagger/Id3v2Tagging.h"
 #include "tagger/Lyrics3Writer.h"
 
+#include "ChildProcess.h"
 #include "FakeInstallation.h"
 #include "NamedPipe.h"
 
@@ -270,6 +271,23 @@ private slots:
         QVERIFY(readOnly || !result.error.isEmpty());
         QCOMPARE(test::readAll(mp3), before);
         QCOMPARE(QDir(QFileInfo(mp3).path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    }
+
+    // A file-size limit that the copy runs into: the write
+    // fails with the system's reason, and the file keeps its bytes.
+    void sizeLimitLeavesTheFile()
+    {
+        const QByteArray before = layout(QStringLiteral("ID3v2.3 in front, Lyrics3, ID3v1"));
+        const QString mp3 = write(QStringLiteral("limit/song.mp3"), before);
+        const test::ChildEnd end = test::runInChild([&](const test::StopHere &) {
+            if (!test::limitFileSize(before.size() / 2))
+                return false;
+            const WriteResult result = writeId3v2Lyrics(mp3, {Unsynced, Synced});
+            return result.status == WriteStatus::Failed && result.error.contains(QStringLiteral("File too large"));
+        });
+        QVERIFY(end.exitedNormally);
+        QCOMPARE(end.exitCode, 0);
+        QCOMPARE(test::readAll(mp3), before);
     }
 
     // The new file has the old one's permissions, and a link to the file
