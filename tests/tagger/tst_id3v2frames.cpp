@@ -164,6 +164,7 @@ private slots:
         row("ID3v2.2 lyrics", "ULT", b("\0engv2\0la"), QStringLiteral("v2"));
         row("title", "TIT2", b("\0name\0"), QString());
         row("comment cut short", "COMM", b("\0en"), QString());
+        row("comment in no known encoding", "COMM", b("\4engnote\0text"), QString());
     }
     void descriptionOfAFrame()
     {
