@@ -186,12 +186,14 @@ private slots:
     }
 
     // Names that do not decode in the file-system encoding are handed back
-    // apart as bytes; links are followed; pipes are no files.
+    // apart as bytes (a name that holds the replacement character itself
+    // decodes); links are followed; pipes are no files.
     void listingSetsApartUndecodableNames()
     {
         QTemporaryDir tmp;
         test::FakeInstallation inst(tmp.path());
         inst.writeFile(QStringLiteral("d/Caf\u00e9 - Song.txt"), "x");
+        inst.writeFile(QStringLiteral("d/Odd \ufffd - Song.txt"), "x"); // the replacement character, spelt out
         inst.writeFile(QStringLiteral("d/sub/x.txt"), "x");
         test::makeNamedPipe(inst.root() + QStringLiteral("d/pipe.txt"));
         QFile::link(inst.root() + QStringLiteral("d/sub"), inst.root() + QStringLiteral("d/linked sub"));
@@ -215,7 +217,8 @@ private slots:
         entries.files.sort();
         entries.folders.sort();
         std::sort(entries.undecodableFiles.begin(), entries.undecodableFiles.end());
-        QCOMPARE(entries.files, QStringList{QStringLiteral("Caf\u00e9 - Song.txt")});
+        QCOMPARE(entries.files,
+                 (QStringList{QStringLiteral("Caf\u00e9 - Song.txt"), QStringLiteral("Odd \ufffd - Song.txt")}));
         QCOMPARE(entries.folders, (QStringList{QStringLiteral("linked sub"), QStringLiteral("sub")}));
         QCOMPARE(entries.undecodableFiles, (QList<QByteArray>{"R\xe9sum\xe9 - Song.txt", "bad\xff.kas"}));
         QCOMPARE(entries.undecodableFolders, QList<QByteArray>{"Lat\xedn"});
