@@ -279,6 +279,18 @@ private slots:
         QCOMPARE(m_picker->selectedPart(), ZephTimePicker::TextPart);
     }
 
+    // Tab from the picker passes over a control that is hidden.
+    void tabPassesOverHiddenControls()
+    {
+        auto *hidden = new QLineEdit(m_window.get());
+        QWidget::setTabOrder(m_picker, hidden);
+        QWidget::setTabOrder(hidden, m_after);
+        hidden->hide();
+        m_picker->SelectPart(ZephTimePicker::MinutePart);
+        QTest::keyClick(m_picker, Qt::Key_Tab);
+        QVERIFY(m_after->hasFocus());
+    }
+
     void readsPartsAndStampForScreenReaders()
     {
         setTime(*m_picker, QStringLiteral("01:13.4"));
