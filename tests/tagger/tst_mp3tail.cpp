@@ -255,7 +255,8 @@ private slots:
 
         // The longest tag, 5100 bytes of lyrics, is read whole.
         const QByteArray longest(5100, 'l');
-        QCOMPARE(FieldData(readAll(test::audioBytes(100) + "LYRICSBEGIN" + longest + "LYRICSEND").fields, "LYR"), longest);
+        QCOMPARE(FieldData(readAll(test::audioBytes(100) + "LYRICSBEGIN" + longest + "LYRICSEND").fields, "LYR"),
+                 longest);
     }
 
     void v1TagsThatAreNotRead_data()

@@ -456,7 +456,7 @@ private slots:
     {
         QFETCH(int, before);
         QFETCH(bool, restored);
-        const QByteArray old = audioBytes(6000) + id3v1Bytes();
+        const QByteArray old = test::audioBytes(6000) + Id3v1;
         const QString mp3 = write(QStringLiteral("guarded.mp3"), old);
         QVERIFY(tagInChild(mp3, TailStep::PartWritten).stopped);
         QByteArray edited = test::readAll(mp3);

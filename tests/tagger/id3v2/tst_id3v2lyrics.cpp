@@ -57,7 +57,7 @@ QByteArray layout(const QString &name)
     if (name == u"ID3v2.3 marked with a footer") {
         QByteArray tag = id3v2Tag(3);
         tag[5] = 0x10;
-        return tag + audio + id3v1();
+        return tag + audio + Id3v1;
     }
     if (name == u"damaged ID3v2 header")
         return QByteArray("ID3\x03\0\0\0\0\x80\0", 10) + audio;
