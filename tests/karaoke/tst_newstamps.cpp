@@ -113,7 +113,7 @@ private slots:
         QTest::newRow("UTF-8 text, a one-letter line") << QByteArray("[00:01.00]\xc3\x89t\xc3\xa9\n[00:02.00]a\n")
                                                        << QStringLiteral("00:01.0 \u00c9t|00:02.0 a ") << QString();
         QTest::newRow("lines that cannot be read are told")
-            << QByteArray("[00:01.00]Good\nno tag at all\n[0:1x]Bad tag\n[14:00.00]Too late\n[00:05.00]\n"
+            << QByteArray("[00:01.00]Good\nno tag at all\r\n[0:1x]Bad tag\n[14:00.00]Too late\n[00:05.00]\n"
                           "[00:06.00];semi\n[00:07.00]\xff\xfe\n[00:08.00]\xd0\x96uk\n[00:09.00 Open\n")
             << QStringLiteral("00:01.0 Go")
             << QStringLiteral("2: it has no time tag|3: \"[0:1x]\" is not a time tag|"
@@ -131,6 +131,8 @@ private slots:
         const LrcImport imported = parseLrc(lrc, CodePage());
         QCOMPARE(shown(imported.rows), rows);
         QCOMPARE(::issues(imported.issues), issues);
+        for (const LineIssue &issue : imported.issues) // each told as it reads, without its line end
+            QVERIFY(!issue.text.endsWith(u'\r'));
     }
 
     // What the export writes, the import reads back as the same stamps.

@@ -89,6 +89,7 @@ private slots:
                 QCOMPARE(stampStep(stepStamp(time, StampPart::Frame, 1).time), step + 1);
         }
         QCOMPARE(stampAtStep(-3), t(0, 0, 0));
+        QCOMPARE(stampAtStep(300 * 300), t(255, 0, 0)); // the latest minute a file holds
         QCOMPARE(stampMilliseconds(t(13, 59, 8)), quint32(kLastStampMs));
     }
 
@@ -186,6 +187,7 @@ private slots:
         clock.reportPosition(2000);
         now += 100;
         clock.setRate(0.5);
+        clock.setRate(0); // no rate: the last one stays
         now += 100;
         QCOMPARE(clock.position(), 2150);
 

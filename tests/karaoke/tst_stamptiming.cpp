@@ -72,6 +72,7 @@ private slots:
         QTest::newRow("less the delay") << qint64(13780) << 250 << TapStatus::Set << QStringLiteral("00:13.6");
         QTest::newRow("a negative delay (tapping early)")
             << qint64(13000) << -200 << TapStatus::Set << QStringLiteral("00:13.2");
+        QTest::newRow("at the start") << qint64(300) << 250 << TapStatus::Set << QStringLiteral("00:00.0");
         QTest::newRow("before the start")
             << qint64(100) << 250 << TapStatus::RaisedToStart << QStringLiteral("00:00.0");
         QTest::newRow("the last stamp") << qint64(839899) << 0 << TapStatus::Set << QStringLiteral("13:59.8");

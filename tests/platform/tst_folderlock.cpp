@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 using namespace stanzary;
 
 // The locks of the folders a tagging writes into: all or none, held by
@@ -90,6 +92,20 @@ private slots:
             holder.release();
             FolderLocks after(fallback());
             QCOMPARE(after.tryTake(paths(wanted)), FolderLocks::Outcome::Taken);
+        }
+    }
+
+    // The lock file that stands in for a folder is its user's alone.
+    void lockFileIsTheUsersOwn()
+    {
+        FolderLocks locks(fallback());
+        QCOMPARE(locks.tryTake({m_dir.filePath(QStringLiteral("never made"))}), FolderLocks::Outcome::Taken);
+        const QFileInfoList made = QDir(fallback()).entryInfoList({QStringLiteral("*.folder-lock")}, QDir::Files);
+        QVERIFY(!made.isEmpty());
+        for (const QFileInfo &file : made) {
+            struct stat st = {};
+            QCOMPARE(::stat(QFile::encodeName(file.filePath()).constData(), &st), 0);
+            QCOMPARE(st.st_mode & 07777, mode_t(0600));
         }
     }
 };

@@ -218,6 +218,11 @@ private slots:
         QCOMPARE(content.bytes, bytes);
         QCOMPARE(content.error.isEmpty(), content.ok());
         QCOMPARE(ends.opened, content.ok() || content.status == FileReadStatus::TooLarge);
+        // A device opened on it tells the same.
+        QFile device;
+        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        QVERIFY(fd < 0 || device.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle));
+        QCOMPARE(isRegularFile(device), content.ok() || content.status == FileReadStatus::TooLarge);
     }
 
     // A file that grows past what the file system reported on opening is
@@ -236,12 +241,14 @@ private slots:
     }
 
     // Names that do not decode in the file-system encoding are handed back
-    // apart as bytes; links are followed; pipes are no files.
+    // apart as bytes (a name that holds the replacement character itself
+    // decodes); links are followed; pipes are no files.
     void listingSetsApartUndecodableNames()
     {
         QTemporaryDir tmp;
         test::FakeInstallation inst(tmp.path());
         inst.writeFile(QStringLiteral("d/Caf\u00e9 - Song.txt"), "x");
+        inst.writeFile(QStringLiteral("d/Odd \ufffd - Song.txt"), "x"); // the replacement character, spelt out
         inst.writeFile(QStringLiteral("d/sub/x.txt"), "x");
         test::makeNamedPipe(inst.root() + QStringLiteral("d/pipe.txt"));
         QFile::link(inst.root() + QStringLiteral("d/sub"), inst.root() + QStringLiteral("d/linked sub"));
@@ -256,7 +263,8 @@ private slots:
         entries.files.sort();
         entries.folders.sort();
         std::sort(entries.undecodableFiles.begin(), entries.undecodableFiles.end());
-        QCOMPARE(entries.files, QStringList{QStringLiteral("Caf\u00e9 - Song.txt")});
+        QCOMPARE(entries.files,
+                 (QStringList{QStringLiteral("Caf\u00e9 - Song.txt"), QStringLiteral("Odd \ufffd - Song.txt")}));
         QCOMPARE(entries.folders, (QStringList{QStringLiteral("linked sub"), QStringLiteral("sub")}));
         QCOMPARE(entries.undecodableFiles, (QList<QByteArray>{"R\xe9sum\xe9 - Song.txt", "bad\xff.kas"}));
         QCOMPARE(entries.undecodableFolders, QList<QByteArray>{"Lat\xedn"});

@@ -128,6 +128,9 @@ private slots:
             << QByteArray(regHeader + key + "\"Path\"=str(2):\"C:\\\\Programs\\\\Host\"\n") << true << host;
         QTest::newRow("escapes") << QByteArray(regHeader + key + "@=\"C:\\\\Caf\\xe9 \\\"Q\\\"\\x00411\\tend\"\n")
                                  << true << QStringLiteral("C:\\Caf\u00e9 \"Q\"A1\tend");
+        QTest::newRow("control, hex and octal escapes")
+            << QByteArray(regHeader + key + "@=\"[\\a\\b\\e\\f\\n\\r\\t\\v]\\x4a\\x4B\\101\\7x\"\n") << true
+            << QString::fromLatin1("[\a\b\x1b\f\n\r\t\v]JKA\ax");
         QTest::newRow("string as UTF-16 hex over two lines") << QByteArray(
             regHeader + key + "\"Path\"=hex(2):43,00,3a,00,5c,00,\\\n  48,00,e9,00,00,00\n\"Next\"=\"x\"\n")
                                                              << true << QStringLiteral("C:\\H\u00e9");

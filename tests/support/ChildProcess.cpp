@@ -3,9 +3,15 @@
 #include <QFile>
 #include <QString>
 
+#include <vector>
+
 #include <csignal>
+#include <cstddef>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
 #include <sched.h>
 #include <sys/mount.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -69,6 +75,20 @@ bool limitFileSize(qint64 limit)
 bool becomeNobody()
 {
     return ::setgid(NobodyId) == 0 && ::setuid(NobodyId) == 0;
+}
+
+bool failSystemCalls(std::initializer_list<long> calls, int error)
+{
+    // A filter of the calling thread: load the call's number, compare it
+    // with each of calls, fail the matching one with error, allow the rest.
+    std::vector<sock_filter> filter{BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr))};
+    for (const long call : calls) {
+        filter.push_back(BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __u32(call), 0, 1));
+        filter.push_back(BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | (__u32(error) & SECCOMP_RET_DATA)));
+    }
+    filter.push_back(BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW));
+    const sock_fprog program{static_cast<unsigned short>(filter.size()), filter.data()};
+    return ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 && ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0;
 }
 
 bool mountSmallFileSystem(const QString &folder, qint64 sizeBytes)

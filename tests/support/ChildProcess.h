@@ -3,6 +3,7 @@
 #include <QtGlobal>
 
 #include <functional>
+#include <initializer_list>
 
 namespace stanzary::test {
 
@@ -34,6 +35,12 @@ bool limitFileSize(qint64 limit);
 // test opened to everyone (the test must be run by root). False when not.
 bool becomeNobody();
 constexpr unsigned NobodyId = 65534;
+
+// For a child: from now on every call of the given system calls (SYS_link,
+// SYS_fchmod, ...) fails at once with error, as on a file system or system
+// that refuses them, without reaching the kernel's file systems. False when
+// the system offers no such filter (seccomp).
+bool failSystemCalls(std::initializer_list<long> calls, int error);
 
 // Mounts an empty file system of sizeBytes at folder, seen by this process
 // only (it gets a mount namespace of its own, so the mount goes when the test

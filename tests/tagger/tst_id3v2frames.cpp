@@ -91,6 +91,9 @@ private slots:
         QTest::newRow("small letters in an ID") << test::id3v2Tag(3, test::id3v2Frame("Tit2", b("\0x"))) << -1;
         QTest::newRow("bytes behind the padding") << test::id3v2Tag(3, title + QByteArray(20, '\0') + title) << -1;
         QTest::newRow("compressed ID3v2.2 tag") << test::id3v2Tag(2, b("TT2\0\0\2\0x"), 0, 0x40) << -1;
+        QByteArray highBit = test::id3v2Tag(3, title);
+        highBit[6] = char(0x80); // a size byte of a tag header has seven bits
+        QTest::newRow("size byte with its high bit set") << highBit << -1;
     }
     void readsWholeTagsOnly()
     {
@@ -98,6 +101,69 @@ private slots:
         QFETCH(int, frames);
         const std::optional<Id3v2TagFrames> read = readId3v2Frames(tag);
         QCOMPARE(read ? int(read->frames.size()) : -1, frames);
+    }
+
+    // A frame's status flags as each version places them; bits a version
+    // does not define mean nothing.
+    void statusFlagsOfAFrame_data()
+    {
+        QTest::addColumn<int>("version");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<int>("flags");
+        const int all = Id3v2Frame::DiscardOnTagChange | Id3v2Frame::DiscardOnFileChange | Id3v2Frame::ReadOnly;
+        QTest::newRow("ID3v2.3, all") << 3 << 0xe0 << all;
+        QTest::newRow("ID3v2.3, read-only") << 3 << 0x20 << int(Id3v2Frame::ReadOnly);
+        QTest::newRow("ID3v2.3, undefined bits") << 3 << 0x1f << 0;
+        QTest::newRow("ID3v2.4, all") << 4 << 0x70 << all;
+        QTest::newRow("ID3v2.4, discard on file change") << 4 << 0x20 << int(Id3v2Frame::DiscardOnFileChange);
+        QTest::newRow("ID3v2.4, undefined bits") << 4 << 0x8f << 0;
+    }
+    void statusFlagsOfAFrame()
+    {
+        QFETCH(int, version);
+        QFETCH(int, status);
+        QFETCH(int, flags);
+        QByteArray frame = test::id3v2Frame("TIT2", b("\0x"));
+        frame[8] = char(status);
+        const std::optional<Id3v2TagFrames> read = readId3v2Frames(test::id3v2Tag(version, frame));
+        QVERIFY(read && read->frames.size() == 1);
+        QCOMPARE(int(read->frames.first().flags), flags);
+    }
+
+    // The description in front of a frame's content, which tells a lyrics
+    // frame of our own (none) from other writers' (COMM, USLT, SYLT, TXXX,
+    // WXXX, APIC and the ID3v2.2 picture have one; other frames none).
+    void descriptionOfAFrame_data()
+    {
+        QTest::addColumn<QByteArray>("id");
+        QTest::addColumn<QByteArray>("data");
+        QTest::addColumn<QString>("description"); // null: none
+        const auto row = [](const char *name, const char *id, const QByteArray &data, const QString &description) {
+            QTest::newRow(name) << QByteArray(id) << data << description;
+        };
+        row("comment", "COMM", b("\0engnote\0text"), QStringLiteral("note"));
+        row("lyrics in UTF-16", "USLT", "\1eng" + utf16(QStringLiteral("caf\u00e9")) + b("\0\0") + utf16({}),
+            QStringLiteral("caf\u00e9"));
+        row("lyrics without one", "USLT", b("\0eng\0la la"), QStringLiteral(""));
+        row("synchronised lyrics", "SYLT", b("\0eng\2\1sung\0la\0\0\0\0\0"), QStringLiteral("sung"));
+        row("user text", "TXXX", b("\0mood\0calm"), QStringLiteral("mood"));
+        row("user link", "WXXX", b("\0home\0http://a.example/"), QStringLiteral("home"));
+        row("picture", "APIC", b("\0image/png\0\3cover\0<>"), QStringLiteral("cover"));
+        row("ID3v2.2 picture", "PIC", b("\0PNG\3front\0<>"), QStringLiteral("front"));
+        row("ID3v2.2 lyrics", "ULT", b("\0engv2\0la"), QStringLiteral("v2"));
+        row("title", "TIT2", b("\0name\0"), QString());
+        row("comment cut short", "COMM", b("\0en"), QString());
+        row("comment in no known encoding", "COMM", b("\4engnote\0text"), QString());
+    }
+    void descriptionOfAFrame()
+    {
+        QFETCH(QByteArray, id);
+        QFETCH(QByteArray, data);
+        QFETCH(QString, description);
+        const std::optional<QString> read = id3v2FrameDescription({id, 0, data});
+        QCOMPARE(read.has_value(), !description.isNull());
+        if (read)
+            QCOMPARE(*read, description);
     }
 };
 

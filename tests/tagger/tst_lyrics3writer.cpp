@@ -443,6 +443,8 @@ private slots:
         QVERIFY(f.open(QIODevice::ReadWrite | QIODevice::Unbuffered));
         QVERIFY(!WriteLyrics3v2(fields, Id3v1Record::fromBytes(OldId3v1), f, mp3, before.size() + 1, "LYRICS200"));
         QVERIFY(!WriteLyrics3v2(fields, Id3v1Record::fromBytes(OldId3v1), f, mp3, -1, "LYRICS200"));
+        Lyrics3Fields unwritable{{"TOOLONG", "00001", "x"}}; // no tag can hold this field
+        QVERIFY(!WriteLyrics3v2(unwritable, Id3v1Record::fromBytes(OldId3v1), f, mp3, 400, "LYRICS200"));
         f.close();
         QCOMPARE(test::readAll(mp3), before);
     }

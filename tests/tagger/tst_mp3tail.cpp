@@ -252,6 +252,11 @@ private slots:
         const Read plain = readAll(a + "LYRICSBEGINla la\r\nLYRICSEND");
         QCOMPARE(plain.start, qint64(6000));
         QCOMPARE(FieldData(plain.fields, "LYR"), bytes("la la\r\n"));
+
+        // The longest tag, 5100 bytes of lyrics, is read whole.
+        const QByteArray longest(5100, 'l');
+        QCOMPARE(FieldData(readAll(test::audioBytes(100) + "LYRICSBEGIN" + longest + "LYRICSEND").fields, "LYR"),
+                 longest);
     }
 
     void v1TagsThatAreNotRead_data()
@@ -259,6 +264,8 @@ private slots:
         QTest::addColumn<QByteArray>("file");
         QTest::newRow("small file") << test::audioBytes(3000) + "LYRICSBEGINla laLYRICSEND";
         QTest::newRow("begin too far back") << bytes("LYRICSBEGIN") + test::audioBytes(5200) + "LYRICSEND";
+        QTest::newRow("lyrics longer than 5100 bytes")
+            << test::audioBytes(100) + "LYRICSBEGIN" + QByteArray(5101, 'l') + "LYRICSEND";
         QTest::newRow("no begin") << test::audioBytes(6000) + "LYRICSEND";
     }
     void v1TagsThatAreNotRead()

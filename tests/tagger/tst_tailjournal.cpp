@@ -14,6 +14,7 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -371,6 +372,8 @@ private slots:
         QTest::newRow("another tag written since") << QStringLiteral("change tail") << setAside << false << false;
         QTest::newRow("grown since") << QStringLiteral("append") << setAside << false << false;
         QTest::newRow("older format") << QStringLiteral("version 1") << setAside << false << false;
+        QTest::newRow("older format, old tail missing")
+            << QStringLiteral("version 1 without its tail") << dropped << false << false;
     }
     void journalsFoundLater()
     {
@@ -415,6 +418,11 @@ private slots:
             bytes.chop(32 + 8 + newTail.size());
             bytes[8] = 1;
             bytes += QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
+        } else if (damage == u"version 1 without its tail") {
+            // The digest is right, but the old tail its length announces is not there.
+            bytes.chop(32 + 8 + newTail.size() + oldTail.size());
+            bytes[8] = 1;
+            bytes += QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
         } else if (damage == u"remove file") {
             QFile::remove(mp3);
         }
@@ -434,22 +442,126 @@ private slots:
                  result == int(JournalRecovery::Result::SetAside));
     }
 
+    // The journal guards the 4096 bytes in front of the tail: an edit among
+    // them is another program's work, left alone; one further in front is
+    // not seen, and the tail is restored.
+    void guardedBytesInFrontOfTheTail_data()
+    {
+        QTest::addColumn<int>("before"); // how far in front of the tail the edit is
+        QTest::addColumn<bool>("restored");
+        QTest::newRow("first guarded byte") << 4096 << false;
+        QTest::newRow("last unguarded byte") << 4097 << true;
+    }
+    void guardedBytesInFrontOfTheTail()
+    {
+        QFETCH(int, before);
+        QFETCH(bool, restored);
+        const QByteArray old = test::audioBytes(6000) + Id3v1;
+        const QString mp3 = write(QStringLiteral("guarded.mp3"), old);
+        QVERIFY(tagInChild(mp3, TailStep::PartWritten).stopped);
+        QByteArray edited = test::readAll(mp3);
+        edited[6000 - before] = char(edited.at(6000 - before) ^ 0x55);
+        write(QStringLiteral("guarded.mp3"), edited);
+
+        const QList<JournalRecovery> recovered = TailJournal(journalFolder()).recover();
+        QCOMPARE(recovered.size(), 1);
+        QCOMPARE(recovered.first().result,
+                 restored ? JournalRecovery::Result::Restored : JournalRecovery::Result::SetAside);
+        QCOMPARE(test::readAll(mp3), restored ? edited.left(6000) + old.mid(6000) : edited);
+    }
+
+    // A file whose bytes cannot be read back is not written: without them
+    // there is nothing to roll back to.
+    void unreadableFileIsNotWritten_data()
+    {
+        QTest::addColumn<int>("failFrom"); // reads at or after this offset fail
+        QTest::newRow("the old tail") << 3000;
+        QTest::newRow("the bytes in front") << 2900;
+    }
+    void unreadableFileIsNotWritten()
+    {
+        QFETCH(int, failFrom);
+        // A disk that answers reads from failFrom on with an error.
+        class FailingReads : public QFile
+        {
+        public:
+            FailingReads(const QString &path, qint64 from) : QFile(path), m_from(from) {}
+
+        protected:
+            qint64 readData(char *data, qint64 maxLength) override
+            {
+                if (pos() + maxLength > m_from) {
+                    setErrorString(QStringLiteral("Input/output error"));
+                    return -1;
+                }
+                return QFile::readData(data, maxLength);
+            }
+
+        private:
+            qint64 m_from;
+        };
+        const QByteArray before = layout(QStringLiteral("grows"));
+        const QString mp3 = write(QStringLiteral("unreadable.mp3"), before);
+        FailingReads file(mp3, failFrom);
+        QVERIFY(file.open(QIODevice::ReadWrite | QIODevice::Unbuffered));
+        const WriteResult result = TailJournal(journalFolder()).replaceTail(file, mp3, 3000, {"new tail"});
+        QCOMPARE(result.status, WriteStatus::Failed);
+        QVERIFY2(result.error.startsWith(QStringLiteral("the file cannot be read")), qPrintable(result.error));
+        file.close();
+        QCOMPARE(test::readAll(mp3), before);
+        QVERIFY(journalsIn(journalFolder()).isEmpty());
+    }
+
     // A file-size limit makes the write fail (and be undone) instead of
-    // ending the program in the middle of it.
+    // ending the program in the middle of it, wherever the limit cuts the
+    // new tail.
+    void fileSizeLimitIsAFailedWrite_data()
+    {
+        QTest::addColumn<int>("missing"); // bytes of the tagged file past the limit; 0: 100 bytes past the old size
+        QTest::newRow("the new tag crosses the limit") << 0;
+        QTest::newRow("only the last bytes cross it") << 28;
+    }
     void fileSizeLimitIsAFailedWrite()
     {
+        QFETCH(int, missing);
         const QByteArray before = layout(QStringLiteral("grows"));
+        const qint64 limit = missing ? taggedContent(before).size() - missing : before.size() + 100;
         const QString mp3 = write(QStringLiteral("limited.mp3"), before);
         const QString lyricsPath = lyrics();
         const QString folder = journalFolder();
         const test::ChildEnd end = test::runInChild([&](const test::StopHere &) {
-            return test::limitFileSize(before.size() + 100)
+            return test::limitFileSize(limit)
                    && TagMp3File(mp3, lyricsPath, LyricsName, m_cp, m_site, TailJournal(folder));
         });
         QCOMPARE(end.signal, 0);
         QVERIFY(end.exitedNormally);
         QCOMPARE(end.exitCode, 1); // tagging failed
         QCOMPARE(test::readAll(mp3), before);
+        QVERIFY(journalsIn(folder).isEmpty());
+    }
+
+    // Where the journal folder's file system makes no hard links, the
+    // finished journal gets its name by a rename (the name was free).
+    void journalWithoutHardLinks_data()
+    {
+        QTest::addColumn<int>("error");
+        QTest::newRow("not permitted") << EPERM;
+        QTest::newRow("not supported") << EOPNOTSUPP;
+    }
+    void journalWithoutHardLinks()
+    {
+        QFETCH(int, error);
+        const QByteArray before = layout(QStringLiteral("grows"));
+        const QByteArray after = taggedContent(before);
+        const QString mp3 = write(QStringLiteral("linkless.mp3"), before);
+        const QString lyricsPath = lyrics();
+        const QString folder = journalFolder();
+        const test::ChildEnd end = test::runInChild([&](const test::StopHere &) {
+            return test::failSystemCalls({SYS_link, SYS_linkat}, error)
+                   && TagMp3File(mp3, lyricsPath, LyricsName, m_cp, m_site, TailJournal(folder));
+        });
+        QCOMPARE(end.exitCode, 0);
+        QCOMPARE(test::readAll(mp3), after);
         QVERIFY(journalsIn(folder).isEmpty());
     }
 };

@@ -285,6 +285,41 @@ private slots:
         QCOMPARE(label("Label1_2"), s("Checked: 3")); // the check boxes are not touched
     }
 
+    // Inverse turns the selection of a list of one row too.
+    void inverseOfASingleRow()
+    {
+        m_install.writeFile(s("one/band sky lark.mp3"), test::audioBytes(900));
+        scan(m_install.root() + s("one"));
+        QCOMPARE(model()->rowCount(), 1);
+        list()->clearSelection();
+        button("cmdSel_2")->click();
+        QCOMPARE(selectedMp3s(), QStringList{s("band sky lark.mp3")});
+        button("cmdSel_2")->click();
+        QCOMPARE(selectedMp3s(), QStringList());
+    }
+
+    // Each colour example of the legend stands right beside the button that
+    // selects the rows drawn in that colour.
+    void legendBesideItsButton_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("icon");
+        QTest::newRow("lyrics3 tag") << s("cmdSel_5") << s("img_4");
+        QTest::newRow("matched more than once") << s("cmdSel_1") << s("img_5");
+    }
+    void legendBesideItsButton()
+    {
+        QFETCH(QString, button);
+        QFETCH(QString, icon);
+        QWidget *b = m_window->findChild<QPushButton *>(button);
+        QWidget *i = m_window->findChild<QLabel *>(icon);
+        const QRect br(b->mapTo(m_window.get(), QPoint(0, 0)), b->size());
+        const QRect ir(i->mapTo(m_window.get(), QPoint(0, 0)), i->size());
+        const int gap = ir.left() - br.right() - 1;
+        QVERIFY2(gap >= 0 && gap < b->fontMetrics().height(), qPrintable(QString::number(gap)));
+        QVERIFY(ir.top() <= br.center().y() && br.center().y() <= ir.bottom());
+    }
+
     void checkingAndTheCount()
     {
         scan(m_mp3s);
@@ -316,14 +351,20 @@ private slots:
         QCOMPARE(child<QLabel>("lblInfo_0")->toolTip(), m_mp3s + s("blue lake night train.mp3"));
         QCOMPARE(label("Label1_5"), s("Lyrics:"));
         QCOMPARE(label("lblInfo_1"), s("Blue Lake - Night Train"));
+        // A screen reader hears each name with its row's title.
+        for (const auto &[name, heard] : {std::pair{"lblInfo_0", "Mp3 file: blue lake night train.mp3"},
+                                          std::pair{"lblInfo_1", "Lyrics: Blue Lake - Night Train"}})
+            QCOMPARE(QAccessible::queryAccessibleInterface(child<QLabel>(name))->text(QAccessible::Name), s(heard));
         QVERIFY(!candidates->isVisible());
         QVERIFY(child<QLabel>("img_2")->isVisible()); // a record will be added
+        QCOMPARE(child<QLabel>("img_2")->toolTip(), s("An id3v1 tag will be added to this file"));
         QVERIFY(!child<QLabel>("img_3")->isVisible());
         QVERIFY(!button("cmdDisplaySavedLyrics")->isVisible());
 
         clickRow(s("velvet fox shared 2.mp3"));
         QVERIFY(!child<QLabel>("img_2")->isVisible());
         QVERIFY(child<QLabel>("img_3")->isVisible());
+        QCOMPARE(child<QLabel>("img_3")->toolTip(), s("This lyrics file matched more than 1 mp3"));
         clickRow(s("tin drum tagged.mp3"));
         QVERIFY(button("cmdDisplaySavedLyrics")->isVisible());
 
@@ -343,6 +384,7 @@ private slots:
         const QModelIndex lyrics = model()->index(row, TaggerRowModel::LyricsFile);
         QCOMPARE(lyrics.data().toString(), s("Band - Sky"));
         QCOMPARE(lyrics.data(Qt::ToolTipRole).toString(), m_state.strLyricsPath + s("Band - Sky.txt"));
+        QCOMPARE(candidates->toolTip(), m_state.strLyricsPath + s("Band - Sky.txt"));
         QCOMPARE(lyrics.data(TaggerRowModel::TagRole).toInt(), candidates->itemData(other).toInt());
         QCOMPARE(checkBox.data(Qt::CheckStateRole), checkedBefore);
 
@@ -592,6 +634,13 @@ private slots:
         QCOMPARE(gap("Label1_4", "lblInfo_0"), spacing); // nor for the ID3v1 alert
         QCOMPARE(panel->height(), panelHeight);
         QCOMPARE(list()->geometry(), listArea);
+        // A larger font: the panel grows with its drop-down.
+        QFont large = m_window->font();
+        large.setPointSizeF(large.pointSizeF() * 2);
+        m_window->setFont(large);
+        QApplication::processEvents();
+        QVERIFY(panel->height() >= child<QComboBox>("cboLyrics")->sizeHint().height());
+        m_window->setFont(QFont());
 
         m_window->resize(m_window->minimumSizeHint());
         QApplication::processEvents();

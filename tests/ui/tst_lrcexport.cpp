@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QFile>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
@@ -109,6 +110,26 @@ private slots:
             QVERIFY2(messages.constLast().text.startsWith(told), qPrintable(messages.constLast().text));
         QVERIFY(m_dialogs.scriptErrors().isEmpty());
         QCOMPARE(m_dialogs.pendingAnswers(), 0);
+    }
+
+    // The MP3 chooser opens in the music folder, then where the last MP3
+    // file was chosen (a cancelled choice changes nothing).
+    void mp3ChooserStartsWhereTheLastMp3Was()
+    {
+        test::FakeInstallation fake(m_tmp.path());
+        const QString mp3 = fake.writeFile(QStringLiteral("songs/Amber - Boats.mp3"), "audio");
+        const QString music = QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
+        for (const QString &chosen : {QString(), mp3, QString(), QString()}) {
+            m_dialogs.queueFile(chosen);
+            trigger("actLrcBesideMp3");
+        }
+        QStringList startedIn;
+        for (const ScriptedUserDialogs::Shown &shown : m_dialogs.shown()) {
+            if (shown.kind == ScriptedUserDialogs::Kind::File)
+                startedIn << shown.defaultText;
+        }
+        const QString songs = m_tmp.path() + QStringLiteral("/songs");
+        QCOMPARE(startedIn, (QStringList{music, music, songs, songs}));
     }
 
     // A row added and never given a text is left out, as saving leaves it out.

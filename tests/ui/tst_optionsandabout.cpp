@@ -10,6 +10,7 @@
 #include "ui/frmOptions.h"
 
 #include <QCheckBox>
+#include <QGroupBox>
 #include <QPushButton>
 #include <QSettings>
 #include <QToolButton>
@@ -230,6 +231,41 @@ private slots:
                               QUrl(site + QStringLiteral("zephnews.php?vid=0.5.0rc1"))}));
     }
 
+    // The About window's version and information, each shown in its frame.
+    void aboutShowsVersionAndInformation_data()
+    {
+        QTest::addColumn<QString>("frame");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("version") << QStringLiteral("Version") << QStringLiteral("lblVersion")
+                                 << QStringLiteral("0.5.0 RC1");
+        QTest::newRow("release date") << QStringLiteral("Version") << QStringLiteral("lblReleaseDate")
+                                      << QStringLiteral("September 7, 2004");
+        QTest::newRow("what it is") << QStringLiteral("Information") << QStringLiteral("Label6")
+                                    << QStringLiteral("Stanzary is an Tunewright' plugin created to help you to "
+                                                      "manage and organize your lyrics collection.");
+        QTest::newRow("risk") << QStringLiteral("Information") << QStringLiteral("Label14")
+                              << QStringLiteral("Use at your own risk!");
+        QTest::newRow("thanks") << QStringLiteral("Information") << QStringLiteral("Label12")
+                                << QStringLiteral("Thanks to everyone who tried the release candidates and told "
+                                                  "us what went wrong.");
+    }
+    void aboutShowsVersionAndInformation()
+    {
+        QFETCH(QString, frame);
+        QFETCH(QString, label);
+        QFETCH(QString, text);
+        StartedApp app(oneSong);
+        frmAbout *about = openAbout(app);
+        QVERIFY(about);
+        auto *shown = about->findChild<QLabel *>(label);
+        QVERIFY(shown && shown->isVisible());
+        QCOMPARE(shown->text(), text);
+        auto *box = qobject_cast<QGroupBox *>(shown->parentWidget());
+        QVERIFY(box);
+        QCOMPARE(box->title(), frame);
+    }
+
     // Each row of the legend shows the image list's picture for its kind of
     // song.
     void legendPairsPicturesWithTexts_data()
@@ -263,6 +299,56 @@ private slots:
         QCOMPARE(picture->pixmap().toImage(), pictureOf(IconSet::icon(image), *picture));
         QCOMPARE(about->findChild<QLabel *>(QStringLiteral("lblLegend%1").arg(row))->text(), text);
         QCOMPARE(picture->accessibleName(), text);
+    }
+
+    // Each caption is read with what it names: that stands on the caption's
+    // line, a short gap after the caption's text or picture, also in a widened
+    // window (a column that takes the spare width would push it far away); a line that
+    // continues another starts below it at its left edge.
+    void captionsStandBesideWhatTheyName_data()
+    {
+        QTest::addColumn<bool>("about");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("named");
+        QTest::addColumn<bool>("below");
+        QTest::newRow("version") << true << QStringLiteral("Label3") << QStringLiteral("lblVersion") << false;
+        QTest::newRow("release date") << true << QStringLiteral("Label2") << QStringLiteral("lblReleaseDate") << false;
+        QTest::newRow("first legend") << true << QStringLiteral("img0") << QStringLiteral("lblLegend0") << false;
+        QTest::newRow("last legend") << true << QStringLiteral("img5") << QStringLiteral("lblLegend5") << false;
+        QTest::newRow("lyrics folder") << false << QStringLiteral("Label8") << QStringLiteral("lblMainLyricsFolder")
+                                       << false;
+        QTest::newRow("cache") << false << QStringLiteral("Label3") << QStringLiteral("lblCacheStyle") << false;
+        QTest::newRow("index age") << false << QStringLiteral("Label5") << QStringLiteral("lblIndexAge") << false;
+        QTest::newRow("index count") << false << QStringLiteral("lblIndexAge") << QStringLiteral("lblIndexCount")
+                                     << true;
+    }
+    void captionsStandBesideWhatTheyName()
+    {
+        QFETCH(bool, about);
+        QFETCH(QString, caption);
+        QFETCH(QString, named);
+        QFETCH(bool, below);
+        StartedApp app(oneSong);
+        QWidget *window = about ? static_cast<QWidget *>(openAbout(app)) : openOptions(app);
+        QVERIFY(window);
+        window->resize(window->width() + 200, window->height()); // widened by the user
+        QApplication::processEvents();
+        auto *c = window->findChild<QLabel *>(caption);
+        auto *n = window->findChild<QLabel *>(named);
+        QVERIFY(c && n && c->isVisible() && n->isVisible());
+        const QRect cr(c->mapTo(window, c->contentsRect().topLeft()), c->contentsRect().size());
+        const QRect nr(n->mapTo(window, n->contentsRect().topLeft()), n->contentsRect().size());
+        const int line = c->fontMetrics().height();
+        if (below) {
+            QCOMPARE(nr.left(), cr.left());
+            QVERIFY(nr.top() > cr.bottom() && nr.top() - cr.bottom() < line);
+            return;
+        }
+        // Where the caption's ink ends: its picture, or its text from the left.
+        const int shownWidth = c->pixmap().isNull() ? c->fontMetrics().horizontalAdvance(c->text()) : cr.width();
+        const int gap = nr.left() - (cr.left() + shownWidth);
+        QVERIFY2(gap > 0 && gap < 2 * line, qPrintable(QStringLiteral("gap %1").arg(gap)));
+        QVERIFY(nr.top() <= cr.center().y() && cr.center().y() <= nr.bottom());
     }
 
     // With STANZARY_SHOTS=<folder>, pictures of both windows.

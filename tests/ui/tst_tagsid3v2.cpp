@@ -63,22 +63,28 @@ private slots:
     void init() { openWindow(); }
     void cleanup() { closeWindow(); }
 
-    // Off at first; on, tagging writes USLT and SYLT after the Lyrics3 tag
-    // and says so in the log below the file's line.
+    // The box shows the setting the window opens with (off at first); on,
+    // tagging writes USLT and SYLT after the Lyrics3 tag and says so in the
+    // log below the file's line.
     void taggingWritesId3v2Lyrics_data()
     {
+        QTest::addColumn<bool>("atOpening");
         QTest::addColumn<bool>("option");
-        QTest::newRow("option off") << false;
-        QTest::newRow("option on") << true;
+        QTest::newRow("option off") << false << false;
+        QTest::newRow("option turned on") << false << true;
+        QTest::newRow("option on when the window opens") << true << true;
     }
     void taggingWritesId3v2Lyrics()
     {
+        QFETCH(bool, atOpening);
         QFETCH(bool, option);
+        m_state.blnWriteId3v2Lyrics = atOpening;
+        openWindow(); // again, with the setting to open with
         auto *box = child<QCheckBox>("chkWriteId3v2Lyrics");
-        QCOMPARE(box->isChecked(), m_state.blnWriteId3v2Lyrics);
+        QCOMPARE(box->isChecked(), atOpening);
         box->setChecked(option);
         QCOMPARE(m_state.blnWriteId3v2Lyrics, option);
-        const QString folder = mp3Folder(option ? "on" : "off", test::mpegFrames(20));
+        const QString folder = mp3Folder(QTest::currentDataTag(), test::mpegFrames(20));
         scanAndShowRow(folder);
         m_dialogs.queueAnswer(Answer::Yes);
         child<QPushButton>("cmdTagThem")->click();

@@ -120,6 +120,7 @@ public:
             if (auto *view = qobject_cast<QAbstractItemView *>(w); view && !qobject_cast<QHeaderView *>(w))
                 checkItemToolTips(view->model(), QModelIndex(), where);
         }
+        checkPlacement(window, state);
     }
 
     QStringList problems;
@@ -159,6 +160,38 @@ private:
     {
         if (const QString lost = lostText(shownText(w)); !lost.isEmpty())
             problems << where + QStringLiteral("shows its text without ") + lost;
+    }
+
+    // What of a control the window shows: its rectangle in the window, cut
+    // by every parent's.
+    static QRect shownRect(QWidget *w, QWidget *window)
+    {
+        QRect shown(w->mapTo(window, QPoint(0, 0)), w->size());
+        for (QWidget *p = w->parentWidget(); p && p != window; p = p->parentWidget())
+            shown &= QRect(p->mapTo(window, QPoint(0, 0)), p->size());
+        return shown & window->rect();
+    }
+
+    // No control the window shows covers another one: a control left out of
+    // its layout, or two put into one cell, lies over its neighbours.
+    void checkPlacement(QWidget *window, const QString &state)
+    {
+        QWidgetList controls;
+        for (QWidget *w : window->findChildren<QWidget *>()) {
+            if (w->isVisible() && !w->objectName().isEmpty() && !w->objectName().startsWith(u"qt_"))
+                controls << w;
+        }
+        for (qsizetype i = 0; i < controls.size(); ++i) {
+            for (qsizetype j = i + 1; j < controls.size(); ++j) {
+                QWidget *a = controls.at(i);
+                QWidget *b = controls.at(j);
+                if (a->isAncestorOf(b) || b->isAncestorOf(a))
+                    continue;
+                if (shownRect(a, window).intersects(shownRect(b, window)))
+                    problems
+                        << state + QStringLiteral(": %1 and %2 cover each other").arg(a->objectName(), b->objectName());
+            }
+        }
     }
 
     void checkItemToolTips(const QAbstractItemModel *model, const QModelIndex &parent, const QString &where)

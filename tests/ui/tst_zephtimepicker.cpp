@@ -130,6 +130,7 @@ private slots:
         QTest::newRow("seconds up into the next minute") << t("00:59.4") << 1 << QList<int>{up} << t("01:00.4");
         QTest::newRow("seconds down into the minute before") << t("01:00.0") << 1 << QList<int>{down} << t("00:59.0");
         QTest::newRow("tenths down into the second before") << t("00:13.0") << 2 << QList<int>{down} << t("00:12.8");
+        QTest::newRow("tenths up into the next second") << t("00:12.8") << 2 << QList<int>{up} << t("00:13.0");
         QTest::newRow("tenths in steps of two") << t("00:13.0") << 2 << QList<int>{up, up, up} << t("00:13.6");
         QTest::newRow("page keys step like arrows")
             << t("00:13.0") << 1 << QList<int>{Qt::Key_PageUp, Qt::Key_PageUp, Qt::Key_PageDown} << t("00:14.0");
@@ -235,6 +236,19 @@ private slots:
             QCOMPARE(changed.constLast().at(0).toString(), expected);
     }
 
+    // A pasted digit is dropped and leaves the caret where it was: the next
+    // letter typed goes there.
+    void pasteKeepsTheCaretAfterWhatItKept()
+    {
+        m_picker->setText(QStringLiteral("a"));
+        m_picker->SelectPart(ZephTimePicker::TextPart);
+        QTest::keyClick(textField(), Qt::Key_Home);
+        QGuiApplication::clipboard()->setText(QStringLiteral("1"));
+        QTest::keySequence(textField(), QKeySequence::Paste);
+        QTest::sendKeyEvent(QTest::Click, textField(), Qt::Key_B, QStringLiteral("b"), Qt::NoModifier);
+        QCOMPARE(m_picker->Text(), QStringLiteral("ba"));
+    }
+
     void focusRemembersThePartAndTabPassesOver()
     {
         QVERIFY(!spinner()->isEnabled());
@@ -263,6 +277,18 @@ private slots:
         QTest::keyClick(m_before, Qt::Key_Tab);
         QVERIFY(textField()->hasFocus());
         QCOMPARE(m_picker->selectedPart(), ZephTimePicker::TextPart);
+    }
+
+    // Tab from the picker passes over a control that is hidden.
+    void tabPassesOverHiddenControls()
+    {
+        auto *hidden = new QLineEdit(m_window.get());
+        QWidget::setTabOrder(m_picker, hidden);
+        QWidget::setTabOrder(hidden, m_after);
+        hidden->hide();
+        m_picker->SelectPart(ZephTimePicker::MinutePart);
+        QTest::keyClick(m_picker, Qt::Key_Tab);
+        QVERIFY(m_after->hasFocus());
     }
 
     void readsPartsAndStampForScreenReaders()
@@ -335,7 +361,7 @@ private slots:
         QCOMPARE(m_picker->selectedPart(), focused ? ZephTimePicker::SecondPart : ZephTimePicker::NoPart);
     }
 
-    // Every part fits its digits or text at any font, and the text field
+    // Every part fits its digits (in its middle) or text at any font, and the text field
     // keeps a pixel above and below for its frame.
     void growsWithTheFont_data()
     {
@@ -355,9 +381,76 @@ private slots:
         for (Part part : {ZephTimePicker::MinutePart, ZephTimePicker::FramePart})
             QVERIFY(field(part)->width() >= field(part)->fontMetrics().horizontalAdvance(m_picker->partText(part)));
         QVERIFY(textField()->width() >= textField()->fontMetrics().horizontalAdvance(QStringLiteral("WW")));
+        // The digits stand in the middle of their part.
+        for (Part part : {ZephTimePicker::MinutePart, ZephTimePicker::SecondPart, ZephTimePicker::FramePart}) {
+            const QImage shot = field(part)->grab().toImage();
+            const QRgb ink = field(part)->palette().color(QPalette::WindowText).rgb();
+            int left = shot.width(), right = -1;
+            for (int x = 0; x < shot.width(); ++x) {
+                for (int y = 0; y < shot.height(); ++y) {
+                    if (qGray(shot.pixel(x, y)) <= qGray(ink) + 64) {
+                        left = std::min(left, x);
+                        right = std::max(right, x);
+                    }
+                }
+            }
+            QVERIFY(right >= left);
+            QVERIFY2(std::abs(left - (shot.width() - 1 - right)) <= 2,
+                     qPrintable(QStringLiteral("ink from %1 to %2 of %3").arg(left).arg(right).arg(shot.width())));
+        }
         const QRect text = textField()->geometry();
         QVERIFY(text.top() >= 1 && text.bottom() <= m_picker->height() - 2);
         QVERIFY(text.right() <= m_picker->width() - 2);
+    }
+
+    // The spinner is two buttons that fill its box, each outlined all round:
+    // dark while it steps a part, lighter while it is off.
+    void spinnerOutlinesBothButtons_data()
+    {
+        QTest::addColumn<bool>("on");
+        QTest::newRow("on") << true;
+        QTest::newRow("off") << false;
+    }
+    void spinnerOutlinesBothButtons()
+    {
+        QFETCH(bool, on);
+        if (on)
+            m_picker->SelectPart(ZephTimePicker::SecondPart);
+        QCOMPARE(spinner()->isEnabled(), on);
+        const QImage shot = spinner()->grab().toImage();
+        const QColor ink = spinner()->palette().color(on ? QPalette::Dark : QPalette::Mid);
+        const int w = shot.width(), h = shot.height();
+        QStringList off;
+        for (int y = 0; y < h; ++y) {
+            for (int x : {0, w - 1}) {
+                if (shot.pixel(x, y) != ink.rgb())
+                    off << QStringLiteral("(%1,%2)").arg(x).arg(y);
+            }
+        }
+        for (int x = 0; x < w; ++x) {
+            for (int y : {0, h - 1}) {
+                if (shot.pixel(x, y) != ink.rgb())
+                    off << QStringLiteral("(%1,%2)").arg(x).arg(y);
+            }
+        }
+        QVERIFY2(off.isEmpty(), qPrintable(off.join(u' ')));
+    }
+
+    // A spinner button held down while the keyboard leaves the control is
+    // no longer drawn pressed when the control gets the keyboard again.
+    void spinnerLetsGoWhenTheKeyboardLeaves()
+    {
+        setTime(*m_picker, QStringLiteral("00:12.0"));
+        m_picker->SelectPart(ZephTimePicker::SecondPart);
+        const auto face = [this] { return spinner()->grab().toImage().pixel(2, 2); };
+        const QRgb released = face();
+        QTest::mousePress(spinner(), Qt::LeftButton, {}, QPoint(spinner()->width() / 2, spinner()->height() / 4));
+        QCOMPARE(timeOf(*m_picker), QStringLiteral("00:13.0"));
+        QVERIFY(face() != released);
+        m_after->setFocus();
+        m_picker->SelectPart(ZephTimePicker::SecondPart);
+        QVERIFY(spinner()->isEnabled());
+        QCOMPARE(face(), released);
     }
 
     // The dotted frame around the text field is drawn only with the field.

@@ -52,6 +52,13 @@ QByteArray layout(const QString &name)
         return QByteArray(300, 'J') + id3v2Tag(3) + audio;
     if (name == u"ID3v2.3 with a size frame")
         return id3v2Tag(3, "TSIZ") + audio;
+    // The footer flag exists from ID3v2.4 on; a reader that believes it in
+    // an older tag takes ten bytes of audio for the footer.
+    if (name == u"ID3v2.3 marked with a footer") {
+        QByteArray tag = id3v2Tag(3);
+        tag[5] = 0x10;
+        return tag + audio + Id3v1;
+    }
     if (name == u"damaged ID3v2 header")
         return QByteArray("ID3\x03\0\0\0\0\x80\0", 10) + audio;
     if (name == u"ID3v2 longer than the file")
@@ -194,6 +201,7 @@ private slots:
         // The tag library would drop the frame when it writes the tag again.
         QTest::newRow("ID3v2.3 frame the library drops") << QStringLiteral("ID3v2.3 with a size frame") << false;
         QTest::newRow("ID3v2 tag longer than the file") << QStringLiteral("ID3v2 longer than the file") << false;
+        QTest::newRow("ID3v2.3 tag marked with a footer") << QStringLiteral("ID3v2.3 marked with a footer") << false;
         QTest::newRow("read-only file") << QStringLiteral("ID3v1") << true;
     }
     void refusesAndLeavesTheFile()
@@ -208,6 +216,23 @@ private slots:
         QVERIFY(readOnly || !result.error.isEmpty());
         QCOMPARE(test::readAll(mp3), before);
         QCOMPARE(QDir(QFileInfo(mp3).path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    }
+
+    // A file-size limit that the copy runs into: the write
+    // fails with the system's reason, and the file keeps its bytes.
+    void sizeLimitLeavesTheFile()
+    {
+        const QByteArray before = layout(QStringLiteral("ID3v2.3 in front, Lyrics3, ID3v1"));
+        const QString mp3 = write(QStringLiteral("limit/song.mp3"), before);
+        const test::ChildEnd end = test::runInChild([&](const test::StopHere &) {
+            if (!test::limitFileSize(before.size() / 2))
+                return false;
+            const WriteResult result = writeId3v2Lyrics(mp3, {Unsynced, Synced});
+            return result.status == WriteStatus::Failed && result.error.contains(QStringLiteral("File too large"));
+        });
+        QVERIFY(end.exitedNormally);
+        QCOMPARE(end.exitCode, 0);
+        QCOMPARE(test::readAll(mp3), before);
     }
 
     // The new file has the old one's permissions, and a link to the file
@@ -436,15 +461,17 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("version");
-        QTest::newRow("new ID3v2.3 tag, Latin-1") << QStringLiteral("Lyrics3, ID3v1") << Unsynced << "2.3";
+        QTest::addColumn<int>("encoding"); // the frames' text encoding byte: 0 Latin-1, 1 UTF-16
+        QTest::newRow("new ID3v2.3 tag, Latin-1") << QStringLiteral("Lyrics3, ID3v1") << Unsynced << "2.3" << 0;
         QTest::newRow("ID3v2.4 tag, UTF-16") << QStringLiteral("ID3v2.4 in front, APE, ID3v1")
-                                             << QStringLiteral("\u0416\u0443\u043a\nline two") << "2.4";
+                                             << QStringLiteral("\u0416\u0443\u043a\nline two") << "2.4" << 1;
     }
     void anotherReaderSeesTheFrames()
     {
         QFETCH(QString, name);
         QFETCH(QString, text);
         QFETCH(QString, version);
+        QFETCH(int, encoding);
         const QString mp3 = write(QStringLiteral("mutagen/") + name + QStringLiteral(".mp3"), layout(name));
         const QList<SyncedLine> lines{{1500, text.section(u'\n', 0, 0)}, {2405400, QStringLiteral("last")}};
         QVERIFY(writeId3v2Lyrics(mp3, {text, lines}).ok());
@@ -460,10 +487,12 @@ private slots:
         QCOMPARE(uslt.at(0)[u"text"].toString(), text);
         QCOMPARE(uslt.at(0)[u"lang"].toString(), QStringLiteral("XXX"));
         QCOMPARE(uslt.at(0)[u"desc"].toString(), QString());
+        QCOMPARE(uslt.at(0)[u"encoding"].toInt(), encoding);
         const QJsonArray sylt = seen.value(u"SYLT").toArray();
         QCOMPARE(sylt.size(), 1);
         QCOMPARE(sylt.at(0)[u"format"].toInt(), 2); // milliseconds
         QCOMPARE(sylt.at(0)[u"type"].toInt(), 1);   // lyrics
+        QCOMPARE(sylt.at(0)[u"encoding"].toInt(), encoding);
         const QJsonArray entries = sylt.at(0)[u"entries"].toArray();
         QCOMPARE(entries.size(), lines.size());
         for (int i = 0; i < lines.size(); ++i) {
