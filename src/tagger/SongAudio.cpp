@@ -16,7 +16,7 @@ QStringList SongAudioFinder::filesFor(const basMain &state, const QString &songK
         QList<TagEntry> entries = BuildTagEntries(state.nodes);
         const EntryWordIndex index(entries);
         ScanCallbacks quiet;
-        quiet.processEvents = callbacks.processEvents;
+        quiet.letPendingEventsRun = callbacks.letPendingEventsRun;
         for (const QString &folder : state.Mp3Folders) {
             const ScanResult scan = ScanFolder(folder, entries, index, state.strLyricsPath, state.codePage, quiet);
             for (const TaggerRow &row : scan.rows) {

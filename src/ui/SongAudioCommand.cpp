@@ -31,7 +31,7 @@ QStringList SongAudioCommand::filesFor(const QString &songKey)
     if (!chosen.isEmpty() && QFileInfo(chosen).isFile())
         return {chosen};
     ScanCallbacks callbacks;
-    callbacks.processEvents = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
+    callbacks.letPendingEventsRun = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
     return m_finder.filesFor(m_state, songKey, callbacks);
 }
 

@@ -345,9 +345,9 @@ private slots:
             addSong(state.nodes, artist, song);
             inst.addLyrics(listEntry(artist, song) + s(".txt"), Filtered);
         }
-        const QString one = inst.writeFile(s("one/a/velvet fox shared 1.mp3"), audio(300));
-        const QString two = inst.writeFile(s("two/velvet fox shared 2.mp3"), audio(300));
-        const QString train = inst.writeFile(s("two/blue lake night train.mp3"), audio(300));
+        const QString one = inst.writeFile(s("one/a/velvet fox shared 1.mp3"), test::audioBytes(300));
+        const QString two = inst.writeFile(s("two/velvet fox shared 2.mp3"), test::audioBytes(300));
+        const QString train = inst.writeFile(s("two/blue lake night train.mp3"), test::audioBytes(300));
         QVERIFY(rememberMp3Folder(state, inst.root() + s("/one")));
         QVERIFY(!rememberMp3Folder(state, inst.root() + s("/one/")));
         QVERIFY(rememberMp3Folder(state, inst.root() + s("/two")));
