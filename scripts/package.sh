@@ -14,7 +14,8 @@ appstreamcli validate --no-net data/example.quarvex.Stanzary.metainfo.xml
 build="${BUILD_DIR:-build}"
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}" \
   -DSTANZARY_DEBIAN_FLAGS=ON -DSTANZARY_SHARED_LIBS=OFF "$@"
-cmake --build "$build" --target stanzary stanzary_desktop_data
+# Everything the package installs: both programs and their desktop data.
+cmake --build "$build" --target stanzary stanzary-cli stanzary_cli_manpage stanzary_desktop_data
 rm -f "$build"/stanzary_*.deb
 (cd "$build" && cpack -G DEB)
 lintian --fail-on error --display-info "$build"/stanzary_*.deb
