@@ -75,8 +75,10 @@ KaraokeEditorFrame::KaraokeEditorFrame(UserDialogs &dialogs, QWidget *parent)
 
 KaraokeEditorFrame::~KaraokeEditorFrame()
 {
-    // Rows going away move the focus; nothing here may answer that.
+    // Rows going away move the focus, and the undo stack (a child, deleted
+    // after this) tells it is clean: nothing here may answer either.
     disconnect(qApp, &QApplication::focusChanged, this, nullptr);
+    disconnect(m_undo, nullptr, this, nullptr);
 }
 
 void KaraokeEditorFrame::buildLayout()
