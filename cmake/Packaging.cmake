@@ -34,8 +34,9 @@ if(STANZARY_DPKG_SHLIBDEPS)
 else()
   # Without dpkg-dev the package still installs: the Qt 6.4 runtime by name.
   message(STATUS "dpkg-shlibdeps not found: the package names its Qt 6 dependencies itself")
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS
-      "libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), libqt6svg6 (>= 6.4), libtag1v5")
+  string(CONCAT CPACK_DEBIAN_PACKAGE_DEPENDS
+         "libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), libqt6svg6 (>= 6.4), "
+         "libqt6printsupport6 (>= 6.4), libtag1v5")
 endif()
 
 # The machine-readable copyright file and the Debian changelog, whose first

@@ -2,7 +2,8 @@
 # Installs the Debian 12 packages needed to build, test, run and package Stanzary
 # (mold: the linker every build uses; qt6-multimedia-dev and pulseaudio:
 # playing songs, and the null sink the audio tests play through;
-# python3-mutagen: a test reads the ID3v2 frames with another tag reader; the
+# python3-mutagen: a test reads the ID3v2 frames with another tag reader;
+# poppler-utils: the songbook tests read the PDF back with pdftotext; the
 # last line: checking the desktop files, the package's dependencies and the
 # package itself). With --fuzz also clang and its sanitizer runtime, for the
 # libFuzzer targets; with --samples espeak-ng and ffmpeg, which
@@ -15,7 +16,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6-dev
   qt6-multimedia-dev pulseaudio
   libbenchmark-dev
-  libtag1-dev python3-mutagen
+  libtag1-dev python3-mutagen poppler-utils
   xvfb xauth fonts-dejavu-core
   desktop-file-utils appstream dpkg-dev file lintian
 )

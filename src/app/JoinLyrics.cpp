@@ -18,23 +18,32 @@ QString twoDigits(int value)
 
 } // namespace
 
-JoinedText joinCheckedSongs(const basMain &state)
+QList<CheckedSong> checkedSongs(const NodeCollection &nodes)
 {
-    JoinedText joined;
-    const NodeCollection &nodes = state.nodes;
+    QList<CheckedSong> songs;
     for (int p = 1; p <= nodes.count(); ++p) {
         const TreeNode &node = nodes.at(p);
         if (!node.checked || nodes.childCount(p) > 0)
             continue;
         const int parent = nodes.parentOf(p);
-        const QString name = listEntry(parent > 0 ? nodes.at(parent).text : QString(), node.text);
+        songs.append({p, parent > 0 ? nodes.at(parent).text : QString(), node.text});
+    }
+    return songs;
+}
+
+JoinedText joinCheckedSongs(const basMain &state)
+{
+    JoinedText joined;
+    for (const CheckedSong &checked : checkedSongs(state.nodes)) {
+        const QString name = listEntry(checked.artist, checked.song);
         const std::optional<QByteArray> header = state.codePage.encode(QStringLiteral(":: ") + name);
         if (!header) {
             joined.unencodableName = name;
             return joined;
         }
         joined.bytes += *header + CrLf + QByteArray(15, '-') + CrLf;
-        if (const std::optional<QByteArray> lyrics = readLyricsBytes(state.strLyricsPath + node.key))
+        const QString path = state.strLyricsPath + state.nodes.at(checked.position).key;
+        if (const std::optional<QByteArray> lyrics = readLyricsBytes(path))
             joined.bytes += *lyrics + CrLf + QByteArray(25, '=') + CrLf + CrLf;
         else
             joined.fileMissing = true;

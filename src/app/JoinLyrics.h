@@ -4,11 +4,13 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QList>
 #include <QString>
 
 namespace stanzary {
 
 class basMain;
+class NodeCollection;
 
 // Joining lyrics: the songs checked in the tree go into one plain text file
 // for printing, in the host's installation folder.
@@ -18,6 +20,17 @@ class basMain;
 // ":: Artist - Song", a line of 15 "-", the lyrics file's bytes as stored, a
 // line of 25 "=" and an empty line; a song whose file cannot be read gets
 // the first two lines only. Text is in the state's code page.
+
+// A checked song (a checked node without children) and its names: artist is
+// the text of its parent node, song its own text.
+struct CheckedSong
+{
+    int position = 0;
+    QString artist;
+    QString song;
+};
+// The checked songs, in the order of the node collection.
+QList<CheckedSong> checkedSongs(const NodeCollection &nodes);
 
 // The blocks of the checked songs, without the final CR LF.
 struct JoinedText

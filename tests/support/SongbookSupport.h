@@ -1,0 +1,28 @@
+#pragma once
+
+#include "app/SongbookSongs.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace stanzary::test {
+
+// What the songbook tests share: songs to print and a PDF read back with
+// poppler's pdftotext and pdfinfo.
+
+// Three songs with accents, Cyrillic and Greek; with longSong the second
+// holds 150 numbered lines, more than a page takes.
+QList<SongbookSong> sampleSongbookSongs(bool longSong);
+
+// The text of each page of a PDF file (pdftotext -layout), trailing spaces
+// of each line removed; empty when it cannot be read.
+QStringList pdfPages(const QString &path);
+
+// The page size pdfinfo names ("A4", "letter"); empty when it cannot tell.
+QString pdfPaperName(const QString &path);
+
+// The page number the contents give for a song: the number that ends the
+// contents line naming title; 0 when there is no such line.
+int contentsPageOf(const QString &contentsPage, const QString &title);
+
+} // namespace stanzary::test
