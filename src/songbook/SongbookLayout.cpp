@@ -101,7 +101,9 @@ void SongbookLayout::build()
     QTextBlockFormat title = centred;
     title.setTopMargin(m_pageHeight / 3 * 96.0 / m_device.logicalDpiY());
     title.setBottomMargin(24 * PixelsPerPoint);
-    cursor.setBlockFormat(title);
+    // The first block's top margin is not laid out: the title stands in the
+    // second, below an empty one.
+    cursor.insertBlock(title);
     cursor.insertText(QStringLiteral("Lyrics"), textFormat(36, true));
     cursor.insertBlock(centred);
     cursor.insertText(QLocale().toString(m_book.date, QLocale::LongFormat), textFormat(14));

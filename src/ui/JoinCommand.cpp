@@ -12,6 +12,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QWidget>
 
 namespace stanzary {
 
@@ -19,7 +20,8 @@ namespace Texts = MainWindowTexts;
 
 JoinCommand::JoinCommand(basMain &state, UserDialogs &dialogs, NodeTreeModel &model, const SongDetailsView &details,
                          QAction &joinLyrics, QObject *parent)
-    : QObject(parent), m_state(state), m_dialogs(dialogs), m_model(model), m_details(details), m_action(joinLyrics)
+    : QObject(parent), m_state(state), m_dialogs(dialogs), m_model(model), m_details(details), m_action(joinLyrics),
+      m_songbook(state, dialogs, qobject_cast<QWidget *>(parent))
 {
     connect(&m_action, &QAction::triggered, this, &JoinCommand::JoinLyrics);
 }
@@ -79,8 +81,17 @@ void JoinCommand::join()
             ? Texts::joinedIntoProgramFolder(QDir::toNativeSeparators(QFileInfo(out.path).absolutePath()))
             : Texts::JoinedIntoHostFolder;
     const QString question = Texts::joinedOpenNow(out.fileName, where, unsaved);
-    if (m_dialogs.askYesNo(Texts::title(), question, MessageIcon::Information) == Answer::Yes)
-        OpenFileInShell(m_dialogs, out.path);
+    switch (m_dialogs.askChoice(Texts::title(), question, Texts::JoinedChoices, Texts::KeepJoined,
+                                MessageIcon::Information)) {
+    case Texts::OpenJoined: OpenFileInShell(m_dialogs, out.path); break;
+    case Texts::PrintSongbook: m_songbook.print(); break;
+    case Texts::SongbookAsPdf: {
+        const QFileInfo joinedFile(out.path);
+        m_songbook.saveAsPdf(joinedFile.absolutePath() + u'/' + joinedFile.completeBaseName() + QStringLiteral(".pdf"));
+        break;
+    }
+    default: break;
+    }
 }
 
 bool JoinCommand::joinsUnsavedEdits() const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/SongbookCommand.h"
+
 #include <QObject>
 
 class QAction;
@@ -15,8 +17,10 @@ class UserDialogs;
 // boxes in the tree (ticking an artist ticks its songs, which the main window
 // wires) and tells the user what to do; the second press hides them, lets
 // the tree repaint once, joins the checked songs into one file in the
-// host's folder (JoinCheckedLyrics) and offers to open it. Works on the
-// state, model, details view and action it is given, none of which it owns.
+// host's folder (JoinCheckedLyrics) and offers to open it, or to print the
+// songs or save them as a PDF songbook (SongbookCommand). Works on the
+// state, model, details view and action it is given, none of which it owns;
+// the songbook's boxes belong to parent when it is a window.
 class JoinCommand : public QObject
 {
     Q_OBJECT
@@ -41,6 +45,7 @@ private:
     NodeTreeModel &m_model;
     const SongDetailsView &m_details;
     QAction &m_action;
+    SongbookCommand m_songbook;
 };
 
 } // namespace stanzary

@@ -5,7 +5,7 @@
 #include <QString>
 
 // The main window's message texts and box titles, its commands' included
-// (frmMain, ToolbarCommands, JoinCommand), in one place.
+// (frmMain, ToolbarCommands, JoinCommand, SongbookCommand), in one place.
 
 namespace stanzary::MainWindowTexts {
 
@@ -99,5 +99,29 @@ inline QString joinedOpenNow(const QString &fileName, const QString &where, cons
     return QStringLiteral("File was saved as:\n") + fileName + u'\n' + where + u'\n' + unsaved
            + QStringLiteral("\nDo you want to open it now?");
 }
+// The buttons of the question after a join (joinedOpenNow), in this order.
+inline const QStringList JoinedChoices = {QStringLiteral("&Yes"), QStringLiteral("&No"), QStringLiteral("&Print..."),
+                                          QStringLiteral("&Save as PDF...")};
+enum JoinedChoice { OpenJoined, KeepJoined, PrintSongbook, SongbookAsPdf };
+
+inline const QString SongbookNothingRead =
+    QStringLiteral("None of the checked songs' lyrics could be read: there is nothing to print.");
+inline const QString SongbookPdfTitle = QStringLiteral("Save as PDF");
+inline const QString SongbookPdfFilter = QStringLiteral("PDF files (*.pdf)");
+inline QString songbookPdfExists(const QString &path)
+{
+    return QStringLiteral("The file ") + path + QStringLiteral(" already exists.\n\nDo you want to replace it?");
+}
+inline QString songbookPdfSaved(const QString &path)
+{
+    return QStringLiteral("The songbook was saved as:\n") + path;
+}
+inline QString songbookPdfNotSaved(const QString &path, const QString &reason)
+{
+    return QStringLiteral("The songbook could not be saved as:\n") + path + QStringLiteral("\n\n") + reason
+           + QStringLiteral(".");
+}
+inline const QString SongbookNotPrinted =
+    QStringLiteral("The songbook could not be printed: the printer did not take it.");
 
 } // namespace stanzary::MainWindowTexts

@@ -66,6 +66,13 @@ Answer UserDialogs::askYesNoCancel(const QString &title, const QString &text, Me
     return showQuestion(true, icon, effectiveTitle(title), text);
 }
 
+int UserDialogs::askChoice(const QString &title, const QString &text, const QStringList &buttons, int escape,
+                           MessageIcon icon)
+{
+    const int chosen = showChoice(icon, effectiveTitle(title), text, buttons, escape);
+    return chosen >= 0 && chosen < buttons.size() ? chosen : escape;
+}
+
 std::optional<QString> UserDialogs::inputText(const QString &title, const QString &prompt, const QString &defaultText)
 {
     return showInput(effectiveTitle(title), prompt, defaultText);
@@ -79,6 +86,11 @@ QString UserDialogs::chooseFolder(const QString &title, const QString &startFold
 QString UserDialogs::chooseFile(const QString &title, const QString &startFolder, const QString &filter)
 {
     return showFileChooser(effectiveTitle(title), startFolder, filter);
+}
+
+QString UserDialogs::chooseSaveFile(const QString &title, const QString &suggested, const QString &filter)
+{
+    return showSaveFileChooser(effectiveTitle(title), suggested, filter);
 }
 
 int UserDialogs::chooseItem(const QString &title, const QString &prompt, const QStringList &items)
@@ -120,6 +132,24 @@ Answer WidgetUserDialogs::showQuestion(bool withCancel, MessageIcon icon, const 
     }
 }
 
+int WidgetUserDialogs::showChoice(MessageIcon icon, const QString &title, const QString &text,
+                                  const QStringList &buttons, int escape)
+{
+    QMessageBox box(boxIcon(icon), title, text, QMessageBox::NoButton, owner());
+    box.setTextFormat(Qt::PlainText);
+    QList<QPushButton *> pressable;
+    for (qsizetype i = 0; i < buttons.size(); ++i)
+        pressable.append(box.addButton(buttons.at(i), i == escape ? QMessageBox::RejectRole : QMessageBox::ActionRole));
+    if (pressable.isEmpty())
+        return escape;
+    box.setDefaultButton(pressable.constFirst());
+    if (escape >= 0 && escape < pressable.size())
+        box.setEscapeButton(pressable.at(escape));
+    box.exec();
+    const qsizetype pressed = pressable.indexOf(box.clickedButton());
+    return pressed >= 0 ? int(pressed) : escape;
+}
+
 std::optional<QString> WidgetUserDialogs::showInput(const QString &title, const QString &prompt,
                                                     const QString &defaultText)
 {
@@ -138,6 +168,11 @@ QString WidgetUserDialogs::showFolderChooser(const QString &title, const QString
 QString WidgetUserDialogs::showFileChooser(const QString &title, const QString &startFolder, const QString &filter)
 {
     return QFileDialog::getOpenFileName(owner(), title, startFolder, filter);
+}
+
+QString WidgetUserDialogs::showSaveFileChooser(const QString &title, const QString &suggested, const QString &filter)
+{
+    return QFileDialog::getSaveFileName(owner(), title, suggested, filter, nullptr, QFileDialog::DontConfirmOverwrite);
 }
 
 int WidgetUserDialogs::showItemChooser(const QString &title, const QString &prompt, const QStringList &items)
@@ -186,6 +221,16 @@ void ScriptedUserDialogs::queueFile(const QString &file)
     m_files.push_back(file);
 }
 
+void ScriptedUserDialogs::queueSaveFile(const QString &file)
+{
+    m_saveFiles.push_back(file);
+}
+
+void ScriptedUserDialogs::queueChoice(int button)
+{
+    m_choices.push_back(button);
+}
+
 void ScriptedUserDialogs::queueItem(int index)
 {
     m_items.push_back(index);
@@ -208,8 +253,8 @@ QList<ScriptedUserDialogs::Shown> ScriptedUserDialogs::messages() const
 
 int ScriptedUserDialogs::pendingAnswers() const
 {
-    return static_cast<int>(m_answers.size() + m_inputs.size() + m_folders.size() + m_files.size() + m_items.size()
-                            + m_shellResults.size());
+    return static_cast<int>(m_answers.size() + m_inputs.size() + m_folders.size() + m_files.size() + m_saveFiles.size()
+                            + m_choices.size() + m_items.size() + m_shellResults.size());
 }
 
 void ScriptedUserDialogs::clearRecord()
@@ -240,6 +285,19 @@ Answer ScriptedUserDialogs::showQuestion(bool withCancel, MessageIcon icon, cons
         return cautious;
     }
     return a;
+}
+
+int ScriptedUserDialogs::showChoice(MessageIcon icon, const QString &title, const QString &text,
+                                    const QStringList &buttons, int escape)
+{
+    m_shown.append({Kind::Choice, icon, title, text, buttons.join(u'\n')});
+    if (m_choices.empty()) {
+        m_errors.append(QStringLiteral("no choice queued for: ") + text);
+        return escape;
+    }
+    const int button = m_choices.front();
+    m_choices.pop_front();
+    return button;
 }
 
 std::optional<QString> ScriptedUserDialogs::showInput(const QString &title, const QString &prompt,
@@ -276,6 +334,18 @@ QString ScriptedUserDialogs::showFileChooser(const QString &title, const QString
     }
     const QString file = m_files.front();
     m_files.pop_front();
+    return file;
+}
+
+QString ScriptedUserDialogs::showSaveFileChooser(const QString &title, const QString &suggested, const QString &filter)
+{
+    m_shown.append({Kind::SaveFile, MessageIcon::Question, title, filter, suggested});
+    if (m_saveFiles.empty()) {
+        m_errors.append(QStringLiteral("no file to write queued for: ") + title);
+        return QString();
+    }
+    const QString file = m_saveFiles.front();
+    m_saveFiles.pop_front();
     return file;
 }
 

@@ -42,6 +42,12 @@ public:
     // Yes, No and Cancel buttons; closing the box counts as Cancel.
     Answer askYesNoCancel(const QString &title, const QString &text, MessageIcon icon = MessageIcon::Question);
 
+    // A question with a button for each of buttons ("&Yes", "&No",
+    // "&Print..."), the first the default one: the index of the button
+    // pressed. Escape or closing the box counts as the button at escape.
+    int askChoice(const QString &title, const QString &text, const QStringList &buttons, int escape,
+                  MessageIcon icon = MessageIcon::Question);
+
     // A one-line text input box; nullopt when cancelled.
     std::optional<QString> inputText(const QString &title, const QString &prompt, const QString &defaultText = {});
 
@@ -50,6 +56,11 @@ public:
     // A chooser of one existing file, offering the files that filter names
     // ("MP3 files (*.mp3)"); the chosen file, or empty when cancelled.
     QString chooseFile(const QString &title, const QString &startFolder, const QString &filter);
+    // A chooser of a file to write, offering the files that filter names and
+    // starting at suggested (a folder and a file name); the chosen file, or
+    // empty when cancelled. It asks nothing about an existing file: the caller
+    // does.
+    QString chooseSaveFile(const QString &title, const QString &suggested, const QString &filter);
     // One of several items (a list to pick from); its index, or -1 when
     // cancelled.
     int chooseItem(const QString &title, const QString &prompt, const QStringList &items);
@@ -65,10 +76,14 @@ public:
 protected:
     virtual void showMessage(MessageIcon icon, const QString &title, const QString &text) = 0;
     virtual Answer showQuestion(bool withCancel, MessageIcon icon, const QString &title, const QString &text) = 0;
+    // The index of the button pressed; escape when the box was closed.
+    virtual int showChoice(MessageIcon icon, const QString &title, const QString &text, const QStringList &buttons,
+                           int escape) = 0;
     virtual std::optional<QString> showInput(const QString &title, const QString &prompt,
                                              const QString &defaultText) = 0;
     virtual QString showFolderChooser(const QString &title, const QString &startFolder) = 0;
     virtual QString showFileChooser(const QString &title, const QString &startFolder, const QString &filter) = 0;
+    virtual QString showSaveFileChooser(const QString &title, const QString &suggested, const QString &filter) = 0;
     virtual int showItemChooser(const QString &title, const QString &prompt, const QStringList &items) = 0;
 };
 
@@ -93,9 +108,12 @@ public:
 protected:
     void showMessage(MessageIcon icon, const QString &title, const QString &text) override;
     Answer showQuestion(bool withCancel, MessageIcon icon, const QString &title, const QString &text) override;
+    int showChoice(MessageIcon icon, const QString &title, const QString &text, const QStringList &buttons,
+                   int escape) override;
     std::optional<QString> showInput(const QString &title, const QString &prompt, const QString &defaultText) override;
     QString showFolderChooser(const QString &title, const QString &startFolder) override;
     QString showFileChooser(const QString &title, const QString &startFolder, const QString &filter) override;
+    QString showSaveFileChooser(const QString &title, const QString &suggested, const QString &filter) override;
     int showItemChooser(const QString &title, const QString &prompt, const QStringList &items) override;
 
 private:
@@ -112,20 +130,23 @@ private:
 class ScriptedUserDialogs : public UserDialogs
 {
 public:
-    enum class Kind { Message, YesNo, YesNoCancel, Input, Folder, File, Item };
+    enum class Kind { Message, YesNo, YesNoCancel, Choice, Input, Folder, File, SaveFile, Item };
     struct Shown
     {
         Kind kind;
         MessageIcon icon;
         QString title;
         QString text;        // the message, question or prompt
-        QString defaultText; // input box: its default text; folder and file chooser: the start folder
+        QString defaultText; // input box: its default text; folder and file chooser: the start folder;
+                             // a file to write: the suggested file; a choice: its buttons, one a line
     };
 
     void queueAnswer(Answer answer); // for askYesNo and askYesNoCancel
     void queueInput(const std::optional<QString> &text);
     void queueFolder(const QString &folder); // empty = cancelled
     void queueFile(const QString &file);     // empty = cancelled
+    void queueSaveFile(const QString &file); // empty = cancelled
+    void queueChoice(int button);            // for askChoice; -1 = the box closed
     void queueItem(int index);               // -1 = cancelled
     void queueShellResult(bool opened);      // default when none queued: true
 
@@ -146,9 +167,12 @@ public:
 protected:
     void showMessage(MessageIcon icon, const QString &title, const QString &text) override;
     Answer showQuestion(bool withCancel, MessageIcon icon, const QString &title, const QString &text) override;
+    int showChoice(MessageIcon icon, const QString &title, const QString &text, const QStringList &buttons,
+                   int escape) override;
     std::optional<QString> showInput(const QString &title, const QString &prompt, const QString &defaultText) override;
     QString showFolderChooser(const QString &title, const QString &startFolder) override;
     QString showFileChooser(const QString &title, const QString &startFolder, const QString &filter) override;
+    QString showSaveFileChooser(const QString &title, const QString &suggested, const QString &filter) override;
     int showItemChooser(const QString &title, const QString &prompt, const QStringList &items) override;
 
 private:
@@ -157,6 +181,8 @@ private:
     std::deque<std::optional<QString>> m_inputs;
     std::deque<QString> m_folders;
     std::deque<QString> m_files;
+    std::deque<QString> m_saveFiles;
+    std::deque<int> m_choices;
     std::deque<bool> m_shellResults;
     QList<Shown> m_shown;
     QList<QUrl> m_opened;

@@ -81,7 +81,7 @@ private slots:
         QCOMPARE(app.indexOf(QStringLiteral("S/Solo - Only One.txt")).data(Qt::CheckStateRole).toInt(),
                  int(Qt::Checked));
 
-        app.dialogs.queueAnswer(Answer::Yes);
+        app.dialogs.queueChoice(0); // "Yes": open it
         QCOMPARE(pressJoin(app), QStringLiteral("Join lyrics"));
         QVERIFY(!app.indexOf(QStringLiteral("keyband")).data(Qt::CheckStateRole).isValid());
         QCOMPARE(app.dialogs.last().text, QStringLiteral("File was saved as:\n") + kJoinedName
