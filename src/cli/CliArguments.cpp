@@ -11,7 +11,7 @@ const QHash<QString, CliCommand> &commandNames()
     static const QHash<QString, CliCommand> names = {
         {QStringLiteral("list"), CliCommand::List},       {QStringLiteral("match"), CliCommand::Match},
         {QStringLiteral("tag"), CliCommand::Tag},         {QStringLiteral("lrc"), CliCommand::Lrc},
-        {QStringLiteral("recover"), CliCommand::Recover},
+        {QStringLiteral("recover"), CliCommand::Recover}, {QStringLiteral("join"), CliCommand::Join},
     };
     return names;
 }
@@ -64,12 +64,47 @@ QString applyOption(CliRequest &r, const QString &option)
         ok = writes && (r.dryRun = true);
     else if (option == u"--wait")
         ok = writes && (r.wait = true);
+    else if (option == u"--force")
+        ok = c == CliCommand::Join && (r.force = true);
+    else if (option == u"--song-per-page")
+        ok = c == CliCommand::Join && (r.songbook.songPerPage = true);
     else
         return QStringLiteral("unknown option \"") + option + u'"';
     if (ok)
         return QString();
     return QStringLiteral("the option \"") + option + QStringLiteral("\" does not go with this command")
            + QStringLiteral(" or with the options before it");
+}
+
+bool takesValue(const QString &option)
+{
+    return option == u"--pdf" || option == u"--font-size" || option == u"--paper";
+}
+
+// Applies an option that takes a value (join's --pdf, --font-size and
+// --paper); an error text when it does not fit.
+QString applyValueOption(CliRequest &r, const QString &option, const QString &value)
+{
+    if (r.command != CliCommand::Join)
+        return QStringLiteral("the option \"") + option + QStringLiteral("\" does not go with this command");
+    if (option == u"--pdf") {
+        r.pdf = value;
+    } else if (option == u"--font-size") {
+        bool ok = false;
+        const int size = value.toInt(&ok);
+        if (!ok || size < SongbookOptions::MinFontSize || size > SongbookOptions::MaxFontSize)
+            return QStringLiteral("the font size must be a number from %1 to %2")
+                .arg(SongbookOptions::MinFontSize)
+                .arg(SongbookOptions::MaxFontSize);
+        r.songbook.fontSize = size;
+    } else if (value.compare(QLatin1StringView("a4"), Qt::CaseInsensitive) == 0) {
+        r.songbook.paper = SongbookPaper::A4;
+    } else if (value.compare(QLatin1StringView("letter"), Qt::CaseInsensitive) == 0) {
+        r.songbook.paper = SongbookPaper::Letter;
+    } else {
+        return QStringLiteral("the paper must be a4 or letter");
+    }
+    return QString();
 }
 
 } // namespace
@@ -107,6 +142,16 @@ ParsedArguments parseCliArguments(const QStringList &arguments)
         const QString &argument = arguments.at(i);
         if (!optionsEnded && argument == u"--") {
             optionsEnded = true;
+        } else if (!optionsEnded && takesValue(argument)) {
+            if (i + 1 >= arguments.size()) {
+                parsed.error = QStringLiteral("the option \"") + argument + QStringLiteral("\" needs a value");
+                return parsed;
+            }
+            const QString error = applyValueOption(request, argument, arguments.at(++i));
+            if (!error.isEmpty()) {
+                parsed.error = error;
+                return parsed;
+            }
         } else if (!optionsEnded && argument.startsWith(u'-') && argument.size() > 1) {
             const QString error = applyOption(request, argument);
             if (!error.isEmpty()) {
@@ -116,6 +161,17 @@ ParsedArguments parseCliArguments(const QStringList &arguments)
         } else {
             operands << argument;
         }
+    }
+    if (request.command == CliCommand::Join) {
+        if (operands.isEmpty())
+            parsed.error = QStringLiteral("the songs to join are missing (\"Artist - Song\")");
+        else if (request.pdf.isEmpty())
+            parsed.error = QStringLiteral("the PDF file to write is missing (--pdf FILE)");
+        else
+            parsed.request = request;
+        if (parsed.request)
+            parsed.request->songs = operands;
+        return parsed;
     }
     const qsizetype wanted = takesFolder(request.command) ? 1 : 0;
     if (operands.size() < wanted) {
@@ -151,6 +207,10 @@ QString cliHelpText()
                           "      writes only the .lrc files beside the matched MP3 files\n"
                           "  recover\n"
                           "      puts back the old bytes of files whose writing was interrupted\n"
+                          "  join \"ARTIST - SONG\"... --pdf FILE [--force] [--song-per-page]\n"
+                          "       [--font-size N] [--paper a4|letter]\n"
+                          "      a songbook of the songs' lyrics as a PDF file: a title page, the contents\n"
+                          "      and each song, in the order of the collection\n"
                           "\n"
                           "Options:\n"
                           "  --downloaded     songs with a timestamp file\n"
@@ -167,6 +227,12 @@ QString cliHelpText()
                           "  --dry-run        print what would be written and change nothing\n"
                           "  --wait           wait while another program tags files in the same folders\n"
                           "                   (without it, nothing is done then)\n"
+                          "  --pdf FILE       the PDF file the songbook is written to\n"
+                          "  --force          replace FILE when it exists (without it, nothing is written)\n"
+                          "  --song-per-page  start each song on a page of its own\n"
+                          "  --font-size N    the lyrics' size in points (6 to 36; 11 when not given)\n"
+                          "  --paper a4|letter  the page size (when not given: Letter where the locale\n"
+                          "                   measures in US units, else A4)\n"
                           "  -h, --help       print this help and exit\n"
                           "  --version        print the version and exit\n"
                           "\n"

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/SongbookSongs.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -9,7 +11,7 @@ namespace stanzary {
 
 // The command line of stanzary-cli: one command and its options.
 
-enum class CliCommand { Help, Version, List, Match, Tag, Lrc, Recover };
+enum class CliCommand { Help, Version, List, Match, Tag, Lrc, Recover, Join };
 
 // "list": which songs, by their karaoke state.
 enum class KaraokeFilter {
@@ -34,6 +36,13 @@ struct CliRequest
     bool lrc = false;    // tag --lrc
     bool dryRun = false; // tag, lrc --dry-run
     bool wait = false;   // tag, lrc --wait
+    // join: the songs ("Artist - Song"), the PDF file to write (--pdf FILE,
+    // replaced only with --force) and the book's layout (--song-per-page,
+    // --font-size N, --paper a4|letter).
+    QStringList songs;
+    QString pdf;
+    bool force = false;
+    SongbookOptions songbook;
 };
 
 struct ParsedArguments

@@ -2,12 +2,14 @@
 
 #include "app/Config.h"
 #include "app/ProgramArguments.h"
+#include "app/SongbookSongs.h"
 #include "app/basMain.h"
 #include "cli/CliArguments.h"
 #include "cli/CliOutput.h"
 #include "store/CollectionListing.h"
 #include "store/CollectionScan.h"
 #include "store/HostStore.h"
+#include "store/SongNames.h"
 #include "tagger/EntryWordIndex.h"
 #include "tagger/Mp3FolderScan.h"
 #include "tagger/Mp3Matcher.h"
@@ -38,6 +40,8 @@ private:
     int match();
     int writeRows();
     int recover();
+    int join();
+    bool checkRequestedSongs();
     int finish(int status);
 
     const CliRequest &m_request;
@@ -57,6 +61,7 @@ int CliRun::run()
     case CliCommand::Tag:
     case CliCommand::Lrc: return finish(writeRows());
     case CliCommand::Recover: return finish(recover());
+    case CliCommand::Join: return finish(join());
     }
     return finish(CliDone);
 }
@@ -214,6 +219,62 @@ int CliRun::recover()
     }
     m_output.result(text.isEmpty() ? QStringLiteral("No interrupted write was found.\n") : text);
     return failed > 0 ? CliFailed : CliDone;
+}
+
+// Checks the songs the request names ("Artist - Song", without regard to
+// case, as file names are) and unchecks every other; false (told) when a
+// name is no song of the collection.
+bool CliRun::checkRequestedSongs()
+{
+    NodeCollection &nodes = m_state.nodes;
+    QList<bool> found(m_request.songs.size(), false);
+    for (int p = 1; p <= nodes.count(); ++p) {
+        const int parent = nodes.parentOf(p);
+        if (nodes.childCount(p) > 0 || parent <= 0)
+            continue;
+        const QString entry = listEntry(nodes.at(parent).text, nodes.at(p).text);
+        bool wanted = false;
+        for (qsizetype i = 0; i < m_request.songs.size(); ++i) {
+            if (entry.compare(m_request.songs.at(i), Qt::CaseInsensitive) == 0)
+                wanted = found[i] = true;
+        }
+        nodes.setChecked(p, wanted);
+    }
+    for (qsizetype i = 0; i < found.size(); ++i) {
+        if (!found.at(i))
+            m_output.error(QStringLiteral("no song \"") + m_request.songs.at(i)
+                           + QStringLiteral("\" in the collection"));
+    }
+    return !found.contains(false);
+}
+
+// "join": the songbook of the named songs, in the collection's order, as a
+// PDF file.
+int CliRun::join()
+{
+    if (!m_environment.songbookPdf) {
+        m_output.error(QStringLiteral("this stanzary-cli was built without the songbook (it needs Qt Gui)"));
+        return CliFailed;
+    }
+    if (!loadCollection() || !checkRequestedSongs())
+        return CliNothing;
+    const Songbook book = CheckedSongbook(m_state);
+    if (book.fileMissing)
+        m_output.error(QStringLiteral("the lyrics of some of the songs could not be read: they are left out"));
+    if (book.songs.isEmpty())
+        return CliFailed;
+    const QString error = m_environment.songbookPdf(book, m_request.songbook, m_request.pdf, m_request.force);
+    if (!error.isEmpty()) {
+        const bool exists = QFileInfo::exists(m_request.pdf);
+        m_output.error(u'"' + m_request.pdf + QStringLiteral("\": ") + error
+                       + (exists && !m_request.force ? QStringLiteral(" (--force replaces it)") : QString()));
+        return CliFailed;
+    }
+    m_output.result(QStringLiteral("%1 of %2 songs written to %3\n")
+                        .arg(book.songs.size())
+                        .arg(m_request.songs.size())
+                        .arg(m_request.pdf));
+    return book.fileMissing ? CliFailed : CliDone;
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/SongbookSongs.h"
 #include "platform/CopyRewrite.h"
 #include "platform/TailJournal.h"
 
@@ -7,6 +8,7 @@
 #include <QStringList>
 
 #include <cstdio>
+#include <functional>
 
 namespace stanzary {
 
@@ -23,6 +25,13 @@ enum CliStatus : int {
     CliNothing = 2, // bad usage, or nothing found to work on
 };
 
+// Writes a songbook as a PDF file, replacing an existing file only when
+// overwrite is set: empty when written, else why not (the old file is then
+// kept). The PDF needs Qt Gui, which this library does not link: the program
+// gives the writer when it is built with the songbook.
+using SongbookPdfWriter =
+    std::function<QString(const Songbook &book, const SongbookOptions &options, const QString &path, bool overwrite)>;
+
 // Where the program runs and writes. The journal and the ID3v2 hooks are
 // the real ones but in tests.
 struct CliEnvironment
@@ -33,6 +42,7 @@ struct CliEnvironment
     QString programDir;    // the program's own folder (Tunewright may lie beside it)
     TailJournal journal;   // the per-user tagging journal
     RewriteHooks id3v2Hooks;
+    SongbookPdfWriter songbookPdf; // none: "join" is refused
 };
 
 // Runs the command line (the arguments after the program's name) and gives

@@ -3,6 +3,7 @@
 
 #include "ChildProcess.h"
 #include "CliSupport.h"
+#include "SongbookSupport.h"
 #include "TestText.h"
 
 #include <QDir>
@@ -196,6 +197,8 @@ private slots:
                                         << s("is not a folder");
         QTest::newRow("nothing matched") << QStringList{s("tag"), s("$EMPTY")} << 2 << QString()
                                          << s("matched a song of the collection");
+        QTest::newRow("join without a PDF")
+            << QStringList{s("join"), s("Quiet Owls - Ember")} << 2 << QString() << s("(--pdf FILE)");
         QTest::newRow("help") << QStringList{s("tag"), s("--help")} << 0 << s("Usage: stanzary-cli") << QString();
         QTest::newRow("version") << QStringList{s("--version")} << 0 << s("Stanzary 0.") << QString();
     }
@@ -216,6 +219,49 @@ private slots:
         QCOMPARE(run.out.isEmpty(), out.isEmpty());
         QCOMPARE(run.err.isEmpty(), err.isEmpty());
         QCOMPARE(test::filesBelow(mp3).size(), 7); // nothing written
+    }
+
+    // join --pdf: the songbook of the songs named, in the collection's order;
+    // an existing file is replaced only with --force.
+    void joinWritesASongbook_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QByteArray>("before"); // null: no file there
+        QTest::addColumn<int>("status");
+        QTest::addColumn<int>("pages"); // 0: the file keeps its bytes
+        QTest::newRow("one song per page, Letter")
+            << QStringList{s("--song-per-page"), s("--paper"), s("letter"), s("--font-size"), s("14")} << QByteArray()
+            << 0 << 4;
+        QTest::newRow("an existing file") << QStringList() << QByteArray("old") << 1 << 0;
+        QTest::newRow("an existing file, --force")
+            << QStringList{s("--force"), s("--paper"), s("a4")} << QByteArray("old") << 0 << 3;
+    }
+    void joinWritesASongbook()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(QByteArray, before);
+        QFETCH(int, status);
+        QFETCH(int, pages);
+        QTemporaryDir out;
+        const QString pdf = out.filePath(s("book.pdf"));
+        QFile old(pdf);
+        if (!before.isNull())
+            QVERIFY(old.open(QIODevice::WriteOnly) && old.write(before) == before.size() && old.flush());
+        const test::CliRun run = cli(
+            QStringList{s("join"), s("quiet owls - ember"), s("Blue Lake - Night Train"), s("--pdf"), pdf} + options);
+        QCOMPARE(run.exitCode, status);
+        if (pages == 0) {
+            QVERIFY2(run.err.contains("already exists (--force replaces it)"), run.err.constData());
+            QCOMPARE(test::readAll(pdf), before);
+            return;
+        }
+        QCOMPARE(run.out, QByteArray("2 of 2 songs written to ") + pdf.toUtf8() + '\n');
+        const QStringList text = test::pdfPages(pdf);
+        QCOMPARE(text.size(), pages);
+        QCOMPARE(test::contentsPageOf(text.at(1), s("Night Train")), 3);
+        QCOMPARE(test::contentsPageOf(text.at(1), s("Ember")), pages);
+        QVERIFY(text.at(pages - 1).contains(s("more words")));
+        QCOMPARE(test::pdfPaperName(pdf), options.contains(s("letter")) ? s("letter") : s("A4"));
     }
 
     // The tagger window's rows: the chosen song, the rows it checks by itself
