@@ -69,6 +69,8 @@ private slots:
     void realMessageShowsIconTitleText();
     void realQuestions_data();
     void realQuestions();
+    void realChoice_data();
+    void realChoice();
     void realInputBox();
     void realFolderChooser();
     void realOpenInShellRefusesEmptyAddress();
@@ -209,6 +211,45 @@ void tst_UserDialogs::realQuestions()
     if (withCancel)
         buttons |= QMessageBox::Cancel;
     QCOMPARE(seen.buttons, buttons);
+}
+
+// A question with buttons of its own: the button pressed, Enter the first,
+// Escape the one named for it.
+void tst_UserDialogs::realChoice_data()
+{
+    QTest::addColumn<QString>("press"); // a button's text, or "Escape" or "Return"
+    QTest::addColumn<int>("expected");
+    QTest::newRow("third") << QStringLiteral("&Print...") << 2;
+    QTest::newRow("last") << QStringLiteral("&Save as PDF...") << 3;
+    QTest::newRow("Enter is the first") << QStringLiteral("Return") << 0;
+    QTest::newRow("Escape is the one named") << QStringLiteral("Escape") << 1;
+}
+
+void tst_UserDialogs::realChoice()
+{
+    QFETCH(QString, press);
+    QFETCH(int, expected);
+    const QStringList buttons{QStringLiteral("&Yes"), QStringLiteral("&No"), QStringLiteral("&Print..."),
+                              QStringLiteral("&Save as PDF...")};
+    QStringList shown;
+    whenOpen<QMessageBox>([&](QMessageBox *box) {
+        for (QAbstractButton *button : box->buttons())
+            shown << button->text();
+        if (press == QLatin1StringView("Escape") || press == QLatin1StringView("Return")) {
+            QTest::keyClick(box, press == QLatin1StringView("Escape") ? Qt::Key_Escape : Qt::Key_Return);
+            return;
+        }
+        for (QAbstractButton *button : box->buttons()) {
+            if (button->text() == press)
+                button->click();
+        }
+    });
+    WidgetUserDialogs d;
+    QCOMPARE(d.askChoice(QString(), QStringLiteral("File was saved"), buttons, 1), expected);
+    shown.sort();
+    QStringList sorted = buttons;
+    sorted.sort();
+    QCOMPARE(shown, sorted);
 }
 
 void tst_UserDialogs::realInputBox()

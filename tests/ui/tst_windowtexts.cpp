@@ -9,6 +9,7 @@
 #include "Mp3Bytes.h"
 
 #include "ui/ShiftDialog.h"
+#include "ui/SongbookOptionsDialog.h"
 #include "ui/TapCalibration.h"
 #include "ui/frmAbout.h"
 #include "ui/frmOptions.h"
@@ -308,6 +309,9 @@ private slots:
         TapCalibration calibration(150, main);
         calibration.show();
         showState(&calibration, QStringLiteral("calibration"));
+        SongbookOptionsDialog songbook(SongbookOptions(), true, main);
+        songbook.show();
+        showState(&songbook, QStringLiteral("songbook options"));
 
         QVERIFY2(app.dialogs.scriptErrors().isEmpty(), qPrintable(app.dialogs.scriptErrors().join(u'\n')));
         QVERIFY2(checker.problems.isEmpty(), qPrintable(checker.problems.join(u'\n')));
