@@ -84,6 +84,9 @@ void answerOptions(bool accept)
         QVERIFY(size && !size->accessibleName().isEmpty());
         size->selectAll();
         QTest::keyClicks(size, QStringLiteral("14"));
+        const QString shots = qEnvironmentVariable("STANZARY_SHOTS");
+        if (!shots.isEmpty())
+            box->grab().save(shots + QStringLiteral("/songbook-options.png"));
         QTest::keyClick(size, accept ? Qt::Key_Return : Qt::Key_Escape);
     });
 }
@@ -178,8 +181,11 @@ private slots:
             if (!shots.isEmpty()) {
                 box->resize(900, 700);
                 preview->fitInView();
-                QTest::qWait(50);
-                box->grab().save(shots + QStringLiteral("/songbook-preview.png"));
+                for (int page = 1; page <= previewPages; ++page) {
+                    preview->setCurrentPage(page);
+                    QTest::qWait(50);
+                    box->grab().save(shots + QStringLiteral("/songbook-preview-%1.png").arg(page));
+                }
             }
             QTest::keyClick(box, Qt::Key_Escape);
         });
