@@ -40,7 +40,7 @@ private slots:
     // give, with all of its lines.
     void contentsGiveEachSongsPage_data()
     {
-        QTest::addColumn<bool>("longSong");
+        QTest::addColumn<int>("songs"); // 0: three short ones, 1: the second long, 30: thirty of every length
         QTest::addColumn<bool>("songPerPage");
         QTest::addColumn<int>("fontSize");
         QTest::addColumn<int>("paper");
@@ -49,19 +49,22 @@ private slots:
         QTest::addColumn<int>("pages"); // -1: not counted
         const int automatic = int(SongbookPaper::Automatic);
         QTest::newRow("flowing, a long song")
-            << true << false << 11 << int(SongbookPaper::A4) << QStringLiteral("en_US") << QStringLiteral("A4") << -1;
-        QTest::newRow("flowing, large print") << true << false << 22 << int(SongbookPaper::Letter)
+            << 1 << false << 11 << int(SongbookPaper::A4) << QStringLiteral("en_US") << QStringLiteral("A4") << -1;
+        QTest::newRow("flowing, large print") << 1 << false << 22 << int(SongbookPaper::Letter)
                                               << QStringLiteral("de_DE") << QStringLiteral("letter") << -1;
         QTest::newRow("flowing, short songs share a page")
-            << false << false << 11 << automatic << QStringLiteral("de_DE") << QStringLiteral("A4") << 3;
+            << 0 << false << 11 << automatic << QStringLiteral("de_DE") << QStringLiteral("A4") << 3;
         QTest::newRow("one song per page, Letter by the locale")
-            << false << true << 11 << automatic << QStringLiteral("en_US") << QStringLiteral("letter") << 5;
+            << 0 << true << 11 << automatic << QStringLiteral("en_US") << QStringLiteral("letter") << 5;
         QTest::newRow("one song per page, a long song")
-            << true << true << 9 << automatic << QStringLiteral("fr_FR") << QStringLiteral("A4") << -1;
+            << 1 << true << 9 << automatic << QStringLiteral("fr_FR") << QStringLiteral("A4") << -1;
+        // Headings fall at every height of a page, the foot included.
+        QTest::newRow("flowing, songs of every length")
+            << 30 << false << 11 << automatic << QStringLiteral("de_DE") << QStringLiteral("A4") << -1;
     }
     void contentsGiveEachSongsPage()
     {
-        QFETCH(bool, longSong);
+        QFETCH(int, songs);
         QFETCH(bool, songPerPage);
         QFETCH(int, fontSize);
         QFETCH(int, paper);
@@ -70,7 +73,9 @@ private slots:
         QFETCH(int, pages);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("book.pdf"));
-        const Songbook book{test::sampleSongbookSongs(longSong), kBookDate};
+        const bool longSong = songs == 1;
+        const Songbook book{songs > 1 ? test::songsOfEveryLength(songs) : test::sampleSongbookSongs(longSong),
+                            kBookDate};
         const SongbookOptions options{songPerPage, fontSize, SongbookPaper(paper)};
         const SongbookPdfResult written = writeSongbookPdf(book, options, path, false, QLocale(locale));
         QVERIFY2(written.ok(), qPrintable(written.error));
@@ -87,9 +92,10 @@ private slots:
         const QStringList title = linesOf({text.at(0)});
         QVERIFY(title.contains(QStringLiteral("Lyrics")));
         QVERIFY(title.contains(QLocale().toString(kBookDate, QLocale::LongFormat)));
-        QVERIFY(title.contains(QStringLiteral("3 songs")));
+        QVERIFY(title.contains(QString::number(book.songs.size()) + QStringLiteral(" songs")));
         QVERIFY(text.at(1).contains(QStringLiteral("Contents")));
 
+        const QStringList allLines = linesOf(text);
         int previous = 2;
         for (int i = 0; i < book.songs.size(); ++i) {
             const SongbookSong &song = book.songs.at(i);
@@ -104,8 +110,11 @@ private slots:
             QVERIFY(firstPage.contains(song.artist));
             QVERIFY(firstPage.contains(song.lyrics.section(u'\n', 0, 0))); // the heading is not alone
             const QStringList pagesOfSong = linesOf(text.mid(first - 1, next - first + 1));
-            for (const QString &line : song.lyrics.split(u'\n'))
+            for (const QString &line : song.lyrics.split(u'\n')) {
                 QVERIFY2(pagesOfSong.contains(line.trimmed()), qPrintable(line));
+                if (!line.isEmpty()) // on one page only, whole
+                    QVERIFY2(allLines.count(line) == 1, qPrintable(line));
+            }
             if (longSong && i == 1) // it goes on over the page
                 QVERIFY(!firstPage.contains(song.lyrics.section(u'\n', -1)));
             previous = first;

@@ -32,6 +32,19 @@ QList<SongbookSong> sampleSongbookSongs(bool longSong)
     };
 }
 
+QList<SongbookSong> songsOfEveryLength(int count)
+{
+    QList<SongbookSong> songs;
+    for (int length = 1; length <= count; ++length) {
+        const QString title = QStringLiteral("Length %1").arg(length, 2, 10, QLatin1Char('0'));
+        QStringList lines;
+        for (int line = 1; line <= length; ++line)
+            lines << title + QStringLiteral(", line %1").arg(line);
+        songs.append({QStringLiteral("Counting Band"), title, lines.join(u'\n')});
+    }
+    return songs;
+}
+
 QStringList pdfPages(const QString &path)
 {
     const QString text =

@@ -14,6 +14,10 @@ namespace stanzary::test {
 // holds 150 numbered lines, more than a page takes.
 QList<SongbookSong> sampleSongbookSongs(bool longSong);
 
+// Songs of 1 to count lines ("Length 07" has seven), whose headings land at
+// every height of a page.
+QList<SongbookSong> songsOfEveryLength(int count);
+
 // The text of each page of a PDF file (pdftotext -layout), trailing spaces
 // of each line removed; empty when it cannot be read.
 QStringList pdfPages(const QString &path);
