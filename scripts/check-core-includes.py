@@ -5,7 +5,8 @@ The core (src/platform, app, store, karaoke, lists, tagger, cli) links QtCore on
 folder is the parent of QtCore's, so <QtGui/QImage> compiles in the core even when Qt Gui is not
 linked; a bare <QImage> compiles wherever Qt Gui's folder happens to be on the include path. This
 check reads every #include of the core's files instead: a header of another Qt module, by either
-spelling, or one of the project's window or audio headers ("ui/...", "audio/...") is reported with
+spelling, or one of the project's window, audio or songbook headers ("ui/...", "audio/...",
+"songbook/...") is reported with
 its file and line, and the check fails.
 
     scripts/check-core-includes.py [--qt-headers <Qt's include folder>]
@@ -20,7 +21,7 @@ import subprocess
 import sys
 
 CORE_FOLDERS = ["platform", "app", "store", "karaoke", "lists", "tagger", "cli"]
-PROJECT_FOLDERS_OUTSIDE_CORE = ["ui", "audio"]
+PROJECT_FOLDERS_OUTSIDE_CORE = ["ui", "audio", "songbook"]
 INCLUDE = re.compile(r'^\s*#\s*include\s*[<"]([^>"]+)[>"]')
 
 
@@ -50,7 +51,7 @@ def module_of_header(qt_headers):
 def offence(name, modules, owner):
     first, _, rest = name.partition("/")
     if rest and first in PROJECT_FOLDERS_OUTSIDE_CORE:
-        return "a header of the windows or audio (src/%s)" % first
+        return "a header of the windows, audio or songbook (src/%s)" % first
     if rest and first in modules:
         return None if first == "QtCore" else "a %s header" % first
     module = owner.get(name) if not rest else None

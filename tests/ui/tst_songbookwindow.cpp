@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QPrintPreviewWidget>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QSpinBox>
 #include <QStringDecoder>
@@ -56,17 +57,22 @@ QString shownOf(const StartedApp &app, ScriptedUserDialogs::Kind kind)
     return QStringLiteral("(not shown)");
 }
 
-// Calls answer with the modal box named name as soon as it is shown.
+// Calls answer with the modal box named name as soon as it is shown and
+// active; a box that answer leaves open (a check failed) is closed.
 void whenShown(const QString &name, const std::function<void(QWidget *)> &answer)
 {
     auto *poll = new QTimer;
     poll->setInterval(10);
     QObject::connect(poll, &QTimer::timeout, poll, [poll, name, answer] {
-        QWidget *box = QApplication::activeModalWidget();
-        if (!box || box->objectName() != name)
+        auto *box = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        if (!box || box->objectName() != name || !box->isActiveWindow())
             return;
         poll->stop();
         poll->deleteLater();
+        const auto closeLeftOpen = qScopeGuard([box] {
+            if (box->isVisible())
+                box->reject();
+        });
         answer(box);
     });
     poll->start();
