@@ -18,7 +18,6 @@ namespace stanzary {
 
 namespace {
 
-constexpr int MaxLayoutRounds = 8;
 // The text layout takes margins and paddings in pixels of a 96 dpi screen
 // and scales them to the device; page sizes are in the device's own pixels.
 constexpr double PixelsPerPoint = 96.0 / 72.0;
@@ -66,9 +65,12 @@ SongbookLayout::SongbookLayout(const Songbook &book, const SongbookOptions &opti
     const qsizetype songs = m_book.songs.size();
     m_songPages = QList<int>(songs, 0);
     m_startsPage = QList<bool>(songs, false);
-    // The contents need the songs' pages, which the contents' own length
-    // moves: lay out until the pages shown are the pages found.
-    for (int round = 0; round < MaxLayoutRounds; ++round) {
+    // The contents show the songs' pages, found by laying the book out. A
+    // heading left alone at the foot of a page moves its song to the next,
+    // which moves the songs after it. The numbers shown do not change the
+    // layout, and each round that is not the last moves at least one song for
+    // good: the pages settle within a round per song and one more.
+    for (qsizetype round = 0; round < songs + 2; ++round) {
         build();
         QList<int> alone;
         const QList<int> pages = headingPages(alone);

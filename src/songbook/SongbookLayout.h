@@ -30,7 +30,8 @@ void setUpSongbookPages(QPagedPaintDevice &device, SongbookPaper paper, const QL
 // of its own, so a page ends between two lines, never inside one; a song's
 // heading is never left alone at the foot of a page. Pages are counted from
 // the title page, which is page 1 and shows no number; the others show theirs
-// at their foot. The device is not owned and must outlive the layout.
+// at their foot. Neither the book nor the device is owned; both must outlive
+// the layout.
 class SongbookLayout
 {
 public:
