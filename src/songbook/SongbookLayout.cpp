@@ -123,7 +123,8 @@ void SongbookLayout::build()
         table.setBorder(0);
         table.setCellSpacing(0);
         table.setCellPadding(size * PixelsPerPoint / 5);
-        table.setWidth(QTextLength(QTextLength::PercentageLength, 100));
+        // Columns in hundredths of the page's width: the table spans it, and
+        // the page numbers stand at its right margin.
         table.setColumnWidthConstraints({QTextLength(QTextLength::PercentageLength, 40),
                                          QTextLength(QTextLength::PercentageLength, 48),
                                          QTextLength(QTextLength::PercentageLength, 12)});

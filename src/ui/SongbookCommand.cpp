@@ -58,9 +58,11 @@ void SongbookCommand::print()
     setUpSongbookPages(printer, m_options.paper, QLocale(), true);
     QPrintPreviewDialog preview(&printer, m_window);
     preview.setObjectName(QStringLiteral("frmSongbookPreview"));
+    // The preview paints the book on its own pages, then once more on the
+    // printer when the user prints: the last painting is the one that counts.
     bool failed = false;
     QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
-                     [&](QPrinter *target) { failed = !paintOn(*target) || failed; });
+                     [&](QPrinter *target) { failed = !paintOn(*target); });
     const bool printed = preview.exec() == QDialog::Accepted;
     if (printed && (failed || printer.printerState() == QPrinter::Error))
         m_dialogs.critical(Texts::title(), Texts::SongbookNotPrinted);

@@ -121,6 +121,45 @@ private slots:
         }
     }
 
+    // Where things stand: the title a third down the first page, the
+    // contents' page numbers in one column at the right margin, and from the
+    // second page on each page's number in the middle of its foot.
+    void pagesAreLaidOutAsABook()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("book.pdf"));
+        const Songbook book{test::sampleSongbookSongs(true), kBookDate};
+        const SongbookOptions options{false, 11, SongbookPaper::A4};
+        QVERIFY(writeSongbookPdf(book, options, path, false).ok());
+        const test::PdfLayout pdf = test::pdfLayout(path);
+        QCOMPARE(pdf.title, QStringLiteral("Lyrics"));
+        QVERIFY(pdf.pages.size() > 3);
+        const double margin = 18 / 25.4 * 72; // points
+        for (int page = 0; page < pdf.pages.size(); ++page) {
+            const QSizeF size = pdf.pages.at(page).size;
+            int pageNumbers = 0;
+            QList<double> contentsNumbers;
+            for (const test::PdfWord &word : pdf.pages.at(page).words) {
+                if (word.text == u"Lyrics")
+                    QVERIFY(page > 0 || word.box.top() > size.height() / 4);
+                if (word.box.top() > size.height() - margin - 20) {
+                    QCOMPARE(word.text, QString::number(page + 1));
+                    QVERIFY(qAbs(word.box.center().x() - size.width() / 2) < 2);
+                    ++pageNumbers;
+                } else if (page == 1 && word.text.toInt() > 0) {
+                    contentsNumbers << word.box.right();
+                }
+            }
+            QCOMPARE(pageNumbers, page == 0 ? 0 : 1);
+            if (page == 1) {
+                QCOMPARE(contentsNumbers.size(), book.songs.size());
+                for (const double right : contentsNumbers)
+                    QVERIFY2(right <= size.width() - margin && right > size.width() - margin - 4,
+                             qPrintable(QString::number(right)));
+            }
+        }
+    }
+
     // A write that fails, or a file that is not to be replaced, leaves the
     // folder as it was: no partial PDF, no temporary file, the old bytes.
     void aFailedWriteKeepsWhatWasThere_data()

@@ -2,6 +2,7 @@
 
 #include <QProcess>
 #include <QRegularExpression>
+#include <QXmlStreamReader>
 
 namespace stanzary::test {
 
@@ -58,6 +59,26 @@ QStringList pdfPages(const QString &path)
     for (QString &page : pages)
         page.remove(trailingSpaces);
     return pages;
+}
+
+PdfLayout pdfLayout(const QString &path)
+{
+    PdfLayout layout;
+    QXmlStreamReader xml(runPoppler(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), path, QStringLiteral("-")}));
+    const auto number = [&xml](const char *name) { return xml.attributes().value(QLatin1StringView(name)).toDouble(); };
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        if (xml.name() == QLatin1StringView("title")) {
+            layout.title = xml.readElementText();
+        } else if (xml.name() == QLatin1StringView("page")) {
+            layout.pages.append({QSizeF(number("width"), number("height")), {}});
+        } else if (xml.name() == QLatin1StringView("word") && !layout.pages.isEmpty()) {
+            const QRectF box(QPointF(number("xMin"), number("yMin")), QPointF(number("xMax"), number("yMax")));
+            layout.pages.last().words.append({xml.readElementText(), box});
+        }
+    }
+    return layout;
 }
 
 QString pdfPaperName(const QString &path)

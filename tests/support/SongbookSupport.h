@@ -2,6 +2,7 @@
 
 #include "app/SongbookSongs.h"
 
+#include <QRectF>
 #include <QString>
 #include <QStringList>
 
@@ -21,6 +22,25 @@ QList<SongbookSong> songsOfEveryLength(int count);
 // The text of each page of a PDF file (pdftotext -layout), trailing spaces
 // of each line removed; empty when it cannot be read.
 QStringList pdfPages(const QString &path);
+
+// Where the words of a PDF stand (pdftotext -bbox), in points from the top
+// left corner of their page.
+struct PdfWord
+{
+    QString text;
+    QRectF box;
+};
+struct PdfPage
+{
+    QSizeF size;
+    QList<PdfWord> words;
+};
+struct PdfLayout
+{
+    QString title; // the document's title
+    QList<PdfPage> pages;
+};
+PdfLayout pdfLayout(const QString &path);
 
 // The page size pdfinfo names ("A4", "letter"); empty when it cannot tell.
 QString pdfPaperName(const QString &path);
