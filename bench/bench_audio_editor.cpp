@@ -11,6 +11,8 @@
 //    editor (target: under 50 ms), against the same window with no song.
 // No thresholds: the numbers are printed.
 //   cmake --build <build dir> --target run-bench_audio_editor
+#include "EventLoopPause.h"
+
 #include "app/SongCommands.h"
 #include "audio/AudioBackend.h"
 #include "audio/QtAudioPlayer.h"
@@ -34,6 +36,7 @@
 #include <cstdio>
 
 using namespace stanzary;
+using bench::longestPauseMs;
 
 namespace {
 
@@ -66,27 +69,6 @@ qint64 firstReportAtOrPast(const QList<Report> &reports, qint64 ms)
             return r.wallNs;
     }
     return -1;
-}
-
-qint64 longestPauseMs(int forMs, const std::function<void()> &start)
-{
-    QEventLoop loop;
-    QElapsedTimer clock;
-    qint64 last = 0;
-    qint64 longest = 0;
-    QTimer tick;
-    tick.setInterval(1);
-    QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
-        const qint64 now = clock.elapsed();
-        longest = qMax(longest, now - last);
-        last = now;
-    });
-    clock.start();
-    tick.start();
-    start();
-    QTimer::singleShot(forMs, &loop, &QEventLoop::quit);
-    loop.exec();
-    return longest;
 }
 
 struct Stats

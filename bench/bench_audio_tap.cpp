@@ -13,6 +13,8 @@
 // event loop's longest pause while the song loads and plays, against the
 // same loop with no song. No thresholds: the numbers are printed.
 //   cmake --build <build dir> --target run-bench_audio_tap
+#include "EventLoopPause.h"
+
 #include "audio/AudioBackend.h"
 #include "audio/QtAudioPlayer.h"
 #include "karaoke/PlaybackClock.h"
@@ -28,6 +30,7 @@
 #include <cstdio>
 
 using namespace stanzary;
+using bench::longestPauseMs;
 
 namespace {
 
@@ -93,27 +96,6 @@ Score score(const QList<Tap> &taps, const QList<Report> &reports, qint64 Tap::*e
     return s;
 }
 
-// The longest gap between the ticks of a 1 ms timer while run() goes on.
-qint64 longestPauseMs(const std::function<void(QEventLoop &)> &run)
-{
-    QEventLoop loop;
-    QElapsedTimer clock;
-    qint64 last = 0;
-    qint64 longest = 0;
-    QTimer tick;
-    tick.setInterval(1);
-    QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
-        const qint64 now = clock.elapsed();
-        longest = qMax(longest, now - last);
-        last = now;
-    });
-    clock.start();
-    tick.start();
-    run(loop);
-    loop.exec();
-    return longest;
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -128,16 +110,17 @@ int main(int argc, char *argv[])
         QDir(QStringLiteral(STANZARY_EXAMPLES_DIR)).filePath(QStringLiteral("Music/Amber Lanterns - Paper Boats.mp3"));
 
     // The event loop with nothing to do, then while a song loads and plays.
-    const qint64 idlePause =
-        longestPauseMs([](QEventLoop &loop) { QTimer::singleShot(3000, &loop, &QEventLoop::quit); });
+    const qint64 idlePause = longestPauseMs(3000, [] {});
     QtAudioPlayer player;
-    const qint64 playingPause = longestPauseMs([&](QEventLoop &loop) {
+    const qint64 playingPause = longestPauseMs(3000, [&] {
         player.load(mp3);
-        QObject::connect(&player, &AudioPlayer::statusChanged, &loop, [&](AudioPlayer::Status status) {
-            if (status == AudioPlayer::Status::Ready)
-                player.play();
-        });
-        QTimer::singleShot(3000, &loop, &QEventLoop::quit);
+        QObject::connect(
+            &player, &AudioPlayer::statusChanged, &player,
+            [&](AudioPlayer::Status status) {
+                if (status == AudioPlayer::Status::Ready)
+                    player.play();
+            },
+            Qt::SingleShotConnection);
     });
     player.pause();
     if (player.status() != AudioPlayer::Status::Ready) {

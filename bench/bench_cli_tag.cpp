@@ -14,6 +14,7 @@
 // their old bytes back (not timed). The journal's syncs are most of the
 // tagging's time on a real disk: both sides pay the same ones.
 
+#include "BenchArguments.h"
 #include "BenchTiming.h"
 #include "Mp3FolderGenerator.h"
 
@@ -46,12 +47,6 @@ using namespace stanzary;
 using namespace stanzary::bench;
 
 namespace {
-
-int argValue(const QStringList &args, const QString &name, int fallback)
-{
-    const qsizetype at = args.indexOf(name);
-    return at >= 0 && at + 1 < args.size() ? args.at(at + 1).toInt() : fallback;
-}
 
 // The core's work: what stanzary-cli tag does, without the program around
 // it. The rows tagged.

@@ -17,6 +17,7 @@
 //   cmake --build <build> --target run-bench_tag_write
 //   <build>/bench/bench_tag_write [--files 200] [--repeat 3]
 
+#include "BenchArguments.h"
 #include "BenchTiming.h"
 
 #include "platform/CodePage.h"
@@ -39,12 +40,6 @@ using namespace stanzary;
 using namespace stanzary::bench;
 
 namespace {
-
-int argValue(const QStringList &args, const QString &name, int fallback)
-{
-    const qsizetype at = args.indexOf(name);
-    return at >= 0 && at + 1 < args.size() ? args.at(at + 1).toInt() : fallback;
-}
 
 bool writeFile(const QString &path, const QByteArray &bytes)
 {

@@ -13,6 +13,7 @@
 // small MP3 files named after songs or not, with ID3v1 records, some ID3v2
 // headers, some Lyrics3 tags. Caches are warm for every measurement.
 
+#include "BenchArguments.h"
 #include "platform/CodePage.h"
 #include "store/NodeCollection.h"
 #include "store/SongNames.h"
@@ -102,12 +103,6 @@ std::size_t readFloor(const QString &folder, const QStringList &lyricsFiles)
     for (const QString &l : lyricsFiles)
         readFile(QFile::encodeName(l), false, 51);
     return total;
-}
-
-int argValue(const QStringList &args, const QString &name, int fallback)
-{
-    const qsizetype at = args.indexOf(name);
-    return at >= 0 && at + 1 < args.size() ? args.at(at + 1).toInt() : fallback;
 }
 
 } // namespace

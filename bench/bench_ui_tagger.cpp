@@ -16,6 +16,7 @@
 //   cmake --build <build> --target run-bench_ui_tagger
 //   <build>/bench/bench_ui_tagger [--files 5000] [--songs 30000] [--repeat 5]
 
+#include "BenchArguments.h"
 #include "BenchTiming.h"
 #include "Mp3FolderGenerator.h"
 
@@ -43,12 +44,6 @@ using namespace stanzary;
 using namespace stanzary::bench;
 
 namespace {
-
-int argValue(const QStringList &args, const QString &name, int fallback)
-{
-    const qsizetype at = args.indexOf(name);
-    return at >= 0 && at + 1 < args.size() ? args.at(at + 1).toInt() : fallback;
-}
 
 struct WindowScan
 {

@@ -1,7 +1,8 @@
 # add_unit_test(NAME <name> SOURCES <files...> [LIBS <targets...>] [PCH_FROM <target>])
 # One QtTest program, registered with CTest. Tests run on the offscreen
 # platform, and every test gets a HOME of its own inside the build folder, so
-# nothing touches the real one. QT_MEDIA_BACKEND is emptied, so the audio
+# nothing touches the real one; STANZARY_TEST_DATA is the data folder beside
+# the test's source. QT_MEDIA_BACKEND is emptied, so the audio
 # library's own choice of backend is what the tests play with.
 #
 # A test declares its test class in its own .cpp and ends with
@@ -36,6 +37,7 @@ function(add_unit_test)
           "XDG_RUNTIME_DIR=${home}/run"
           "WINEPREFIX=${home}/.wine"
           "STANZARY_EXAMPLES=${PROJECT_SOURCE_DIR}/examples"
+          "STANZARY_TEST_DATA=${CMAKE_CURRENT_SOURCE_DIR}/data"
           "QT_MEDIA_BACKEND="
           "ASAN_OPTIONS=detect_leaks=0")
   set_tests_properties(${T_NAME} PROPERTIES ENVIRONMENT "${env}" TIMEOUT 300)

@@ -13,8 +13,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <condition_variable>
 #include <memory_resource>
+#include <mutex>
 #include <optional>
+#include <system_error>
+#include <thread>
 #include <unordered_set>
 
 namespace stanzary {
@@ -37,12 +41,8 @@ public:
         bool hasTimestamps = false;
     };
 
-    explicit FolderListing(const QString &folder)
+    explicit FolderListing(const FolderEntries &entries)
     {
-        FolderEntries entries = readFolder(folder);
-        // Copies that a killed save left beside the lyrics go now.
-        if (!entries.replacements.isEmpty())
-            removeLeftoverReplacements(folder, entries.replacements);
         m_unlistedLyricsFiles = countWithSuffix(entries.undecodableFiles, kLyricsSuffix);
         const QStringList &names = entries.files;
         const FoldedNames folded(names);
@@ -78,6 +78,74 @@ private:
 
     std::vector<LyricsFile> m_lyricsFiles;
     int m_unlistedLyricsFiles = 0;
+};
+
+// One folder read for the scan. Copies that a killed save left beside the
+// lyrics go at once.
+FolderEntries readScannedFolder(const QString &folder)
+{
+    FolderEntries entries = readFolder(folder);
+    if (!entries.replacements.isEmpty())
+        removeLeftoverReplacements(folder, entries.replacements);
+    return entries;
+}
+
+// Reads the folders in order on a thread of its own, so that the caller can
+// load the karaoke index and build the tree from the folders read so far
+// while the rest are read (reading a folder takes about as long as sorting
+// its names and adding its songs). Without a thread (none could be started)
+// the folders are read on the caller's thread as it asks for them.
+class FolderLister
+{
+public:
+    explicit FolderLister(const QStringList &folders) : m_folders(folders), m_entries(size_t(folders.size()))
+    {
+        try {
+            m_thread = std::thread([this] { listAll(); });
+        } catch (const std::system_error &) {
+            // Listed one by one in listing() instead.
+        }
+    }
+    ~FolderLister()
+    {
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+    FolderLister(const FolderLister &) = delete;
+    FolderLister &operator=(const FolderLister &) = delete;
+
+    // The entries of folders[i], once they are read; taken once.
+    FolderEntries take(qsizetype i)
+    {
+        const size_t at = static_cast<size_t>(i);
+        if (!m_thread.joinable())
+            return readScannedFolder(m_folders.at(i));
+        std::unique_lock lock(m_mutex);
+        m_ready.wait(lock, [&] { return m_done > i; });
+        return std::move(m_entries[at]);
+    }
+
+private:
+    void listAll()
+    {
+        for (qsizetype i = 0; i < m_folders.size(); ++i) {
+            // Each slot is written here once, before it is announced, and
+            // read by the caller only after that.
+            m_entries[static_cast<size_t>(i)] = readScannedFolder(m_folders.at(i));
+            {
+                const std::lock_guard lock(m_mutex);
+                m_done = i + 1;
+            }
+            m_ready.notify_one();
+        }
+    }
+
+    const QStringList &m_folders;
+    std::vector<FolderEntries> m_entries; // one per folder, never resized
+    std::mutex m_mutex;
+    std::condition_variable m_ready;
+    qsizetype m_done = 0; // listings done, in order (under m_mutex)
+    std::thread m_thread;
 };
 
 // The folders to scan, each ending with "/". Switches the state to
@@ -341,33 +409,28 @@ CountPanelTexts BuildTree(basMain &state, const TreeScanCallbacks &callbacks)
     state.intTimestampsDownloaded = 0;
     state.intTimestampsAvaliable = 0;
 
-    // The index lives only for this scan. Without a known host there is no
-    // index: a bare "kl.dbx" would be read from the working folder.
     std::optional<KaraokeIndex> index;
-    if (state.blnCheckTimestampsAtStart) {
-        index.emplace();
-        if (!state.strHostPath.isEmpty())
-            index->load(karaokeIndexPath(state.strHostPath));
-    }
-
     UnlistedFiles unlisted;
     {
         NodeCollection::BulkScope bulk(state.nodes);
         const QStringList folders = foldersToScan(state, unlisted);
-        // Every folder is read first, so that the tree makes room for all the
-        // songs at once.
-        std::vector<FolderListing> listings;
-        listings.reserve(static_cast<size_t>(folders.size()));
-        qsizetype songs = 0;
-        for (const QString &folder : folders) {
-            listings.emplace_back(folder);
-            unlisted.add(folder, listings.back().unlistedLyricsFiles());
-            songs += static_cast<qsizetype>(listings.back().lyricsFiles().size());
+        // The folders are read on another thread meanwhile.
+        FolderLister lister(folders);
+
+        // The index lives only for this scan. Without a known host there is
+        // no index: a bare "kl.dbx" would be read from the working folder.
+        if (state.blnCheckTimestampsAtStart) {
+            index.emplace();
+            if (!state.strHostPath.isEmpty())
+                index->load(karaokeIndexPath(state.strHostPath));
         }
-        state.nodes.reserve(songs + songs / 2); // the songs and room for their artists
+
         TreeBuilder builder(state, index ? &*index : nullptr);
-        for (qsizetype i = 0; i < folders.size(); ++i)
-            builder.addFolder(folders.at(i), listings[static_cast<size_t>(i)]);
+        for (qsizetype i = 0; i < folders.size(); ++i) {
+            const FolderListing listing(lister.take(i));
+            unlisted.add(folders.at(i), listing.unlistedLyricsFiles());
+            builder.addFolder(folders.at(i), listing);
+        }
         builder.markAvailableSongs();
     }
 

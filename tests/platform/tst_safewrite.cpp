@@ -68,6 +68,7 @@ class tst_SafeWrite : public QObject
     {
         QString file;
         QString journals;
+        bool owned = true; // both handed to "nobody"
     };
     LockedFolder lockedFolder(const QString &name, const QByteArray &old)
     {
@@ -76,9 +77,10 @@ class tst_SafeWrite : public QObject
         const QString file = write(name + QStringLiteral("/songs/f.txt"), old);
         for (const QString &path : QStringList{m_tmp.path(), root, root + QStringLiteral("/songs")})
             ::chmod(QFile::encodeName(path).constData(), 0755);
+        bool owned = true;
         for (const QString &path : QStringList{file, root + QStringLiteral("/journals")})
-            ::chown(QFile::encodeName(path).constData(), test::NobodyId, test::NobodyId);
-        return {file, root + QStringLiteral("/journals")};
+            owned = ::chown(QFile::encodeName(path).constData(), test::NobodyId, test::NobodyId) == 0 && owned;
+        return {file, root + QStringLiteral("/journals"), owned};
     }
 
 private slots:
@@ -364,6 +366,7 @@ private slots:
         const QByteArray old = content(200, 'o');
         const QByteArray next = content(400, 'n');
         const LockedFolder locked = lockedFolder(QString::fromLatin1(QTest::currentDataTag()), old);
+        QVERIFY(locked.owned);
         const ino_t inode = inodeOf(locked.file);
         const test::ChildEnd end = test::runInChild([&](const test::StopHere &) {
             if (!test::becomeNobody() || (sizeLimit >= 0 && !test::limitFileSize(sizeLimit)))
@@ -399,6 +402,7 @@ private slots:
         const QByteArray old = content(200, 'o');
         const QByteArray next = content(newSize, 'n');
         const LockedFolder locked = lockedFolder(QString::fromLatin1(QTest::currentDataTag()), old);
+        QVERIFY(locked.owned);
         const test::ChildEnd end = test::runInChild([&](const test::StopHere &stop) {
             TailWriteHooks hooks;
             hooks.reached = [&](TailStep reached) {
