@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QThread>
 
 #include <algorithm>
 #include <cmath>
@@ -93,17 +94,21 @@ FolderEntries readScannedFolder(const QString &folder)
 // Reads the folders in order on a thread of its own, so that the caller can
 // load the karaoke index and build the tree from the folders read so far
 // while the rest are read (reading a folder takes about as long as sorting
-// its names and adding its songs). Without a thread (none could be started)
-// the folders are read on the caller's thread as it asks for them.
+// its names and adding its songs). Without a thread (one processor, or none
+// could be started) the folders are read on the caller's thread as it asks
+// for them.
 class FolderLister
 {
 public:
     explicit FolderLister(const QStringList &folders) : m_folders(folders), m_entries(size_t(folders.size()))
     {
+        // On one processor the two threads would only take turns.
+        if (QThread::idealThreadCount() < 2)
+            return;
         try {
             m_thread = std::thread([this] { listAll(); });
         } catch (const std::system_error &) {
-            // Listed one by one in listing() instead.
+            // Read one by one in take() instead.
         }
     }
     ~FolderLister()
