@@ -13,7 +13,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ mold clang-format ccache
-  qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6-dev
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev
   qt6-multimedia-dev pulseaudio
   libbenchmark-dev
   libtag1-dev python3-mutagen poppler-utils
