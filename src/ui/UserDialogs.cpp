@@ -291,19 +291,14 @@ int ScriptedUserDialogs::showChoice(MessageIcon icon, const QString &title, cons
                                     const QStringList &buttons, int escape)
 {
     m_shown.append({Kind::Choice, icon, title, text, buttons.join(u'\n')});
-    if (m_choices.empty()) {
-        m_errors.append(QStringLiteral("no choice queued for: ") + text);
-        return escape;
-    }
-    const int button = m_choices.front();
-    m_choices.pop_front();
-    return button;
+    return takeQueued(m_choices, escape, QStringLiteral("no choice queued for: ") + text);
 }
 
 std::optional<QString> ScriptedUserDialogs::showInput(const QString &title, const QString &prompt,
                                                       const QString &defaultText)
 {
     m_shown.append({Kind::Input, MessageIcon::Question, title, prompt, defaultText});
+    // Not through takeQueued: GCC 12 then warns of an uninitialised QString.
     if (m_inputs.empty()) {
         m_errors.append(QStringLiteral("no input queued for: ") + prompt);
         return std::nullopt;
@@ -316,48 +311,25 @@ std::optional<QString> ScriptedUserDialogs::showInput(const QString &title, cons
 QString ScriptedUserDialogs::showFolderChooser(const QString &title, const QString &startFolder)
 {
     m_shown.append({Kind::Folder, MessageIcon::Question, title, QString(), startFolder});
-    if (m_folders.empty()) {
-        m_errors.append(QStringLiteral("no folder queued for: ") + title);
-        return QString();
-    }
-    const QString folder = m_folders.front();
-    m_folders.pop_front();
-    return folder;
+    return takeQueued(m_folders, QString(), QStringLiteral("no folder queued for: ") + title);
 }
 
 QString ScriptedUserDialogs::showFileChooser(const QString &title, const QString &startFolder, const QString &filter)
 {
     m_shown.append({Kind::File, MessageIcon::Question, title, filter, startFolder});
-    if (m_files.empty()) {
-        m_errors.append(QStringLiteral("no file queued for: ") + title);
-        return QString();
-    }
-    const QString file = m_files.front();
-    m_files.pop_front();
-    return file;
+    return takeQueued(m_files, QString(), QStringLiteral("no file queued for: ") + title);
 }
 
 QString ScriptedUserDialogs::showSaveFileChooser(const QString &title, const QString &suggested, const QString &filter)
 {
     m_shown.append({Kind::SaveFile, MessageIcon::Question, title, filter, suggested});
-    if (m_saveFiles.empty()) {
-        m_errors.append(QStringLiteral("no file to write queued for: ") + title);
-        return QString();
-    }
-    const QString file = m_saveFiles.front();
-    m_saveFiles.pop_front();
-    return file;
+    return takeQueued(m_saveFiles, QString(), QStringLiteral("no file to write queued for: ") + title);
 }
 
 int ScriptedUserDialogs::showItemChooser(const QString &title, const QString &prompt, const QStringList &items)
 {
     m_shown.append({Kind::Item, MessageIcon::Question, title, prompt, items.join(u'\n')});
-    if (m_items.empty()) {
-        m_errors.append(QStringLiteral("no item queued for: ") + title);
-        return -1;
-    }
-    const int index = m_items.front();
-    m_items.pop_front();
+    const int index = takeQueued(m_items, -1, QStringLiteral("no item queued for: ") + title);
     return index < items.size() ? index : -1;
 }
 

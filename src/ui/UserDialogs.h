@@ -176,6 +176,20 @@ protected:
     int showItemChooser(const QString &title, const QString &prompt, const QStringList &items) override;
 
 private:
+    // The next queued answer, or fallback with missing noted among the
+    // script's errors when none is left.
+    template <typename T, typename Fallback>
+    T takeQueued(std::deque<T> &queue, Fallback fallback, const QString &missing)
+    {
+        if (queue.empty()) {
+            m_errors.append(missing);
+            return T(fallback);
+        }
+        T next = queue.front();
+        queue.pop_front();
+        return next;
+    }
+
     std::deque<Answer> m_answers;
     std::deque<int> m_items;
     std::deque<std::optional<QString>> m_inputs;
