@@ -48,18 +48,14 @@ function(add_unit_test)
   file(CHMOD "${home}/run" DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
 endfunction()
 
-# Every tst_*.cpp of the calling folder becomes one test program. The tests of
-# the windows (LIBS with stanzary_ui) share the precompiled header of
-# tests_ui_pch, those of the audio library none, the others that of
-# tests_core_pch (tests/CMakeLists.txt).
+# Every tst_*.cpp of the calling folder becomes one test program. The tests
+# that link the windows (LIBS with stanzary_ui) share the precompiled header of
+# tests_ui_pch, the others that of tests_core_pch (tests/CMakeLists.txt).
 function(add_unit_tests_of_folder)
   cmake_parse_arguments(T "" "" "LIBS" ${ARGN})
   file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tst_*.cpp)
   if(stanzary_ui IN_LIST T_LIBS)
     set(pch tests_ui_pch)
-  elseif(stanzary_audio IN_LIST T_LIBS)
-    # Qt Multimedia brings Qt Gui's definitions, which neither header has.
-    set(pch "")
   else()
     set(pch tests_core_pch)
   endif()
