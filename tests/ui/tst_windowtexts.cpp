@@ -22,6 +22,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QPushButton>
 #include <QSettings>
 #include <QTextDocument>
 
