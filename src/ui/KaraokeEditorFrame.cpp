@@ -569,6 +569,14 @@ bool KaraokeEditorFrame::eventFilter(QObject *watched, QEvent *event)
     return QGroupBox::eventFilter(watched, event);
 }
 
+bool KaraokeEditorFrame::event(QEvent *event)
+{
+    const bool handled = QGroupBox::event(event);
+    if (event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent)
+        emit rowsChanged(); // the rows came into or went out of use
+    return handled;
+}
+
 void KaraokeEditorFrame::changeEvent(QEvent *event)
 {
     QGroupBox::changeEvent(event);

@@ -101,10 +101,15 @@ public:
     QString currentLyricsText() const { return lyricsText(); }
     const CodePage &codePage() const { return m_codePage; }
     const clsKaraokeEdition &edition() const { return m_edition; }
+    // Whether the rows are the shown song's stamps: only while the editor is
+    // shown. Hidden, it may still hold an earlier song's rows, which the
+    // waveform, the following and Replay must not use.
+    bool stampsInUse() const { return !isHidden(); }
 
 signals:
     void modifiedChanged(bool modified);
-    // The rows were loaded, changed, undone or redone.
+    // The rows were loaded, changed, undone or redone, or the editor was shown
+    // or hidden (stampsInUse).
     void rowsChanged();
     void currentRowChanged(int row);
     // The rows were written to their file.
@@ -113,6 +118,7 @@ signals:
     void fileCreated(const QString &kasPath);
 
 protected:
+    bool event(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void changeEvent(QEvent *event) override;
 

@@ -259,6 +259,37 @@ private slots:
         QCOMPARE(frame()->followedRow(), -1);
         QVERIFY(m_view->findChild<WaveformStrip *>(QStringLiteral("picWaveform"))->isHidden());
     }
+
+    // A song without stamps after one with them: the hidden editor still holds
+    // the first song's rows, and nothing of its playback uses them (no mark on
+    // the strip, no line followed, Replay beeps); back on the first song they
+    // are all there again.
+    void aSongWithoutStampsUsesNoneOfTheLastSongs()
+    {
+        const test::SampleSong timed = test::sampleSong(QStringLiteral("Amber Lanterns - Paper Boats"));
+        const test::SampleSong untimed = test::sampleSong(QStringLiteral("Amber Lanterns - Quiet Engine"));
+        QVERIFY(timed.hasTimestamps && !untimed.hasTimestamps);
+        auto *strip = m_view->findChild<WaveformStrip *>(QStringLiteral("picWaveform"));
+        showSong(timed);
+        showSong(untimed);
+        QVERIFY(strip->isVisible());
+        QVERIFY2(!strip->spokenState().contains(QStringLiteral("Stamp")), qPrintable(strip->spokenState()));
+        for (const test::SampleLine &line : timed.lines) {
+            bar()->seekTo(line.startMs + 100);
+            QCOMPARE(frame()->followedRow(), -1);
+            QCOMPARE(m_view->highlightedLine(), -1);
+        }
+        const int beeps = m_dialogs.beeps();
+        QTest::mouseClick(m_view->findChild<QWidget *>(QStringLiteral("cmdReplay")), Qt::LeftButton);
+        QCOMPARE(m_dialogs.beeps(), beeps + 1);
+        QVERIFY(!bar()->isPlaying());
+
+        showSong(timed);
+        frame()->setCurrentRow(0);
+        QVERIFY2(strip->spokenState().contains(stampOf(0)), qPrintable(strip->spokenState()));
+        bar()->seekTo(timed.lines.first().startMs + 100);
+        QCOMPARE(frame()->followedRow(), 0);
+    }
 };
 
 QTEST_MAIN(tst_EditorPlayback)
