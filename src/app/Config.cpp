@@ -232,6 +232,15 @@ void SaveConfig(const basMain &state, const StoredGeometry &geometry)
     SaveConfig(state, geometry, *store);
 }
 
+void SaveTimingSettings(const basMain &state)
+{
+    const auto store = openConfigStore();
+    store->beginGroup(configGroup());
+    writeTimingSettings(state, *store);
+    store->endGroup();
+    store->sync();
+}
+
 void SaveConfig(const basMain &state, const StoredGeometry &geometry, QSettings &store)
 {
     store.beginGroup(configGroup());

@@ -67,6 +67,11 @@ StoredGeometry LoadConfig(basMain &state);
 // Writes the thirteen keys the program changes (not "MakerSite").
 void SaveConfig(const basMain &state, const StoredGeometry &geometry);
 
+// Only the timing settings, written the moment the user changes them (an MP3
+// folder added, a song's audio file chosen): a crash or a kill later in the
+// session keeps them. SaveConfig writes them again at the end.
+void SaveTimingSettings(const basMain &state);
+
 // The same on a given store and registry (tests, and callers that already
 // hold them).
 StoredGeometry LoadConfig(basMain &state, QSettings &store, const HostRegistry &registry);

@@ -1,5 +1,6 @@
 #include "ui/SongAudioCommand.h"
 
+#include "app/Config.h"
 #include "app/basMain.h"
 #include "ui/PlaybackBar.h"
 #include "ui/SongDetailsView.h"
@@ -16,11 +17,16 @@ SongAudioCommand::SongAudioCommand(basMain &state, SongDetailsView &details, QOb
     details.timing()->bindTapDelay(&state.intTapDelayMs);
     PlaybackBar *bar = details.playbackBar();
     connect(bar, &PlaybackBar::audioChosen, this, [this](const QString &path) {
-        if (!m_state.strCurrentKey.isEmpty())
-            m_state.SongAudioFiles.insert(m_state.strCurrentKey, path);
+        if (m_state.strCurrentKey.isEmpty())
+            return;
+        m_state.SongAudioFiles.insert(m_state.strCurrentKey, path);
+        SaveTimingSettings(m_state);
     });
     connect(bar, &PlaybackBar::folderAdded, this, [this](const QString &folder) {
-        if (rememberMp3Folder(m_state, folder) && !m_state.strCurrentFile.isEmpty())
+        if (!rememberMp3Folder(m_state, folder))
+            return;
+        SaveTimingSettings(m_state);
+        if (!m_state.strCurrentFile.isEmpty())
             showCurrentSong();
     });
 }

@@ -4,6 +4,7 @@
 
 #include "MainWindowFixture.h"
 
+#include "app/Config.h"
 #include "app/ImageIndex.h"
 #include "app/basMain.h"
 #include "karaoke/KasFile.h"
@@ -122,6 +123,35 @@ private slots:
         app.click(kBeta); // the editor's own song: left as it is
         QVERIFY(!editor(app)->isVisible());
         QCOMPARE(kasOf(app, kGamma), kGammaStamps);
+    }
+
+    // An MP3 folder added and a song's audio file chosen are stored at once:
+    // a program killed later keeps them (no shutdown runs here).
+    void audioChoicesAreStoredAtOnce_data()
+    {
+        QTest::addColumn<bool>("folder");
+        QTest::newRow("MP3 folder") << true;
+        QTest::newRow("audio file") << false;
+    }
+    void audioChoicesAreStoredAtOnce()
+    {
+        QFETCH(bool, folder);
+        StartedApp app(threeSongs);
+        app.clickSong(kAlpha);
+        const QString music = qEnvironmentVariable("STANZARY_EXAMPLES") + QStringLiteral("/Music");
+        const QString mp3 = music + QStringLiteral("/Amber Lanterns - Quiet Engine.mp3");
+        if (folder)
+            app.dialogs.queueFolder(music);
+        else
+            app.dialogs.queueFile(mp3);
+        QTest::mouseClick(app.child<QPushButton>(folder ? "cmdAddMp3Folder" : "cmdChooseAudio"), Qt::LeftButton);
+        QVERIFY(app.dialogs.scriptErrors().isEmpty());
+        basMain stored;
+        LoadConfig(stored);
+        if (folder)
+            QCOMPARE(stored.Mp3Folders, QStringList{music});
+        else
+            QCOMPARE(stored.SongAudioFiles.value(kAlpha), mp3);
     }
 
     void unsavedStampEditsAreAsked_data()
