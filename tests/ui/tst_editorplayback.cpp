@@ -116,6 +116,11 @@ private slots:
             QCOMPARE(lyrics->extraSelections().size(), 1);
             QCOMPARE(lyrics->extraSelections().first().cursor.block().blockNumber(), line);
         }
+        // The last stamp moved past the playhead: the row before is followed.
+        const int last = int(song.lines.size()) - 1;
+        QVERIFY(frame()->pushEdit(
+            typeTimeEdit(frame()->edition(), last, stampAtStep(int(nearestStep(song.lines.at(last).startMs + 1000))))));
+        QCOMPARE(frame()->followedRow(), last - 1);
     }
 
     // Played for real, the position advances and the highlight with it; the
@@ -174,6 +179,19 @@ private slots:
         press(Qt::CTRL | Qt::Key_Z); // the last tap, with its added row
         QCOMPARE(frame()->rowCount(), rows);
         QCOMPARE(stampOf(rows - 2), tapped.at(1));
+
+        // Ctrl+R replays from 2 s before the current stamp; Ctrl+, moves it a
+        // step earlier; Ctrl+P pauses.
+        const StampTime current = frame()->edition().row(frame()->currentRow()).time;
+        bar()->seekTo(0);
+        press(Qt::CTRL | Qt::Key_R);
+        QVERIFY(bar()->isPlaying());
+        QVERIFY2(bar()->position() >= replayPosition(current) && bar()->position() < replayPosition(current) + 1000,
+                 qPrintable(QString::number(bar()->position())));
+        press(Qt::CTRL | Qt::Key_Comma);
+        QCOMPARE(stampOf(frame()->currentRow()), stampText(stampAtStep(stampStep(current) - 1)));
+        press(Qt::CTRL | Qt::Key_P);
+        QVERIFY(QTest::qWaitFor([this] { return !bar()->isPlaying(); }));
     }
 
     // "Shift stamps..." moves the current stamp and those after it and says
@@ -224,6 +242,59 @@ private slots:
             dialog.findChild<QLabel *>(QStringLiteral("lblCalibration"))->text().startsWith(QStringLiteral("Taps: 3")));
     }
 
+    // "Calibrate..." takes the delay the dialog measured when it is accepted
+    // and says so.
+    void calibrationSetsTheTapDelay()
+    {
+        showSong(test::sampleSong(QStringLiteral("Amber Lanterns - Paper Boats")));
+        QTimer::singleShot(0, this, [] {
+            auto *dialog = qobject_cast<TapCalibration *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            dialog->findChild<QPushButton *>(QStringLiteral("cmdStartClicks"))->click();
+            auto *tap = dialog->findChild<QPushButton *>(QStringLiteral("cmdCalibrationTap"));
+            QVERIFY(QTest::qWaitFor([tap] { return tap->isEnabled(); }, 30000));
+            auto *player = dialog->findChild<AudioPlayer *>();
+            for (int i = 0; i < 6; ++i) { // the player says where it is just before each tap
+                emit player->positionChanged(TapCalibration::kFirstClickMs + i * TapCalibration::kClickIntervalMs + 90);
+                dialog->tap();
+            }
+            QCOMPARE(dialog->measured(), 90);
+            QVERIFY(dialog->findChild<QLabel *>(QStringLiteral("lblCalibration"))
+                        ->text()
+                        .endsWith(QStringLiteral("Tap delay: 90 ms.")));
+            dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
+            dialog->close(); // cancels, should the button not have closed it
+        });
+        m_view->timing()->calibrate();
+        QCOMPARE(m_view->timing()->tapDelay(), 90);
+        QCOMPARE(m_dialogs.last().text, QStringLiteral("The tap delay is now 90 ms."));
+    }
+
+    // The click track is a WAV file whose clicks sound where the dialog
+    // counts them, in silence.
+    void theClickTrackClicksOnTheBeat()
+    {
+        const QByteArray wav = TapCalibration::clickTrack();
+        const auto le = [&](int at, int bytes) {
+            quint32 v = 0;
+            for (int i = bytes - 1; i >= 0; --i)
+                v = v << 8 | quint8(wav.at(at + i));
+            return v;
+        };
+        QCOMPARE(wav.left(4), QByteArray("RIFF"));
+        QCOMPARE(le(4, 4), quint32(wav.size() - 8));
+        QCOMPARE(wav.mid(36, 4), QByteArray("data"));
+        QCOMPARE(le(40, 4), quint32(wav.size() - 44));
+        const quint32 rate = le(24, 4);
+        const auto sample = [&](qint64 ms) { return qint16(le(44 + 2 * int(ms * rate / 1000), 2)); };
+        for (int c : {0, TapCalibration::kClicks - 1}) {
+            const qint64 click = TapCalibration::kFirstClickMs + c * TapCalibration::kClickIntervalMs;
+            QCOMPARE(sample(click - 1), 0);
+            QVERIFY(sample(click + 1) != 0);
+        }
+        QCOMPARE(sample(TapCalibration::kFirstClickMs / 2), 0);
+    }
+
     // The strip above the bar shows the song's envelope and the rows' marks;
     // a mark moved on it is one undo step of the editor.
     void theWaveformMovesStampsOnTheUndoStack()
@@ -243,6 +314,15 @@ private slots:
         QVERIFY2(strip->spokenState().contains(stampText(moved)), qPrintable(strip->spokenState()));
         frame()->undo();
         QCOMPARE(stampOf(1), before);
+
+        // S on the strip sorts stamps out of order, one undo step too.
+        QVERIFY(frame()->pushEdit(typeTimeEdit(frame()->edition(), 2, StampTime{0, 0, 2})));
+        const QString third = stampOf(2);
+        strip->setFocus();
+        QTest::keyClick(strip, Qt::Key_S);
+        QCOMPARE(stampOf(0), third); // the first row's stamp is later
+        frame()->undo();
+        QCOMPARE(stampOf(2), third);
     }
 
     // No audio file found: the bar says so, Play is off, the stamps stay editable.
@@ -258,6 +338,9 @@ private slots:
         QVERIFY(frame()->row(0)->isEnabled());
         QCOMPARE(frame()->followedRow(), -1);
         QVERIFY(m_view->findChild<WaveformStrip *>(QStringLiteral("picWaveform"))->isHidden());
+        const int beeps = m_dialogs.beeps();
+        m_view->timing()->replay(); // nothing to play: a beep
+        QCOMPARE(m_dialogs.beeps(), beeps + 1);
     }
 };
 

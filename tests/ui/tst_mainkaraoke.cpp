@@ -191,6 +191,7 @@ private slots:
         QVERIFY(editor(app)->isVisible());
         QCOMPARE(rows(app).size(), 2);
         QCOMPARE(rows(app).at(1)->stampText(), QStringLiteral("00:00.0 Se"));
+        QVERIFY(rows(app).at(0)->isAncestorOf(QApplication::focusWidget())); // ready to tap the first line
         rows(app).at(1)->SelectPart(ZephTimePicker::SecondPart);
         for (int i = 0; i < 3; ++i)
             QTest::keyClick(rows(app).at(1), Qt::Key_Up);
