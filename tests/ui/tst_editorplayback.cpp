@@ -1,10 +1,12 @@
 #include "app/SongCommands.h"
 #include "audio/AudioBackend.h"
+#include "audio/EnvelopeLoader.h"
 #include "audio/QtAudioPlayer.h"
 #include "karaoke/KasFile.h"
 #include "karaoke/StampSteps.h"
 #include "store/LyricsFile.h"
 #include "ui/KaraokeEditorFrame.h"
+#include "ui/PlaybackArea.h"
 #include "ui/PlaybackBar.h"
 #include "ui/ShiftDialog.h"
 #include "ui/SongDetailsView.h"
@@ -19,12 +21,15 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QSpinBox>
 #include <QTextBlock>
 #include <QTimer>
+#include <QToolButton>
 #include <QtTest>
 
 #include <memory>
@@ -232,6 +237,7 @@ private slots:
         QtAudioPlayer player;
         TapCalibration dialog(150, nullptr, &player);
         dialog.show();
+        QVERIFY(!dialog.findChild<QPushButton *>(QStringLiteral("cmdCalibrationTap"))->isEnabled()); // no click yet
         dialog.start();
         QVERIFY(QTest::qWaitFor([&] { return player.isPlaying(); }, 30000));
         QCOMPARE(player.duration() / 100,
@@ -250,6 +256,7 @@ private slots:
         QTimer::singleShot(0, this, [] {
             auto *dialog = qobject_cast<TapCalibration *>(QApplication::activeModalWidget());
             QVERIFY(dialog);
+            const auto closing = qScopeGuard([dialog] { dialog->close(); }); // cancels unless accepted
             dialog->findChild<QPushButton *>(QStringLiteral("cmdStartClicks"))->click();
             auto *tap = dialog->findChild<QPushButton *>(QStringLiteral("cmdCalibrationTap"));
             QVERIFY(QTest::qWaitFor([tap] { return tap->isEnabled(); }, 30000));
@@ -263,7 +270,6 @@ private slots:
                         ->text()
                         .endsWith(QStringLiteral("Tap delay: 90 ms.")));
             dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
-            dialog->close(); // cancels, should the button not have closed it
         });
         m_view->timing()->calibrate();
         QCOMPARE(m_view->timing()->tapDelay(), 90);
@@ -299,7 +305,9 @@ private slots:
     // a mark moved on it is one undo step of the editor.
     void theWaveformMovesStampsOnTheUndoStack()
     {
+        QSignalSpy read(m_view->findChild<EnvelopeLoader *>(), &EnvelopeLoader::envelopeReady);
         showSong(test::sampleSong(QStringLiteral("Amber Lanterns - Paper Boats")));
+        QTRY_COMPARE_WITH_TIMEOUT(read.count(), 1, 30000);
         auto *strip = m_view->findChild<WaveformStrip *>(QStringLiteral("picWaveform"));
         QVERIFY(strip && strip->isVisible());
         QTRY_VERIFY_WITH_TIMEOUT(strip->message().isEmpty(), 30000);
@@ -323,6 +331,25 @@ private slots:
         QCOMPARE(stampOf(0), third); // the first row's stamp is later
         frame()->undo();
         QCOMPARE(stampOf(2), third);
+    }
+
+    // The timing row has a button for each command but Play (the bar has
+    // its own), each naming its key in its tip.
+    void theTimingRowNamesTheKeys()
+    {
+        const QHBoxLayout *row = m_view->findChild<PlaybackArea *>()->commandRow();
+        QStringList buttons;
+        for (int i = 0; i < row->count(); ++i) {
+            const auto *button = qobject_cast<QToolButton *>(row->itemAt(i)->widget());
+            if (!button)
+                continue;
+            buttons << button->text();
+            const QKeySequence key = button->defaultAction()->shortcut();
+            QVERIFY2(key.isEmpty() || button->toolTip().endsWith(u" (" + key.toString(QKeySequence::NativeText) + u')'),
+                     qPrintable(button->toolTip()));
+        }
+        QCOMPARE(buttons.join(u'|'), QStringLiteral("Tap|Earlier|Later|Replay|Shift stamps...|Calibrate...|Create "
+                                                    "stamps|Import .lrc..."));
     }
 
     // No audio file found: the bar says so, Play is off, the stamps stay editable.
