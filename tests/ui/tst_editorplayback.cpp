@@ -21,12 +21,14 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QFile>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSpinBox>
+#include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTimer>
 #include <QToolButton>
@@ -126,6 +128,10 @@ private slots:
         QVERIFY(frame()->pushEdit(
             typeTimeEdit(frame()->edition(), last, stampAtStep(int(nearestStep(song.lines.at(last).startMs + 1000))))));
         QCOMPARE(frame()->followedRow(), last - 1);
+        // A row whose text starts no line: followed, but no line lit.
+        QVERIFY(frame()->pushEdit(typeTextEdit(frame()->edition(), last - 1, QStringLiteral("zz"))));
+        QCOMPARE(frame()->followedRow(), last - 1);
+        QCOMPARE(m_view->highlightedLine(), -1);
     }
 
     // Played for real, the position advances and the highlight with it; the
@@ -166,6 +172,11 @@ private slots:
             QCOMPARE(stampOf(k), tapped.constLast());
             QCOMPARE(frame()->currentRow(), k + 1);
         }
+        // A tap that gives a row the stamp it has moves on all the same.
+        frame()->setCurrentRow(rows - 3);
+        bar()->seekTo(song.lines.at(rows - 3).startMs + 117 + 41 * (rows - 3));
+        press(Qt::CTRL | Qt::Key_T);
+        QCOMPARE(frame()->currentRow(), rows - 2);
         QCOMPARE(frame()->rowCount(), rows + 1); // the last tap added a row
         QCOMPARE(frame()->row(rows)->stampText(), QStringLiteral("00:00.0"));
 
@@ -186,7 +197,7 @@ private slots:
         QCOMPARE(stampOf(rows - 2), tapped.at(1));
 
         // Ctrl+R replays from 2 s before the current stamp; Ctrl+, moves it a
-        // step earlier; Ctrl+P pauses.
+        // step earlier; Ctrl+P plays.
         const StampTime current = frame()->edition().row(frame()->currentRow()).time;
         bar()->seekTo(0);
         press(Qt::CTRL | Qt::Key_R);
@@ -195,8 +206,11 @@ private slots:
                  qPrintable(QString::number(bar()->position())));
         press(Qt::CTRL | Qt::Key_Comma);
         QCOMPARE(stampOf(frame()->currentRow()), stampText(stampAtStep(stampStep(current) - 1)));
-        press(Qt::CTRL | Qt::Key_P);
+        bar()->pause();
         QVERIFY(QTest::qWaitFor([this] { return !bar()->isPlaying(); }));
+        press(Qt::CTRL | Qt::Key_P);
+        QVERIFY(QTest::qWaitFor([this] { return bar()->isPlaying(); }));
+        bar()->pause();
     }
 
     // "Shift stamps..." moves the current stamp and those after it and says
@@ -350,6 +364,47 @@ private slots:
         }
         QCOMPARE(buttons.join(u'|'), QStringLiteral("Tap|Earlier|Later|Replay|Shift stamps...|Calibrate...|Create "
                                                     "stamps|Import .lrc..."));
+    }
+
+    // "Import .lrc..." offers the .lrc file beside the audio file: Yes takes
+    // it, No asks for another, Cancel does neither.
+    void importOffersTheLrcBesideTheAudio_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QString>("firstStamp");
+        QTest::addColumn<bool>("chooserShown");
+        QTest::newRow("yes") << int(Answer::Yes) << "00:01.0" << false;
+        QTest::newRow("no, then no other chosen") << int(Answer::No) << "" << true;
+        QTest::newRow("cancel") << int(Answer::Cancel) << "" << false;
+    }
+    void importOffersTheLrcBesideTheAudio()
+    {
+        QFETCH(int, answer);
+        QFETCH(QString, firstStamp);
+        QFETCH(bool, chooserShown);
+        const test::SampleSong song = test::sampleSong(QStringLiteral("Amber Lanterns - Paper Boats"));
+        showSong(song);
+        const QString loaded = stampOf(0);
+        QTemporaryDir dir;
+        const QString mp3 = dir.filePath(QStringLiteral("Boats.mp3"));
+        QVERIFY(QFile::copy(song.mp3, mp3));
+        QFile lrc(dir.filePath(QStringLiteral("Boats.lrc")));
+        QVERIFY(lrc.open(QIODevice::WriteOnly));
+        lrc.write("[00:01.00]Paper one\n[00:02.50]Paper two\n");
+        lrc.close();
+        m_view->showSongAudio({mp3});
+        QVERIFY(QTest::qWaitFor([&] { return bar()->hasAudio() && bar()->source() == mp3; }, 30000));
+        m_dialogs.clearRecord();
+        m_dialogs.queueAnswer(Answer(answer));
+        if (chooserShown)
+            m_dialogs.queueFile(QString());
+        m_view->findChild<QAction *>(QStringLiteral("actImportLrc"))->trigger();
+        QCOMPARE(stampOf(0), firstStamp.isEmpty() ? loaded : firstStamp);
+        bool chooser = false;
+        for (const ScriptedUserDialogs::Shown &shown : m_dialogs.shown())
+            chooser = chooser || shown.kind == ScriptedUserDialogs::Kind::File;
+        QCOMPARE(chooser, chooserShown);
+        QVERIFY(m_dialogs.scriptErrors().isEmpty());
     }
 
     // No audio file found: the bar says so, Play is off, the stamps stay editable.

@@ -126,6 +126,7 @@ private slots:
         stack.push(command(typeTextEdit(edition, 1, QStringLiteral("Oh"))));
         QVERIFY(edition.setText(1, QStringLiteral("Ah")));
         stack.undo();
+        QCOMPARE(stack.count(), 0);
         const RowsEdit stale = typeTextEdit(edition, 0, QStringLiteral("Hi"));
         QVERIFY(edition.setText(0, QStringLiteral("Ho")));
         stack.push(command(stale));

@@ -15,6 +15,18 @@ KasRow row(int seconds, const char *text)
     return KasRow{stampAtStep(seconds * 5), QString::fromLatin1(text), {}};
 }
 
+// Counts the paint events of the widget it watches.
+class PaintCounter : public QObject
+{
+public:
+    int count = 0;
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        count += event->type() == QEvent::Paint;
+        return false;
+    }
+};
+
 } // namespace
 
 // The waveform strip as a user meets it: marks dragged with the mouse land
@@ -120,6 +132,20 @@ private slots:
         QCOMPARE(m_log.join(u'|'), QStringLiteral("move 1 00:26.0"));
     }
 
+    // The mark is drawn anew as it is dragged, not only when let go.
+    void aDraggedMarkIsRedrawnAsItMoves()
+    {
+        PaintCounter paints;
+        m_strip->installEventFilter(&paints);
+        QTest::mousePress(m_strip, Qt::LeftButton, {}, QPoint(xAt(25000), middle()));
+        QApplication::processEvents();
+        paints.count = 0;
+        QTest::mouseMove(m_strip, QPoint(xAt(26000), middle()));
+        QTRY_VERIFY(paints.count > 0);
+        QTest::mouseRelease(m_strip, Qt::LeftButton, {}, QPoint(xAt(26000), middle()));
+        m_strip->removeEventFilter(&paints);
+    }
+
     void clickSeeksAndDoubleClickReplays()
     {
         QTest::mouseClick(m_strip, Qt::LeftButton, {}, QPoint(xAt(27000), middle()));
@@ -221,6 +247,8 @@ private slots:
         QCOMPARE(m_strip->windowMs(), 60000);
         m_strip->setDuration(30000); // a shorter song
         QCOMPARE(m_strip->windowMs(), 30000);
+        m_strip->setDuration(0); // no song known: half a window past the last stamp
+        QCOMPARE(m_strip->songMs(), 33000);
     }
 
     // What the strip draws, in its palette's colours: the current mark in
@@ -248,6 +276,10 @@ private slots:
         QTest::newRow("a near label in the lower lane")
             << QList<int>{110, 111, 140} << "" << 222 << 234 << 1 << "text" << true;
         QTest::newRow("a message over the wave") << asSet << "message" << 470 << 530 << 3 << "text" << true;
+        QTest::newRow("its box edged in grey, not as the playhead")
+            << asSet << "message" << 380 << 470 << 3 << "windowText" << false;
+        QTest::newRow("a dragged mark where it would land")
+            << asSet << "drag" << 599 << 602 << 2 << "highlight" << true;
         QTest::newRow("labels in a new palette's colours") << asSet << "palette" << 201 << 220 << 0 << "blue" << true;
     }
     void thePictureShowsTheMarks()
@@ -280,12 +312,21 @@ private slots:
         }
         if (scene == u"message")
             m_strip->setMessage(QStringLiteral("No waveform"));
+        if (scene == u"drag") {
+            QTest::mousePress(m_strip, Qt::LeftButton, {}, QPoint(xAt(25000), middle()));
+            QTest::mouseMove(m_strip, QPoint(xAt(25500), middle()));
+            QTest::mouseMove(m_strip, QPoint(xAt(26000), middle()));
+        }
         if (scene == u"palette") {
             m_strip->grab();
             palette.setColor(QPalette::Text, colours[QStringLiteral("blue")]);
             m_strip->setPalette(palette);
         }
         const QImage picture = m_strip->grab().toImage();
+        if (scene == u"drag") {
+            QTest::keyClick(m_strip, Qt::Key_Escape);
+            QTest::mouseRelease(m_strip, Qt::LeftButton, {}, QPoint(xAt(26000), middle()));
+        }
         m_strip->setPalette(QPalette());
         m_strip->setMessage(QString());
 
@@ -324,6 +365,8 @@ private slots:
         m_strip->setStamps({row(22, "aa"), row(25, "bb")}, 0);
         m_strip->setPosition(61234);
         QCOMPARE(strip->text(QAccessible::Description), QStringLiteral("Playhead 01:01.2. Stamp 1: 00:22.0 aa."));
+        m_strip->setPosition(59950);
+        QCOMPARE(strip->text(QAccessible::Description), QStringLiteral("Playhead 00:59.9. Stamp 1: 00:22.0 aa."));
     }
 };
 
