@@ -273,6 +273,8 @@ private slots:
         QTest::newRow("no wave beside the labels") << asSet << "" << 900 << 950 << 1 << "base" << false;
         QTest::newRow("a mark out of order")
             << QList<int>{110, 125, 120, 140} << "" << 398 << 402 << 2 << "warning" << true;
+        QTest::newRow("a mark out of order on a dark base")
+            << QList<int>{110, 125, 120, 140} << "dark" << 398 << 402 << 2 << "warning" << true;
         QTest::newRow("a near label in the lower lane")
             << QList<int>{110, 111, 140} << "" << 222 << 234 << 1 << "text" << true;
         QTest::newRow("a message over the wave") << asSet << "message" << 470 << 530 << 3 << "text" << true;
@@ -303,6 +305,8 @@ private slots:
         palette.setColor(QPalette::Text, Qt::black);
         palette.setColor(QPalette::Highlight, Qt::blue);
         palette.setColor(QPalette::HighlightedText, Qt::white);
+        if (scene == u"dark")
+            palette.setColor(QPalette::Base, QColor(30, 30, 30));
         m_strip->setPalette(palette);
         if (!stampSteps.isEmpty()) {
             QList<KasRow> rows;
