@@ -15,18 +15,6 @@ KasRow row(int seconds, const char *text)
     return KasRow{stampAtStep(seconds * 5), QString::fromLatin1(text), {}};
 }
 
-// Counts the paint events of the widget it watches.
-class PaintCounter : public QObject
-{
-public:
-    int count = 0;
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        count += event->type() == QEvent::Paint;
-        return false;
-    }
-};
-
 } // namespace
 
 // The waveform strip as a user meets it: marks dragged with the mouse land
@@ -130,20 +118,6 @@ private slots:
             QTest::mouseRelease(m_strip, Qt::LeftButton, {}, QPoint(from + 100, middle()));
         }
         QCOMPARE(m_log.join(u'|'), QStringLiteral("move 1 00:26.0"));
-    }
-
-    // The mark is drawn anew as it is dragged, not only when let go.
-    void aDraggedMarkIsRedrawnAsItMoves()
-    {
-        PaintCounter paints;
-        m_strip->installEventFilter(&paints);
-        QTest::mousePress(m_strip, Qt::LeftButton, {}, QPoint(xAt(25000), middle()));
-        QApplication::processEvents();
-        paints.count = 0;
-        QTest::mouseMove(m_strip, QPoint(xAt(26000), middle()));
-        QTRY_VERIFY(paints.count > 0);
-        QTest::mouseRelease(m_strip, Qt::LeftButton, {}, QPoint(xAt(26000), middle()));
-        m_strip->removeEventFilter(&paints);
     }
 
     void clickSeeksAndDoubleClickReplays()
