@@ -258,8 +258,10 @@ private slots:
                  (TapCalibration::kFirstClickMs + TapCalibration::kClicks * TapCalibration::kClickIntervalMs) / 100);
         for (int i = 0; i < 3; ++i)
             QTest::mousePress(dialog.findChild<QPushButton *>(QStringLiteral("cmdCalibrationTap")), Qt::LeftButton);
-        QVERIFY(
-            dialog.findChild<QLabel *>(QStringLiteral("lblCalibration"))->text().startsWith(QStringLiteral("Taps: 3")));
+        auto *result = dialog.findChild<QLabel *>(QStringLiteral("lblCalibration"));
+        QVERIFY(result->text().startsWith(QStringLiteral("Taps: 3")));
+        dialog.start(); // once more: the taps start anew
+        QCOMPARE(result->text(), QStringLiteral("No taps yet."));
     }
 
     // "Calibrate..." takes the delay the dialog measured when it is accepted
@@ -324,6 +326,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(read.count(), 1, 30000);
         auto *strip = m_view->findChild<WaveformStrip *>(QStringLiteral("picWaveform"));
         QVERIFY(strip && strip->isVisible());
+        QVERIFY(strip->height() >= 3 * strip->fontMetrics().height()); // two label lanes and the wave
         QTRY_VERIFY_WITH_TIMEOUT(strip->message().isEmpty(), 30000);
         QCOMPARE(strip->songMs(), bar()->duration());
         const QString before = stampOf(1);
@@ -367,31 +370,38 @@ private slots:
     }
 
     // "Import .lrc..." offers the .lrc file beside the audio file: Yes takes
-    // it, No asks for another, Cancel does neither.
+    // it (or tells why it cannot), No asks for another, Cancel does neither.
     void importOffersTheLrcBesideTheAudio_data()
     {
+        QTest::addColumn<QByteArray>("lrc");
         QTest::addColumn<int>("answer");
         QTest::addColumn<QString>("firstStamp");
         QTest::addColumn<bool>("chooserShown");
-        QTest::newRow("yes") << int(Answer::Yes) << "00:01.0" << false;
-        QTest::newRow("no, then no other chosen") << int(Answer::No) << "" << true;
-        QTest::newRow("cancel") << int(Answer::Cancel) << "" << false;
+        QTest::addColumn<QString>("told");
+        const QByteArray lrc = "[00:01.00]Paper one\n[00:02.50]Paper two\n";
+        QTest::newRow("yes") << lrc << int(Answer::Yes) << "00:01.0" << false << "";
+        QTest::newRow("no, then no other chosen") << lrc << int(Answer::No) << "" << true << "";
+        QTest::newRow("cancel") << lrc << int(Answer::Cancel) << "" << false << "";
+        QTest::newRow("yes, to a file without stamps")
+            << QByteArray("no time here\n") << int(Answer::Yes) << "" << false << "\"Boats.lrc\" holds no stamp";
     }
     void importOffersTheLrcBesideTheAudio()
     {
+        QFETCH(QByteArray, lrc);
         QFETCH(int, answer);
         QFETCH(QString, firstStamp);
         QFETCH(bool, chooserShown);
+        QFETCH(QString, told);
         const test::SampleSong song = test::sampleSong(QStringLiteral("Amber Lanterns - Paper Boats"));
         showSong(song);
         const QString loaded = stampOf(0);
         QTemporaryDir dir;
         const QString mp3 = dir.filePath(QStringLiteral("Boats.mp3"));
         QVERIFY(QFile::copy(song.mp3, mp3));
-        QFile lrc(dir.filePath(QStringLiteral("Boats.lrc")));
-        QVERIFY(lrc.open(QIODevice::WriteOnly));
-        lrc.write("[00:01.00]Paper one\n[00:02.50]Paper two\n");
-        lrc.close();
+        QFile beside(dir.filePath(QStringLiteral("Boats.lrc")));
+        QVERIFY(beside.open(QIODevice::WriteOnly));
+        beside.write(lrc);
+        beside.close();
         m_view->showSongAudio({mp3});
         QVERIFY(QTest::qWaitFor([&] { return bar()->hasAudio() && bar()->source() == mp3; }, 30000));
         m_dialogs.clearRecord();
@@ -404,6 +414,8 @@ private slots:
         for (const ScriptedUserDialogs::Shown &shown : m_dialogs.shown())
             chooser = chooser || shown.kind == ScriptedUserDialogs::Kind::File;
         QCOMPARE(chooser, chooserShown);
+        if (!told.isEmpty())
+            QVERIFY2(m_dialogs.last().text.startsWith(told), qPrintable(m_dialogs.last().text));
         QVERIFY(m_dialogs.scriptErrors().isEmpty());
     }
 

@@ -171,24 +171,26 @@ private slots:
     {
         QTest::addColumn<qint64>("windowMs");
         QTest::addColumn<bool>("outOfOrder");
+        QTest::addColumn<int>("current");
         QTest::addColumn<QString>("menu");
-        QTest::newRow("in order") << qint64(10000) << false
+        QTest::newRow("in order") << qint64(10000) << false << 1
                                   << "&Replay Stamp\tEnter|-&Sort Stamps\tS|Zoom &In\tCtrl++|Zoom &Out\tCtrl+-";
-        QTest::newRow("out of order, narrowest") << qint64(5000) << true
+        QTest::newRow("out of order, narrowest") << qint64(5000) << true << 1
                                                  << "&Replay Stamp\tEnter|&Sort Stamps\tS|-Zoom &In\tCtrl++|Zoom "
                                                     "&Out\tCtrl+-";
-        QTest::newRow("the whole song") << qint64(60000) << false
-                                        << "&Replay Stamp\tEnter|-&Sort Stamps\tS|Zoom &In\tCtrl++|-Zoom "
-                                           "&Out\tCtrl+-";
+        QTest::newRow("the whole song, the first row current")
+            << qint64(60000) << false << 0
+            << "&Replay Stamp\tEnter|-&Sort Stamps\tS|Zoom &In\tCtrl++|-Zoom "
+               "&Out\tCtrl+-";
     }
     void theMenuOffersTheCommands()
     {
         QFETCH(qint64, windowMs);
         QFETCH(bool, outOfOrder);
+        QFETCH(int, current);
         QFETCH(QString, menu);
         m_strip->setWindowMs(windowMs);
-        if (outOfOrder)
-            m_strip->setStamps({row(22, "aa"), row(25, "bb"), row(12, "cc")}, 1);
+        m_strip->setStamps({row(22, "aa"), row(25, "bb"), row(outOfOrder ? 12 : 28, "cc")}, current);
         QStringList shown; // "-" before a command that is off
         QTimer::singleShot(0, this, [&] {
             auto *popup = qobject_cast<QMenu *>(QApplication::activePopupWidget());
@@ -251,6 +253,7 @@ private slots:
             << QList<int>{110, 125, 120, 140} << "dark" << 398 << 402 << 2 << "warning" << true;
         QTest::newRow("a near label in the lower lane")
             << QList<int>{110, 111, 140} << "" << 222 << 234 << 1 << "text" << true;
+        QTest::newRow("the song's sound") << asSet << "wave" << 600 << 700 << 2 << "wave" << true;
         QTest::newRow("a message over the wave") << asSet << "message" << 470 << 530 << 3 << "text" << true;
         QTest::newRow("its box edged in grey, not as the playhead")
             << asSet << "message" << 380 << 470 << 3 << "windowText" << false;
@@ -288,6 +291,8 @@ private slots:
                 rows << KasRow{stampAtStep(step), QStringLiteral("%1%1").arg(QChar(u'a' + int(rows.size()))), {}};
             m_strip->setStamps(rows, int(rows.size()) - 1);
         }
+        if (scene == u"wave")
+            m_strip->setEnvelope(SoundEnvelope{QByteArray(6000, char(200)), 60000});
         if (scene == u"message")
             m_strip->setMessage(QStringLiteral("No waveform"));
         if (scene == u"drag") {
@@ -307,6 +312,7 @@ private slots:
         }
         m_strip->setPalette(QPalette());
         m_strip->setMessage(QString());
+        m_strip->setEnvelope(SoundEnvelope());
 
         // The label lanes are a line of text high each; the wave lies below
         // them, above a third lane for the ruler.
@@ -319,6 +325,8 @@ private slots:
                 return c.red() == c.green() && c.green() == c.blue() && c.red() > 40 && c.red() < 215;
             if (colour == u"warning")
                 return c.red() > c.green() + 80 && c.red() > c.blue() + 80;
+            if (colour == u"wave") // the highlight colour paled
+                return c.blue() == 255 && c.red() == c.green() && c.red() > 60 && c.red() < 160;
             return c == colours.value(colour);
         };
         bool found = false;
