@@ -195,11 +195,13 @@ private slots:
         QTimer::singleShot(0, this, [&] {
             auto *popup = qobject_cast<QMenu *>(QApplication::activePopupWidget());
             QVERIFY(popup);
+            const auto closing = qScopeGuard([popup] { popup->close(); });
             for (const QAction *action : popup->actions()) {
                 if (!action->isSeparator())
                     shown << (action->isEnabled() ? QString() : QStringLiteral("-")) + action->text();
             }
-            popup->close();
+            // Opened by the keyboard: at the playhead.
+            QCOMPARE(popup->x(), m_strip->mapToGlobal(QPoint(int(m_strip->xOf(m_strip->position())), 0)).x());
         });
         QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(), m_strip->mapToGlobal(QPoint()));
         QApplication::sendEvent(m_strip, &event);
