@@ -211,6 +211,14 @@ private slots:
         press(Qt::CTRL | Qt::Key_P);
         QVERIFY(QTest::qWaitFor([this] { return bar()->isPlaying(); }));
         bar()->pause();
+
+        // A tap later than a timestamp file can hold sets nothing and says so.
+        emit m_player->positionChanged(15 * 60 * 1000);
+        const QList<KasRow> before = frame()->edition().rows();
+        press(Qt::CTRL | Qt::Key_T);
+        QCOMPARE(frame()->edition().rows(), before);
+        QVERIFY2(m_dialogs.last().text.startsWith(QStringLiteral("The song is past 13:59.8 here.")),
+                 qPrintable(m_dialogs.last().text));
     }
 
     // "Shift stamps..." moves the current stamp and those after it and says
