@@ -114,7 +114,7 @@ private slots:
             if (gone < 0)
                 m_strip->setStamps({row(22, "aa"), row(25, "bb"), row(28, "cc")}, 2);
             else
-                m_strip->setStamps({row(22, "aa"), row(25, "bb")}, 1);
+                m_strip->setStamps({row(22, "aa"), row(25, "bb"), KasRow{StampTime{}, QStringLiteral("cc"), {}}}, 1);
             QTest::mouseRelease(m_strip, Qt::LeftButton, {}, QPoint(from + 100, middle()));
         }
         QCOMPARE(m_log.join(u'|'), QStringLiteral("move 1 00:26.0"));
@@ -253,12 +253,14 @@ private slots:
             << QList<int>{110, 125, 120, 140} << "" << 398 << 402 << 2 << "warning" << true;
         QTest::newRow("a mark out of order on a dark base")
             << QList<int>{110, 125, 120, 140} << "dark" << 398 << 402 << 2 << "warning" << true;
+        QTest::newRow("its label too") << QList<int>{110, 125, 120, 140} << "" << 402 << 420 << 0 << "warning" << true;
         QTest::newRow("a near label in the lower lane")
             << QList<int>{110, 111, 140} << "" << 222 << 234 << 1 << "text" << true;
         QTest::newRow("the song's sound") << asSet << "wave" << 600 << 700 << 2 << "wave" << true;
         QTest::newRow("a message over the wave") << asSet << "message" << 470 << 530 << 3 << "text" << true;
         QTest::newRow("its box edged in grey, not as the playhead")
             << asSet << "message" << 380 << 470 << 3 << "windowText" << false;
+        QTest::newRow("the time it would land at, by it") << asSet << "drag" << 606 << 640 << 2 << "bubble" << true;
         QTest::newRow("a dragged mark where it would land")
             << asSet << "drag" << 599 << 602 << 2 << "highlight" << true;
         QTest::newRow("labels in a new palette's colours") << asSet << "palette" << 201 << 220 << 0 << "blue" << true;
@@ -276,7 +278,8 @@ private slots:
                                              {QStringLiteral("text"), Qt::black},
                                              {QStringLiteral("windowText"), QColor(0, 100, 0)},
                                              {QStringLiteral("highlight"), Qt::blue},
-                                             {QStringLiteral("blue"), QColor(0, 0, 160)}};
+                                             {QStringLiteral("blue"), QColor(0, 0, 160)},
+                                             {QStringLiteral("bubble"), QColor(255, 255, 160)}};
         QPalette palette;
         palette.setColor(QPalette::Window, QColor(220, 220, 220));
         palette.setColor(QPalette::WindowText, colours[QStringLiteral("windowText")]);
@@ -284,6 +287,7 @@ private slots:
         palette.setColor(QPalette::Text, Qt::black);
         palette.setColor(QPalette::Highlight, Qt::blue);
         palette.setColor(QPalette::HighlightedText, Qt::white);
+        palette.setColor(QPalette::ToolTipBase, colours[QStringLiteral("bubble")]);
         if (scene == u"dark")
             palette.setColor(QPalette::Base, QColor(30, 30, 30));
         m_strip->setPalette(palette);
