@@ -191,7 +191,8 @@ private slots:
         QFETCH(QString, menu);
         m_strip->setWindowMs(windowMs);
         m_strip->setStamps({row(22, "aa"), row(25, "bb"), row(outOfOrder ? 12 : 28, "cc")}, current);
-        QStringList shown; // "-" before a command that is off
+        m_strip->setPosition(1000); // near the left: the menu fits the screen beside the playhead
+        QStringList shown;          // "-" before a command that is off
         QTimer::singleShot(0, this, [&] {
             auto *popup = qobject_cast<QMenu *>(QApplication::activePopupWidget());
             QVERIFY(popup);
@@ -311,7 +312,7 @@ private slots:
             palette.setColor(QPalette::Text, colours[QStringLiteral("blue")]);
             m_strip->setPalette(palette);
         }
-        const QImage picture = m_strip->grab().toImage();
+        const QImage picture = m_strip->grab().toImage().scaled(m_strip->size()); // one pixel a point
         if (scene == u"drag") {
             QTest::keyClick(m_strip, Qt::Key_Escape);
             QTest::mouseRelease(m_strip, Qt::LeftButton, {}, QPoint(xAt(26000), middle()));
