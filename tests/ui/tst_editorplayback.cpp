@@ -1,10 +1,12 @@
 #include "app/SongCommands.h"
 #include "audio/AudioBackend.h"
+#include "audio/EnvelopeLoader.h"
 #include "audio/QtAudioPlayer.h"
 #include "karaoke/KasFile.h"
 #include "karaoke/StampSteps.h"
 #include "store/LyricsFile.h"
 #include "ui/KaraokeEditorFrame.h"
+#include "ui/PlaybackArea.h"
 #include "ui/PlaybackBar.h"
 #include "ui/ShiftDialog.h"
 #include "ui/SongDetailsView.h"
@@ -19,12 +21,17 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QFile>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QSpinBox>
+#include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTimer>
+#include <QToolButton>
 #include <QtTest>
 
 #include <memory>
@@ -116,6 +123,15 @@ private slots:
             QCOMPARE(lyrics->extraSelections().size(), 1);
             QCOMPARE(lyrics->extraSelections().first().cursor.block().blockNumber(), line);
         }
+        // The last stamp moved past the playhead: the row before is followed.
+        const int last = int(song.lines.size()) - 1;
+        QVERIFY(frame()->pushEdit(
+            typeTimeEdit(frame()->edition(), last, stampAtStep(int(nearestStep(song.lines.at(last).startMs + 1000))))));
+        QCOMPARE(frame()->followedRow(), last - 1);
+        // A row whose text starts no line: followed, but no line lit.
+        QVERIFY(frame()->pushEdit(typeTextEdit(frame()->edition(), last - 1, QStringLiteral("zz"))));
+        QCOMPARE(frame()->followedRow(), last - 1);
+        QCOMPARE(m_view->highlightedLine(), -1);
     }
 
     // Played for real, the position advances and the highlight with it; the
@@ -156,6 +172,11 @@ private slots:
             QCOMPARE(stampOf(k), tapped.constLast());
             QCOMPARE(frame()->currentRow(), k + 1);
         }
+        // A tap that gives a row the stamp it has moves on all the same.
+        frame()->setCurrentRow(rows - 3);
+        bar()->seekTo(song.lines.at(rows - 3).startMs + 117 + 41 * (rows - 3));
+        press(Qt::CTRL | Qt::Key_T);
+        QCOMPARE(frame()->currentRow(), rows - 2);
         QCOMPARE(frame()->rowCount(), rows + 1); // the last tap added a row
         QCOMPARE(frame()->row(rows)->stampText(), QStringLiteral("00:00.0"));
 
@@ -174,6 +195,30 @@ private slots:
         press(Qt::CTRL | Qt::Key_Z); // the last tap, with its added row
         QCOMPARE(frame()->rowCount(), rows);
         QCOMPARE(stampOf(rows - 2), tapped.at(1));
+
+        // Ctrl+R replays from 2 s before the current stamp; Ctrl+, moves it a
+        // step earlier; Ctrl+P plays.
+        const StampTime current = frame()->edition().row(frame()->currentRow()).time;
+        bar()->seekTo(0);
+        press(Qt::CTRL | Qt::Key_R);
+        QVERIFY(bar()->isPlaying());
+        QVERIFY2(bar()->position() >= replayPosition(current) && bar()->position() < replayPosition(current) + 1000,
+                 qPrintable(QString::number(bar()->position())));
+        press(Qt::CTRL | Qt::Key_Comma);
+        QCOMPARE(stampOf(frame()->currentRow()), stampText(stampAtStep(stampStep(current) - 1)));
+        bar()->pause();
+        QVERIFY(QTest::qWaitFor([this] { return !bar()->isPlaying(); }));
+        press(Qt::CTRL | Qt::Key_P);
+        QVERIFY(QTest::qWaitFor([this] { return bar()->isPlaying(); }));
+        bar()->pause();
+
+        // A tap later than a timestamp file can hold sets nothing and says so.
+        emit m_player->positionChanged(15 * 60 * 1000);
+        const QList<KasRow> before = frame()->edition().rows();
+        press(Qt::CTRL | Qt::Key_T);
+        QCOMPARE(frame()->edition().rows(), before);
+        QVERIFY2(m_dialogs.last().text.startsWith(QStringLiteral("The song is past 13:59.8 here.")),
+                 qPrintable(m_dialogs.last().text));
     }
 
     // "Shift stamps..." moves the current stamp and those after it and says
@@ -214,23 +259,82 @@ private slots:
         QtAudioPlayer player;
         TapCalibration dialog(150, nullptr, &player);
         dialog.show();
+        QVERIFY(!dialog.findChild<QPushButton *>(QStringLiteral("cmdCalibrationTap"))->isEnabled()); // no click yet
         dialog.start();
         QVERIFY(QTest::qWaitFor([&] { return player.isPlaying(); }, 30000));
         QCOMPARE(player.duration() / 100,
                  (TapCalibration::kFirstClickMs + TapCalibration::kClicks * TapCalibration::kClickIntervalMs) / 100);
         for (int i = 0; i < 3; ++i)
             QTest::mousePress(dialog.findChild<QPushButton *>(QStringLiteral("cmdCalibrationTap")), Qt::LeftButton);
-        QVERIFY(
-            dialog.findChild<QLabel *>(QStringLiteral("lblCalibration"))->text().startsWith(QStringLiteral("Taps: 3")));
+        auto *result = dialog.findChild<QLabel *>(QStringLiteral("lblCalibration"));
+        QVERIFY(result->text().startsWith(QStringLiteral("Taps: 3")));
+        dialog.start(); // once more: the taps start anew
+        QCOMPARE(result->text(), QStringLiteral("No taps yet."));
+    }
+
+    // "Calibrate..." takes the delay the dialog measured when it is accepted
+    // and says so.
+    void calibrationSetsTheTapDelay()
+    {
+        showSong(test::sampleSong(QStringLiteral("Amber Lanterns - Paper Boats")));
+        QTimer::singleShot(0, this, [] {
+            auto *dialog = qobject_cast<TapCalibration *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            const auto closing = qScopeGuard([dialog] { dialog->close(); }); // cancels unless accepted
+            dialog->findChild<QPushButton *>(QStringLiteral("cmdStartClicks"))->click();
+            auto *tap = dialog->findChild<QPushButton *>(QStringLiteral("cmdCalibrationTap"));
+            QVERIFY(QTest::qWaitFor([tap] { return tap->isEnabled(); }, 30000));
+            auto *player = dialog->findChild<AudioPlayer *>();
+            for (int i = 0; i < 6; ++i) { // the player says where it is just before each tap
+                emit player->positionChanged(TapCalibration::kFirstClickMs + i * TapCalibration::kClickIntervalMs + 90);
+                dialog->tap();
+            }
+            QCOMPARE(dialog->measured(), 90);
+            QVERIFY(dialog->findChild<QLabel *>(QStringLiteral("lblCalibration"))
+                        ->text()
+                        .endsWith(QStringLiteral("Tap delay: 90 ms.")));
+            dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
+        });
+        m_view->timing()->calibrate();
+        QCOMPARE(m_view->timing()->tapDelay(), 90);
+        QCOMPARE(m_dialogs.last().text, QStringLiteral("The tap delay is now 90 ms."));
+    }
+
+    // The click track is a WAV file whose clicks sound where the dialog
+    // counts them, in silence.
+    void theClickTrackClicksOnTheBeat()
+    {
+        const QByteArray wav = TapCalibration::clickTrack();
+        const auto le = [&](int at, int bytes) {
+            quint32 v = 0;
+            for (int i = bytes - 1; i >= 0; --i)
+                v = v << 8 | quint8(wav.at(at + i));
+            return v;
+        };
+        QCOMPARE(wav.left(4), QByteArray("RIFF"));
+        QCOMPARE(le(4, 4), quint32(wav.size() - 8));
+        QCOMPARE(wav.mid(36, 4), QByteArray("data"));
+        QCOMPARE(le(40, 4), quint32(wav.size() - 44));
+        const quint32 rate = le(24, 4);
+        const auto sample = [&](qint64 ms) { return qint16(le(44 + 2 * int(ms * rate / 1000), 2)); };
+        for (int c : {0, TapCalibration::kClicks - 1}) {
+            const qint64 click = TapCalibration::kFirstClickMs + c * TapCalibration::kClickIntervalMs;
+            QCOMPARE(sample(click - 1), 0);
+            QVERIFY(sample(click + 1) != 0);
+        }
+        QCOMPARE(sample(TapCalibration::kFirstClickMs / 2), 0);
     }
 
     // The strip above the bar shows the song's envelope and the rows' marks;
     // a mark moved on it is one undo step of the editor.
     void theWaveformMovesStampsOnTheUndoStack()
     {
+        QSignalSpy read(m_view->findChild<EnvelopeLoader *>(), &EnvelopeLoader::envelopeReady);
         showSong(test::sampleSong(QStringLiteral("Amber Lanterns - Paper Boats")));
+        QTRY_COMPARE_WITH_TIMEOUT(read.count(), 1, 30000);
         auto *strip = m_view->findChild<WaveformStrip *>(QStringLiteral("picWaveform"));
         QVERIFY(strip && strip->isVisible());
+        QVERIFY(strip->height() >= 3 * strip->fontMetrics().height()); // two label lanes and the wave
         QTRY_VERIFY_WITH_TIMEOUT(strip->message().isEmpty(), 30000);
         QCOMPARE(strip->songMs(), bar()->duration());
         const QString before = stampOf(1);
@@ -243,6 +347,85 @@ private slots:
         QVERIFY2(strip->spokenState().contains(stampText(moved)), qPrintable(strip->spokenState()));
         frame()->undo();
         QCOMPARE(stampOf(1), before);
+
+        // S on the strip sorts stamps out of order, one undo step too.
+        QVERIFY(frame()->pushEdit(typeTimeEdit(frame()->edition(), 2, StampTime{0, 0, 2})));
+        const QString third = stampOf(2);
+        strip->setFocus();
+        QTest::keyClick(strip, Qt::Key_S);
+        QCOMPARE(stampOf(0), third); // the first row's stamp is later
+        frame()->undo();
+        QCOMPARE(stampOf(2), third);
+    }
+
+    // The timing row has a button for each command but Play (the bar has
+    // its own), each naming its key in its tip.
+    void theTimingRowNamesTheKeys()
+    {
+        const QHBoxLayout *row = m_view->findChild<PlaybackArea *>()->commandRow();
+        QStringList buttons;
+        for (int i = 0; i < row->count(); ++i) {
+            const auto *button = qobject_cast<QToolButton *>(row->itemAt(i)->widget());
+            if (!button)
+                continue;
+            buttons << button->text();
+            const QKeySequence key = button->defaultAction()->shortcut();
+            QVERIFY2(key.isEmpty() || button->toolTip().endsWith(u" (" + key.toString(QKeySequence::NativeText) + u')'),
+                     qPrintable(button->toolTip()));
+        }
+        QCOMPARE(buttons.join(u'|'), QStringLiteral("Tap|Earlier|Later|Replay|Shift stamps...|Calibrate...|Create "
+                                                    "stamps|Import .lrc..."));
+    }
+
+    // "Import .lrc..." offers the .lrc file beside the audio file: Yes takes
+    // it (or tells why it cannot), No asks for another, Cancel does neither.
+    void importOffersTheLrcBesideTheAudio_data()
+    {
+        QTest::addColumn<QByteArray>("lrc");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QString>("firstStamp");
+        QTest::addColumn<bool>("chooserShown");
+        QTest::addColumn<QString>("told");
+        const QByteArray lrc = "[00:01.00]Paper one\n[00:02.50]Paper two\n";
+        QTest::newRow("yes") << lrc << int(Answer::Yes) << "00:01.0" << false << "";
+        QTest::newRow("no, then no other chosen") << lrc << int(Answer::No) << "" << true << "";
+        QTest::newRow("cancel") << lrc << int(Answer::Cancel) << "" << false << "";
+        QTest::newRow("yes, to a file without stamps") << QByteArray("no time here\n").repeated(12) << int(Answer::Yes)
+                                                       << "" << false << "\"Boats.lrc\" holds no stamp";
+    }
+    void importOffersTheLrcBesideTheAudio()
+    {
+        QFETCH(QByteArray, lrc);
+        QFETCH(int, answer);
+        QFETCH(QString, firstStamp);
+        QFETCH(bool, chooserShown);
+        QFETCH(QString, told);
+        const test::SampleSong song = test::sampleSong(QStringLiteral("Amber Lanterns - Paper Boats"));
+        showSong(song);
+        const QString loaded = stampOf(0);
+        QTemporaryDir dir;
+        const QString mp3 = dir.filePath(QStringLiteral("Boats.mp3"));
+        QVERIFY(QFile::copy(song.mp3, mp3));
+        QFile beside(dir.filePath(QStringLiteral("Boats.lrc")));
+        QVERIFY(beside.open(QIODevice::WriteOnly));
+        beside.write(lrc);
+        beside.close();
+        m_view->showSongAudio({mp3});
+        QVERIFY(QTest::qWaitFor([&] { return bar()->hasAudio() && bar()->source() == mp3; }, 30000));
+        m_dialogs.clearRecord();
+        m_dialogs.queueAnswer(Answer(answer));
+        if (chooserShown)
+            m_dialogs.queueFile(QString());
+        m_view->findChild<QAction *>(QStringLiteral("actImportLrc"))->trigger();
+        QCOMPARE(stampOf(0), firstStamp.isEmpty() ? loaded : firstStamp);
+        bool chooser = false;
+        for (const ScriptedUserDialogs::Shown &shown : m_dialogs.shown())
+            chooser = chooser || shown.kind == ScriptedUserDialogs::Kind::File;
+        QCOMPARE(chooser, chooserShown);
+        if (!told.isEmpty())
+            QVERIFY2(m_dialogs.last().text.startsWith(told) && !m_dialogs.last().text.contains(u"more"),
+                     qPrintable(m_dialogs.last().text)); // twelve lines, each told
+        QVERIFY(m_dialogs.scriptErrors().isEmpty());
     }
 
     // No audio file found: the bar says so, Play is off, the stamps stay editable.
@@ -258,6 +441,9 @@ private slots:
         QVERIFY(frame()->row(0)->isEnabled());
         QCOMPARE(frame()->followedRow(), -1);
         QVERIFY(m_view->findChild<WaveformStrip *>(QStringLiteral("picWaveform"))->isHidden());
+        const int beeps = m_dialogs.beeps();
+        m_view->timing()->replay(); // nothing to play: a beep
+        QCOMPARE(m_dialogs.beeps(), beeps + 1);
     }
 
     // A song without stamps after one with them: the hidden editor still holds

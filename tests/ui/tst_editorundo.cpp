@@ -1,6 +1,7 @@
 #include "ui/KaraokeEditorFrame.h"
 
 #include "FakeInstallation.h"
+#include "ui/EditorUndo.h"
 #include "ui/UserDialogs.h"
 #include "ui/ZephTimePicker.h"
 
@@ -8,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QUndoStack>
 #include <QVBoxLayout>
 #include <QtTest>
 
@@ -107,6 +109,30 @@ private slots:
         keys(Qt::CTRL | Qt::SHIFT | Qt::Key_Z);
         QCOMPARE(stamps(), changed);
         QVERIFY(m_frame->isModified());
+    }
+
+    // A command whose rows were changed behind its back is refused by them
+    // and leaves the stack, on redo and on undo alike; the rows stay.
+    void aCommandOutOfStepIsDropped()
+    {
+        clsKaraokeEdition edition;
+        edition.startNewFile(
+            {KasRow{StampTime{}, QStringLiteral("We"), {}}, KasRow{StampTime{0, 1, 0}, QStringLiteral("an"), {}}});
+        QUndoStack stack;
+        int shown = 0;
+        const auto command = [&](const RowsEdit &edit) {
+            return new RowsEditCommand(edition, edit, [&](const RowsEdit &, bool) { ++shown; });
+        };
+        stack.push(command(typeTextEdit(edition, 1, QStringLiteral("Oh"))));
+        QVERIFY(edition.setText(1, QStringLiteral("Ah")));
+        stack.undo();
+        QCOMPARE(stack.count(), 0);
+        const RowsEdit stale = typeTextEdit(edition, 0, QStringLiteral("Hi"));
+        QVERIFY(edition.setText(0, QStringLiteral("Ho")));
+        stack.push(command(stale));
+        QCOMPARE(stack.count(), 0);
+        QCOMPARE(shown, 1);
+        QCOMPARE(edition.row(0).Text + edition.row(1).Text, QStringLiteral("HoAh"));
     }
 };
 

@@ -2,6 +2,7 @@
 #include "ui/WaveformStrip.h"
 
 #include <QAccessible>
+#include <QMenu>
 #include <QShortcut>
 #include <QtTest>
 
@@ -84,6 +85,7 @@ private slots:
         QTest::newRow("stops at the previous stamp") << line << xAt(21000) << "move 1 00:22.0";
         QTest::newRow("grabbed by its label") << QPoint(xAt(25000) + 6, 8) << xAt(26060) << "move 1 00:26.0";
         QTest::newRow("another row's mark") << QPoint(xAt(28000), 0) << xAt(31000) << "move 2 00:31.0";
+        QTest::newRow("the first row's mark") << QPoint(xAt(22000), 0) << xAt(20000) << "move 0 00:20.0";
         QTest::newRow("let go where it was") << line << xAt(25000) << "";
     }
     void dragLandsOnTheStepWithinNeighbours()
@@ -99,6 +101,23 @@ private slots:
         QCOMPARE(m_log, QStringList());
         QTest::mouseRelease(m_strip, Qt::LeftButton, {}, QPoint(toX, from.y()));
         QCOMPARE(m_log.join(u'|'), log);
+    }
+
+    // New rows during a drag (the current row changed) keep it going; rows
+    // without the dragged stamp end it.
+    void aDragOutlivesNewRowsButNotItsStamp()
+    {
+        for (const int gone : {-1, 2}) {
+            const int from = xAt(gone < 0 ? 25000 : 28000);
+            QTest::mousePress(m_strip, Qt::LeftButton, {}, QPoint(from, middle()));
+            QTest::mouseMove(m_strip, QPoint(from + 50, middle()));
+            if (gone < 0)
+                m_strip->setStamps({row(22, "aa"), row(25, "bb"), row(28, "cc")}, 2);
+            else
+                m_strip->setStamps({row(22, "aa"), row(25, "bb"), KasRow{StampTime{}, QStringLiteral("cc"), {}}}, 1);
+            QTest::mouseRelease(m_strip, Qt::LeftButton, {}, QPoint(from + 100, middle()));
+        }
+        QCOMPARE(m_log.join(u'|'), QStringLiteral("move 1 00:26.0"));
     }
 
     void clickSeeksAndDoubleClickReplays()
@@ -147,6 +166,49 @@ private slots:
         QCOMPARE(m_log.join(u'|'), QStringLiteral("move 1 00:25.0"));
     }
 
+    // The menu key opens the strip's commands, those that would do nothing off.
+    void theMenuOffersTheCommands_data()
+    {
+        QTest::addColumn<qint64>("windowMs");
+        QTest::addColumn<bool>("outOfOrder");
+        QTest::addColumn<int>("current");
+        QTest::addColumn<QString>("menu");
+        QTest::newRow("in order") << qint64(10000) << false << 1
+                                  << "&Replay Stamp\tEnter|-&Sort Stamps\tS|Zoom &In\tCtrl++|Zoom &Out\tCtrl+-";
+        QTest::newRow("out of order, narrowest") << qint64(5000) << true << 1
+                                                 << "&Replay Stamp\tEnter|&Sort Stamps\tS|-Zoom &In\tCtrl++|Zoom "
+                                                    "&Out\tCtrl+-";
+        QTest::newRow("the whole song, the first row current")
+            << qint64(60000) << false << 0
+            << "&Replay Stamp\tEnter|-&Sort Stamps\tS|Zoom &In\tCtrl++|-Zoom "
+               "&Out\tCtrl+-";
+    }
+    void theMenuOffersTheCommands()
+    {
+        QFETCH(qint64, windowMs);
+        QFETCH(bool, outOfOrder);
+        QFETCH(int, current);
+        QFETCH(QString, menu);
+        m_strip->setWindowMs(windowMs);
+        m_strip->setStamps({row(22, "aa"), row(25, "bb"), row(outOfOrder ? 12 : 28, "cc")}, current);
+        m_strip->setPosition(1000); // near the left: the menu fits the screen beside the playhead
+        QStringList shown;          // "-" before a command that is off
+        QTimer::singleShot(0, this, [&] {
+            auto *popup = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            QVERIFY(popup);
+            const auto closing = qScopeGuard([popup] { popup->close(); });
+            for (const QAction *action : popup->actions()) {
+                if (!action->isSeparator())
+                    shown << (action->isEnabled() ? QString() : QStringLiteral("-")) + action->text();
+            }
+            // Opened by the keyboard: at the playhead.
+            QCOMPARE(popup->x(), m_strip->mapToGlobal(QPoint(int(m_strip->xOf(m_strip->position())), 0)).x());
+        });
+        QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(), m_strip->mapToGlobal(QPoint()));
+        QApplication::sendEvent(m_strip, &event);
+        QCOMPARE(shown.join(u'|'), menu);
+    }
+
     void zoomStaysBetweenFiveSecondsAndTheSong()
     {
         QTest::keyClick(m_strip, Qt::Key_Plus, Qt::ControlModifier);
@@ -162,6 +224,124 @@ private slots:
                         Qt::NoScrollPhase, false);
         QApplication::sendEvent(m_strip, &out);
         QCOMPARE(m_strip->windowMs(), 60000);
+        m_strip->setDuration(30000); // a shorter song
+        QCOMPARE(m_strip->windowMs(), 30000);
+        m_strip->setDuration(0); // no song known: half a window past the last stamp
+        QCOMPARE(m_strip->songMs(), 33000);
+    }
+
+    // What the strip draws, in its palette's colours: the current mark in
+    // the highlight colour, the others grey with their labels in the upper
+    // lane, or the lower when the upper is taken; marks out of order in an
+    // orange-red; the playhead; a message over the middle of the wave.
+    void thePictureShowsTheMarks_data()
+    {
+        QTest::addColumn<QList<int>>("stampSteps"); // row i's stamp in 0.2 s steps; none: as init() sets them
+        QTest::addColumn<QString>("scene");
+        QTest::addColumn<int>("fromX");
+        QTest::addColumn<int>("toX");
+        QTest::addColumn<int>("band"); // 0, 1: the upper and lower label lanes; 2: the wave's top; 3: its middle
+        QTest::addColumn<QString>("colour");
+        QTest::addColumn<bool>("shown");
+        const QList<int> asSet;
+        QTest::newRow("the current mark") << asSet << "" << 499 << 502 << 2 << "highlight" << true;
+        QTest::newRow("another mark") << asSet << "" << 199 << 201 << 2 << "grey" << true;
+        QTest::newRow("its label, not as the current's") << asSet << "" << 201 << 220 << 0 << "highlight" << false;
+        QTest::newRow("its label, not as out of order") << asSet << "" << 201 << 220 << 0 << "warning" << false;
+        QTest::newRow("the playhead") << asSet << "" << 331 << 336 << 2 << "windowText" << true;
+        QTest::newRow("no wave beside the labels") << asSet << "" << 900 << 950 << 1 << "base" << false;
+        QTest::newRow("a mark out of order")
+            << QList<int>{110, 125, 120, 140} << "" << 398 << 402 << 2 << "warning" << true;
+        QTest::newRow("a mark out of order on a dark base")
+            << QList<int>{110, 125, 120, 140} << "dark" << 398 << 402 << 2 << "warning" << true;
+        QTest::newRow("its label too") << QList<int>{110, 125, 120, 140} << "" << 402 << 420 << 0 << "warning" << true;
+        QTest::newRow("a near label in the lower lane")
+            << QList<int>{110, 111, 140} << "" << 222 << 234 << 1 << "text" << true;
+        QTest::newRow("the song's sound") << asSet << "wave" << 600 << 700 << 2 << "wave" << true;
+        QTest::newRow("a message over the wave") << asSet << "message" << 470 << 530 << 3 << "text" << true;
+        QTest::newRow("its box edged in grey, not as the playhead")
+            << asSet << "message" << 380 << 470 << 3 << "windowText" << false;
+        QTest::newRow("the time it would land at, by it") << asSet << "drag" << 606 << 640 << 2 << "bubble" << true;
+        QTest::newRow("a dragged mark where it would land")
+            << asSet << "drag" << 599 << 602 << 2 << "highlight" << true;
+        QTest::newRow("labels in a new palette's colours") << asSet << "palette" << 201 << 220 << 0 << "blue" << true;
+    }
+    void thePictureShowsTheMarks()
+    {
+        QFETCH(QList<int>, stampSteps);
+        QFETCH(QString, scene);
+        QFETCH(int, fromX);
+        QFETCH(int, toX);
+        QFETCH(int, band);
+        QFETCH(QString, colour);
+        QFETCH(bool, shown);
+        const QHash<QString, QColor> colours{{QStringLiteral("base"), Qt::white},
+                                             {QStringLiteral("text"), Qt::black},
+                                             {QStringLiteral("windowText"), QColor(0, 100, 0)},
+                                             {QStringLiteral("highlight"), Qt::blue},
+                                             {QStringLiteral("blue"), QColor(0, 0, 160)},
+                                             {QStringLiteral("bubble"), QColor(255, 255, 160)}};
+        QPalette palette;
+        palette.setColor(QPalette::Window, QColor(220, 220, 220));
+        palette.setColor(QPalette::WindowText, colours[QStringLiteral("windowText")]);
+        palette.setColor(QPalette::Base, Qt::white);
+        palette.setColor(QPalette::Text, Qt::black);
+        palette.setColor(QPalette::Highlight, Qt::blue);
+        palette.setColor(QPalette::HighlightedText, Qt::white);
+        palette.setColor(QPalette::ToolTipBase, colours[QStringLiteral("bubble")]);
+        if (scene == u"dark")
+            palette.setColor(QPalette::Base, QColor(30, 30, 30));
+        m_strip->setPalette(palette);
+        if (!stampSteps.isEmpty()) {
+            QList<KasRow> rows;
+            for (const int step : stampSteps)
+                rows << KasRow{stampAtStep(step), QStringLiteral("%1%1").arg(QChar(u'a' + int(rows.size()))), {}};
+            m_strip->setStamps(rows, int(rows.size()) - 1);
+        }
+        if (scene == u"wave")
+            m_strip->setEnvelope(SoundEnvelope{QByteArray(6000, char(200)), 60000});
+        if (scene == u"message")
+            m_strip->setMessage(QStringLiteral("No waveform"));
+        if (scene == u"drag") {
+            QTest::mousePress(m_strip, Qt::LeftButton, {}, QPoint(xAt(25000), middle()));
+            QTest::mouseMove(m_strip, QPoint(xAt(25500), middle()));
+            QTest::mouseMove(m_strip, QPoint(xAt(26000), middle()));
+        }
+        if (scene == u"palette") {
+            m_strip->grab();
+            palette.setColor(QPalette::Text, colours[QStringLiteral("blue")]);
+            m_strip->setPalette(palette);
+        }
+        const QImage picture = m_strip->grab().toImage().scaled(m_strip->size()); // one pixel a point
+        if (scene == u"drag") {
+            QTest::keyClick(m_strip, Qt::Key_Escape);
+            QTest::mouseRelease(m_strip, Qt::LeftButton, {}, QPoint(xAt(26000), middle()));
+        }
+        m_strip->setPalette(QPalette());
+        m_strip->setMessage(QString());
+        m_strip->setEnvelope(SoundEnvelope());
+
+        // The label lanes are a line of text high each; the wave lies below
+        // them, above a third lane for the ruler.
+        const int lane = m_strip->fontMetrics().height() + 4;
+        const int middle = (2 * lane + m_strip->height() - lane) / 2;
+        const int top = band < 2 ? band * lane + 3 : band == 2 ? 2 * lane + 3 : middle - 3;
+        const int bottom = band < 2 ? band * lane + lane - 3 : band == 2 ? 2 * lane + lane / 2 : middle + 3;
+        const auto looks = [&](const QColor &c) {
+            if (colour == u"grey")
+                return c.red() == c.green() && c.green() == c.blue() && c.red() > 40 && c.red() < 215;
+            if (colour == u"warning")
+                return c.red() > c.green() + 80 && c.red() > c.blue() + 80;
+            if (colour == u"wave") // the highlight colour paled
+                return c.blue() == 255 && c.red() == c.green() && c.red() > 60 && c.red() < 160;
+            return c == colours.value(colour);
+        };
+        bool found = false;
+        for (int y = top; y <= bottom; ++y) {
+            for (int x = fromX; x <= toX; ++x)
+                found = found || looks(picture.pixelColor(x, y));
+        }
+        QCOMPARE(found, shown);
     }
 
     // Out of order: the screen reader hears how many, S sorts them.
@@ -178,6 +358,8 @@ private slots:
         m_strip->setStamps({row(22, "aa"), row(25, "bb")}, 0);
         m_strip->setPosition(61234);
         QCOMPARE(strip->text(QAccessible::Description), QStringLiteral("Playhead 01:01.2. Stamp 1: 00:22.0 aa."));
+        m_strip->setPosition(59950);
+        QCOMPARE(strip->text(QAccessible::Description), QStringLiteral("Playhead 00:59.9. Stamp 1: 00:22.0 aa."));
     }
 };
 
