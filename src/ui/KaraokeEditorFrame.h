@@ -101,15 +101,15 @@ public:
     QString currentLyricsText() const { return lyricsText(); }
     const CodePage &codePage() const { return m_codePage; }
     const clsKaraokeEdition &edition() const { return m_edition; }
-    // Whether the rows are the shown song's stamps: only while the editor is
-    // shown. Hidden, it may still hold an earlier song's rows, which the
-    // waveform, the following and Replay must not use.
-    bool stampsInUse() const { return !isHidden(); }
+    // The rows as the shown song's stamps: none while the editor is hidden,
+    // when it may still hold an earlier song's rows, which the waveform, the
+    // following and Replay must not use.
+    QList<KasRow> rowsInUse() const { return isHidden() ? QList<KasRow>{} : m_edition.rows(); }
 
 signals:
     void modifiedChanged(bool modified);
     // The rows were loaded, changed, undone or redone, or the editor was shown
-    // or hidden (stampsInUse).
+    // or hidden (rowsInUse).
     void rowsChanged();
     void currentRowChanged(int row);
     // The rows were written to their file.

@@ -16,7 +16,7 @@ PlaybackFollow::PlaybackFollow(KaraokeEditorFrame &frame, PlaybackBar &bar, QObj
 
 void PlaybackFollow::rowsChanged()
 {
-    m_follower = StampFollower(m_frame.stampsInUse() ? m_frame.edition().rows() : QList<KasRow>{});
+    m_follower = StampFollower(m_frame.rowsInUse());
     const int row = m_row;
     m_row = -2; // shown anew: the row's stamp or its line may have changed
     setRow(row);

@@ -123,7 +123,7 @@ void TimingCommands::nudge(int steps)
 
 void TimingCommands::replay()
 {
-    if (!m_bar.hasAudio() || !m_frame.stampsInUse() || m_frame.rowCount() == 0) {
+    if (!m_bar.hasAudio() || m_frame.rowsInUse().isEmpty()) {
         m_dialogs.beep();
         return;
     }

@@ -52,7 +52,7 @@ void WaveformLink::audioChanged()
 
 void WaveformLink::showRows()
 {
-    m_strip->setStamps(m_frame.stampsInUse() ? m_frame.edition().rows() : QList<KasRow>{}, m_frame.currentRow());
+    m_strip->setStamps(m_frame.rowsInUse(), m_frame.currentRow());
 }
 
 } // namespace stanzary
